@@ -1,0 +1,15 @@
+# The numerical layers must stay free of Qt: refuse to configure when one of their
+# sources includes a Qt header.
+function(workbench_forbid_qt target)
+  get_target_property(sources ${target} SOURCES)
+  get_target_property(dir ${target} SOURCE_DIR)
+  foreach(source IN LISTS sources)
+    if(NOT IS_ABSOLUTE "${source}")
+      set(source "${dir}/${source}")
+    endif()
+    file(STRINGS "${source}" qt_includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]|qt)")
+    if(qt_includes)
+      message(FATAL_ERROR "${source} is part of the Qt-free target ${target} but includes Qt: ${qt_includes}")
+    endif()
+  endforeach()
+endfunction()

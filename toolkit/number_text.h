@@ -1,0 +1,37 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace toolkit {
+
+/// The program-wide decimal separator read by FloatToStrF and StrToFloat ('.' at start).
+char DecimalSeparator();
+void SetDecimalSeparator(char separator);
+
+/// Error raised when a text is not a number; its message is shown to the user as it stands.
+class ConversionError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// General number format: `value` rounded to `precision` significant digits (on its exact
+/// decimal value, ties away from zero); fixed notation when the rounded value has at most
+/// `precision` digits before the separator and is at least 0.00001 (or is zero), otherwise
+/// scientific with at least `digits` exponent digits ("1E3", "1.02E3", "1E-06").
+/// Trailing zeros and a bare separator are dropped.
+std::string FloatToStrF(double value, int precision, int digits, char separator);
+std::string FloatToStrF(double value, int precision, int digits);
+
+/// Parses a decimal number written with `separator` (optionally with an exponent).
+double StrToFloat(std::string_view text, char separator);
+double StrToFloat(std::string_view text);
+
+/// Optional sign and decimal digits, blanks around them allowed; anything else, or a value
+/// outside the 32-bit range, throws ConversionError.
+int StrToInt(std::string_view text);
+
+std::string IntToStr(long long value);
+
+}  // namespace toolkit

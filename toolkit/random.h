@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <random>
+
+namespace toolkit {
+
+/// The program's random source: the 32-bit Mersenne Twister (std::mt19937) in its default
+/// start state (seed 5489) and never reseeded, so every start draws the same sequence.
+/// Each object has its own state; an engine owns one.
+class RandomGenerator {
+public:
+    /// A uniform integer in 0 … bound − 1 (bound ≥ 1). Draws above the largest multiple of
+    /// `bound` are rejected, so the remainder is exactly uniform.
+    std::uint32_t Below(std::uint32_t bound);
+
+private:
+    std::mt19937 generator_;
+};
+
+}  // namespace toolkit
