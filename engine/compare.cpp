@@ -40,7 +40,7 @@ std::string F(double value) { return toolkit::FloatToStrF(value, 5, 3); }
 
 // Lines 2 and 3, shared by both kinds of text. The position is printed second index first.
 std::string Distances(const Comparison& c) {
-    return "d1=" + F(c.d1) + " eucl=" + F(c.euclidean) + "\ndist1 m\xC3\xA1xima " + F(c.maxDiff) + " en (" +
+    return "d1=" + F(c.d1) + " eucl=" + F(c.euclidean) + "\ndist1 máxima " + F(c.maxDiff) + " en (" +
            toolkit::IntToStr(c.pj + 1) + ", " + toolkit::IntToStr(c.pi + 1) + ")";
 }
 }  // namespace
