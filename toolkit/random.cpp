@@ -3,7 +3,8 @@
 namespace toolkit {
 
 std::uint32_t RandomGenerator::Below(std::uint32_t bound) {
-    // 2^32 mod bound draws at the top would make small remainders more likely; skip them.
+    // Keeping all 2^32 draws would make small remainders more likely; skipping the lowest
+    // 2^32 mod bound of them leaves a multiple of bound equally likely draws.
     const std::uint32_t limit = static_cast<std::uint32_t>(-bound) % bound;  // (2^32 − bound) mod bound = 2^32 mod bound
     for (;;) {
         const std::uint32_t draw = generator_();

@@ -10,8 +10,9 @@ namespace toolkit {
 /// Each object has its own state; an engine owns one.
 class RandomGenerator {
 public:
-    /// A uniform integer in 0 … bound − 1 (bound ≥ 1). Draws above the largest multiple of
-    /// `bound` are rejected, so the remainder is exactly uniform.
+    /// A uniform integer in 0 … bound − 1 (bound ≥ 1). The lowest 2^32 mod `bound` raw draws
+    /// are rejected; the rest span a whole number of runs of `bound`, so the remainder is
+    /// exactly uniform.
     std::uint32_t Below(std::uint32_t bound);
 
 private:
