@@ -1,12 +1,5 @@
-// Placeholder until the window exists: runs the start-up trial and prints its results.
-#include <iostream>
-#include <memory>
+// Zorvane: the window program built with the Zorvane variant.
+#include "engine/variant.h"
+#include "ui/program.h"
 
-#include "engine/engine.h"
-
-int main() {
-    auto engine = std::make_unique<engine::Engine>(engine::kZorvane);
-    engine->RunTrial();
-    for (const auto& text : engine->resultText) std::cout << text << "\n\n";
-    return 0;
-}
+int main(int argc, char** argv) { return ui::RunProgram(argc, argv, engine::kZorvane); }

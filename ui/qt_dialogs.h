@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "ui/dialogs.h"
+
+namespace ui {
+
+/// The real modal dialogs, centred on the parent window once it is known.
+class QtDialogs : public Dialogs {
+public:
+    void SetParent(QWidget* parent) { parent_ = parent; }
+
+    bool InputQuery(const QString& caption, const QString& prompt, QString& text) override;
+    bool MessageDlgYes(const QString& message) override;
+    std::optional<QString> SaveFileName(const SaveDialogSettings& settings) override;
+    void ShowException(const QString& message) override;
+
+    /// "name|pattern|name|pattern" as Qt's "name (pattern);;name (pattern)".
+    static QString QtFilter(const QString& filter);
+
+private:
+    QPointer<QWidget> parent_;
+};
+
+}  // namespace ui

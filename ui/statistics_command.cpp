@@ -1,0 +1,34 @@
+#include <QFile>
+#include <QString>
+#include <filesystem>
+#include <optional>
+
+#include "experiments/statistics_batch.h"
+#include "experiments/statistics_file.h"
+#include "toolkit/number_text.h"
+#include "ui/form1.h"
+
+// The statistics command: asks for the largest dimension and the sample size, then for the
+// file, and runs the batch through the window's own trial command, so every trial refreshes
+// the grids, the pies and the curves as a click on "Genera Matriz" would.
+void TForm1::Button6Click(QObject* sender) {
+    const QString caption = QStringLiteral("Genera fichero");
+    QString dimensionsText;
+    if (!dialogs().InputQuery(caption, QStringLiteral("Dame num Dimensiones"), dimensionsText)) return;
+    QString samplesText;
+    if (!dialogs().InputQuery(caption, QStringLiteral("Dame num Matrices generadas por dim"), samplesText)) return;
+
+    // Both answers are checked before the save dialog, so a refused request touches no file.
+    const int largestDimension = toolkit::StrToInt(dimensionsText.toStdString());
+    experiments::ValidateLargestDimension(largestDimension);
+    const int sampleSize = toolkit::StrToInt(samplesText.toStdString());
+    experiments::ValidateSampleSize(sampleSize);
+
+    const std::optional<QString> fileName = dialogs().SaveFileName(
+        {QStringLiteral("fichero de texto|*.txt|todos los archivos|*"), QStringLiteral("txt"), true});
+    if (!fileName) return;
+
+    // The name in the file system's own encoding.
+    const std::filesystem::path path(QFile::encodeName(*fileName).toStdString());
+    experiments::RunStatisticsBatch(path, engine(), largestDimension, sampleSize, [&] { Button1Click(sender); });
+}
