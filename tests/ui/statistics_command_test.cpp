@@ -123,8 +123,11 @@ TEST_P(StatisticsCommand, WindowBatchEqualsHeadlessBatch) {
         if (line.rfind("4\t", 0) == 0) lastRow = line;
     const std::vector<std::string> fields = Fields(lastRow.substr(0, lastRow.size() - 1));
     ASSERT_EQ(fields.size(), 17u) << lastRow;
-    for (int t = 0; t < 3; ++t)
+    for (int t = 0; t < 3; ++t) {
         EXPECT_EQ(std::to_string(form->closureGreaterPercent[t]) + "%", fields[3 + 3 * t]) << t;
+        EXPECT_EQ(Label(10 + t)->text().toStdString(), fields[3 + 3 * t]) << t;
+    }
+    EXPECT_EQ(Label(9)->text(), QStringLiteral("Dist1, Dim: 4 matrices:10"));
 }
 
 TEST_P(StatisticsCommand, CancelledQuestionEndsQuietly) {
@@ -157,7 +160,9 @@ TEST_P(StatisticsCommand, BadAnswersAreRefusedBeforeTheSaveDialog) {
         Run(QString::fromUtf8(c.dimensions), QString::fromUtf8(c.samples), FileName("mal.txt"));
         ASSERT_EQ(dialogs.errors.size(), 1u) << c.dimensions << " / " << c.samples;
         EXPECT_FALSE(dialogs.errors[0].isEmpty());
-        if (c.inMessage != nullptr) EXPECT_TRUE(dialogs.errors[0].contains(QString::fromUtf8(c.inMessage)));
+        if (c.inMessage != nullptr) {
+            EXPECT_TRUE(dialogs.errors[0].contains(QString::fromUtf8(c.inMessage))) << dialogs.errors[0].toStdString();
+        }
     }
     EXPECT_TRUE(dialogs.saveRequests.empty());
     EXPECT_FALSE(fs::exists(dir_ / "mal.txt"));
