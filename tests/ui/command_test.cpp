@@ -1,5 +1,6 @@
 // The commands and their dialogs, driven through the buttons and menu items with scripted answers.
 #include "form_fixture.h"
+#include "ui/qt_dialogs.h"
 
 namespace ui_test {
 namespace {
@@ -74,6 +75,22 @@ TEST_F(Commands, DimensionMenuItemAsksTheSameQuestion) {
     EXPECT_EQ(dialogs.inputCaptions, QStringList{"Cambiar dimensión"});
     EXPECT_EQ(E().dimension, 4);
     EXPECT_EQ(E().trialCount, 2);
+}
+
+TEST_F(Commands, MenuItemErrorsReachTheErrorBox) {
+    dialogs.Ok("diez");
+    Action("CambiarDimensin1")->trigger();
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].contains("diez"));
+    EXPECT_EQ(E().dimension, 10);
+    EXPECT_EQ(E().trialCount, 1);
+}
+
+TEST(QtDialogs, SaveFilterBecomesQtFilter) {
+    EXPECT_EQ(ui::QtDialogs::QtFilter("fichero de texto|*.txt|todos los archivos|*"),
+              "fichero de texto (*.txt);;todos los archivos (*)");
+    EXPECT_EQ(ui::QtDialogs::QtFilter("tablas|*.txt;*.tsv"), "tablas (*.txt *.tsv)");
+    EXPECT_EQ(ui::QtDialogs::QtFilter(""), "");
 }
 
 TEST_F(Commands, GenerateButtonAndMenuItemRunOneTrialEach) {

@@ -113,7 +113,7 @@ TEST_F(Paint, CurvesOfTheLastHundredTrials) {
         }
     }
     EXPECT_EQ(at, calls.size());
-    EXPECT_EQ(calls[at - 1 - 0].op, Op::MoveTo);  // the empty W series only moves the pen
+    EXPECT_EQ(calls.back().op, Op::MoveTo);  // the empty W series only moves the pen
 }
 
 struct PieCase {
