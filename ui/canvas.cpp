@@ -2,6 +2,8 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <algorithm>
+#include <utility>
 
 namespace ui {
 

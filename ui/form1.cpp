@@ -10,9 +10,13 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <cmath>
+#include <algorithm>
 #include <exception>
+#include <limits>
 #include <stdexcept>
+#include <string>
+#include <tuple>
+#include <utility>
 
 #include "experiments/pie.h"
 #include "experiments/uinftab.h"

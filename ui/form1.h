@@ -77,7 +77,7 @@ public:
     /// The background of the client area (the button face colour).
     QColor formColor() const;
 
-    /// Captions of the window, of Button6, and the texts of the commands' dialogs.
+    /// The window caption and the caption of Button6 of each program.
     static QString WindowCaption(const engine::Variant& variant);
     static QString Button6Caption(const engine::Variant& variant);
 

@@ -220,6 +220,23 @@ TEST_F(GridRefresh, TheWindowIsPresentedAfterTheLastElementWithFinalTexts) {
     }
 }
 
+TEST_F(GridRefresh, PresentationRepaintsGridsAndLabelsWithTheirNewTexts) {
+    Start(kZorvane);
+    form->show();
+    QCoreApplication::processEvents();
+    QString gridSaw;
+    QString labelSaw;
+    PaintWatcher gridWatcher([&] { gridSaw = Grid(7)->Cells(9, 9); });
+    PaintWatcher labelWatcher([&] { labelSaw = Label(9)->text(); });
+    Grid(7)->viewport()->installEventFilter(&gridWatcher);
+    Label(9)->installEventFilter(&labelWatcher);
+    // The message loop does not run between the trials of "50 veces"; only the synchronous
+    // presentation shows them.
+    Click(5);
+    EXPECT_EQ(gridSaw, Text(E().wTransitivized[9][9]));
+    EXPECT_EQ(labelSaw, "Dist1, Dim: 10 matrices:51");
+}
+
 TEST_F(GridRefresh, RefreshChangesNothingInTheEngine) {
     Start(kZorvane);
     const engine::RelationMatrix before = E().relation;
