@@ -12,7 +12,9 @@ namespace engine {
 namespace {
 void CheckSwapIndex(int index, int n) {
     if (index < 0 || index >= n)
-        throw std::out_of_range("elemento " + std::to_string(index + 1) + " fuera del rango válido 1 … " +
+        // Counted from 1 as the user enters it; widened so that the largest int does not overflow.
+        throw std::out_of_range("elemento " + std::to_string(static_cast<long long>(index) + 1) +
+                                " fuera del rango válido 1 … " +
                                 std::to_string(n));
 }
 
