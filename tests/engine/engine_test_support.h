@@ -71,7 +71,10 @@ inline void SetWorkedExample(RelationMatrix& r, int offset = 0) {
         for (int j = 0; j < 3; ++j) r[offset + i][offset + j] = v[i][j];
 }
 
-enum class Values { Degrees, AnyFloat };
+/// Degrees k/10; arbitrary floats in [0, 1]; or a sparse relation made of a long chain of
+/// strong links through all elements in random order, with a few weak entries around it, whose
+/// closures need the most iterations.
+enum class Values { Degrees, AnyFloat, Chain };
 
 /// A random relation built by the test itself: degrees k/10 or arbitrary floats in [0, 1].
 inline void FillRandom(std::mt19937& rng, int n, bool reflexive, bool symmetric, Values kind, RelationMatrix& r) {
@@ -79,7 +82,7 @@ inline void FillRandom(std::mt19937& rng, int n, bool reflexive, bool symmetric,
     std::uniform_real_distribution<float> any(0.0f, 1.0f);
     // A few exact 0 and 1 entries even among arbitrary floats.
     std::uniform_int_distribution<int> special(0, 15);
-    for (int i = 0; i < n; ++i)
+    for (int i = 0; kind != Values::Chain && i < n; ++i)
         for (int j = 0; j < n; ++j) {
             if (kind == Values::Degrees) {
                 r[i][j] = Degree(degree(rng));
@@ -88,6 +91,17 @@ inline void FillRandom(std::mt19937& rng, int n, bool reflexive, bool symmetric,
                 r[i][j] = s == 0 ? 0.0f : s == 1 ? 1.0f : std::min(any(rng), 1.0f);
             }
         }
+    if (kind == Values::Chain) {
+        std::vector<int> order(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) order[static_cast<std::size_t>(i)] = i;
+        std::shuffle(order.begin(), order.end(), rng);
+        std::uniform_real_distribution<float> strong(0.5f, 1.0f), weak(0.0f, 0.5f);
+        std::uniform_int_distribution<int> sparse(0, 9);
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < n; ++j) r[i][j] = sparse(rng) == 0 ? weak(rng) : 0.0f;
+        for (int s = 0; s + 1 < n; ++s)
+            r[order[static_cast<std::size_t>(s)]][order[static_cast<std::size_t>(s + 1)]] = strong(rng);
+    }
     if (reflexive)
         for (int i = 0; i < n; ++i) r[i][i] = 1.0f;
     if (symmetric)

@@ -425,27 +425,35 @@ void PlaceWorkedBlocks(engine::RelationMatrix& r, int blocks) {
     for (int b = 0; b < blocks; ++b) enginetest::SetWorkedExample(r, 3 * b);
 }
 
-// A four-element block whose Min closure raises two entries by 0.7 while the
-// transitivization lowers one entry by 0.7: 0 → 2 (0.8) → 1 and → 3 (0.9), direct 0.1.
-void PlaceFanBlock(engine::RelationMatrix& r, int at) {
+// A three-element block 0 → 2 (0.8) → 1 (0.9) with the direct entry 0.1: the closure raises
+// the direct entry by 0.7, the transitivization lowers (0, 2) by 0.7.
+void PlacePathBlock(engine::RelationMatrix& r, int at) {
     r[at][at + 2] = 0.8f;
     r[at + 2][at + 1] = 0.9f;
-    r[at + 2][at + 3] = 0.9f;
     r[at][at + 1] = 0.1f;
+}
+
+// A four-element block, the path with a second branch 2 → 3 (0.9) and direct entry 0.1: the
+// closure raises both direct entries by 0.7, the transitivization lowers the shared (0, 2) once.
+void PlaceFanBlock(engine::RelationMatrix& r, int at) {
+    PlacePathBlock(r, at);
+    r[at + 2][at + 3] = 0.9f;
     r[at][at + 3] = 0.1f;
 }
 
 TEST_P(BothVariants, CloserTransitivizationCountsAndPlotsTruncatedPoint) {
-    // Min: closure about 7.8, transitivized about 7.1 → point (7, 7), closure greater.
+    // Min: closure 11 · 0.4 + 3 · 0.7 + 1.4 = 7.9, transitivized 11 · 0.4 + 3 · 0.7 + 0.7 = 7.2
+    // → point (7, 7), closure greater.
     auto e = MakeEngine(GetParam());
     for (auto& s : e->pointSeries) uinftab::PointListCreate(s);
-    e->dimension = 52;
+    e->dimension = 46;
     e->relation = {};
-    PlaceWorkedBlocks(e->relation, 16);
-    PlaceFanBlock(e->relation, 48);
+    PlaceWorkedBlocks(e->relation, 11);
+    for (int b = 0; b < 3; ++b) PlacePathBlock(e->relation, 33 + 3 * b);
+    PlaceFanBlock(e->relation, 42);
     e->AnalyzeRelation();
-    EXPECT_NEAR(e->d1Closure[Min], 7.8, 1e-4);
-    EXPECT_NEAR(e->d1Transitivized[Min], 7.1, 1e-4);
+    EXPECT_NEAR(e->d1Closure[Min], 7.9, 1e-4);
+    EXPECT_NEAR(e->d1Transitivized[Min], 7.2, 1e-4);
     EXPECT_EQ(e->closureGreaterCount[Min], 1);
     EXPECT_EQ(e->closureNotGreaterCount[Min], 0);
     uinftab::PlotPoint point;
