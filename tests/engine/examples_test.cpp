@@ -219,6 +219,10 @@ struct LoweringCase {
     double expected;   // new value, before rounding to 32 bits
 };
 
+void PrintTo(const LoweringCase& c, std::ostream* os) {
+    *os << "t=" << c.t << " X[p][k]=" << c.pk << " X[k][q]=" << c.kq;
+}
+
 class Lowering : public ::testing::TestWithParam<std::tuple<LoweringCase, bool>> {};
 
 TEST_P(Lowering, SmallerFactorTakesTheValueThatMakesThePairEqualV) {
@@ -294,6 +298,7 @@ TEST(Transitivize, AllOnesReprocessesTheFirstEntry) {
 }
 
 TEST(Transitivize, MirrorWritesOfTheSymmetrizingRunRaiseEntriesThatTheComparisonIgnores) {
+    SeparatorGuard separator('.');
     // The three-entry Min example: the mirror (2,0) goes from 0 up to 0.3.
     auto e = MakeEngine(engine::kZorvath);
     e->dimension = 3;
@@ -408,6 +413,32 @@ TEST(Comparison, EqualMatricesMeasureZeroAtTheFirstPosition) {
                   "Matriz Min-Transitivizada\nd1=0 eucl=0\ndist1 m\u00e1xima 0 en (1, 1)  0 reducidos");
     }
 }
+
+struct DistanceText {
+    int n;
+    int ones;        // differences of exactly 1 in the first entries, row by row
+    float last;      // then one more difference
+    const char* d1;  // the text of their 32-bit sum
+};
+
+class DistanceTexts : public ::testing::TestWithParam<DistanceText> {};
+
+TEST_P(DistanceTexts, FiveSignificantDigits) {
+    SeparatorGuard separator('.');
+    const DistanceText c = GetParam();
+    auto r = MakeMatrix(), x = MakeMatrix();
+    for (int s = 0; s < c.ones; ++s) (*r)[s / c.n][s % c.n] = 1.0f;
+    (*r)[c.ones / c.n][c.ones % c.n] = c.last;
+    const auto comparison = engine::CompareWithRelation(c.n, *r, *x, engine::Direction::RelationMinusTransitivized);
+    const std::string text = engine::TransitivizedText(Min, comparison, 0);
+    EXPECT_EQ(text.substr(text.find('\n') + 1, text.find(" eucl=") - text.find('\n') - 1),
+              std::string("d1=") + c.d1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, DistanceTexts,
+                         ::testing::Values(DistanceText{2, 0, 0.0f, "0"}, DistanceText{5, 12, 0.25f, "12.25"},
+                                           DistanceText{12, 123, 0.456f, "123.46"},
+                                           DistanceText{2, 3, 0.7f, "3.7"}));
 
 TEST(Comparison, OnlyTheLeadingBlockIsCompared) {
     auto r = MakeMatrix(), x = MakeMatrix(0.75f);

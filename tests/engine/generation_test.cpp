@@ -116,7 +116,6 @@ TEST_P(Generation, EveryStartRepeatsTheSameSequence) {
     auto first = Fresh(10, false, GetParam().symmetricAtStart);
     auto second = Fresh(10, false, GetParam().symmetricAtStart);
     const int dims[] = {10, 3, 1, 25, 7};
-    std::vector<RelationMatrix> relations;
     for (int n : dims) {
         first->dimension = second->dimension = n;
         first->RunTrial();
