@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "engine/engine.h"
 #include "engine/variant.h"
 #include "tests/engine/reference_engine.h"
@@ -87,6 +89,9 @@ std::string AnalyzeName(const engine::Variant& v, int n, Implementation impl) {
 // Console output as usual, and the mean time per run of every benchmark kept for the ratios.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    // Colours only on a terminal, so that redirected output stays plain text.
+    RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_ColorTabular : OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& reports) override {
         ConsoleReporter::ReportRuns(reports);
         for (const Run& run : reports)

@@ -82,8 +82,8 @@ int Run(int n, const RelationMatrix& relation, RelationMatrix& X, RelationMatrix
         }
         O[p][q] = static_cast<float>(step);
         const float v = X[p][q];
-        // The writes for a violation at k touch only entries that the test reads at that same
-        // k, so the search for the next one can go on from k + 1 over the current values.
+        // After each violation the search resumes at k + 1 over the values as they now are,
+        // which is what the test of a plain k loop would read.
         for (int k = NextViolation<T>(X[p].data(), columns[q].data(), 0, n, v); k < n;
              k = NextViolation<T>(X[p].data(), columns[q].data(), k + 1, n, v)) {
             // Lower the smaller factor; on equal factors, (k, q).
