@@ -1,5 +1,6 @@
 #include "engine/engine.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <string>
