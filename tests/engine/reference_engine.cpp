@@ -1,26 +1,21 @@
 #include "tests/engine/reference_engine.h"
 
-#include <cstdint>
-
-#include "engine/compare.h"
 #include "engine/transitivize.h"
-#include "experiments/uinftab.h"
 
 namespace reference {
 
 using engine::RelationMatrix;
 using engine::TNorm;
 
-engine::ClosureCounts ComputeClosure(TNorm t, int n, const RelationMatrix& relation, RelationMatrix& M,
-                                     RelationMatrix& P) {
-    engine::CheckDimension(n);
+static engine::ClosureCounts ReferenceClosure(TNorm t, int n, const RelationMatrix& relation,
+                                              RelationMatrix& M, RelationMatrix& P) {
     engine::ClosureCounts counts;
     engine::MatrixCopy(n, relation, M);
-    while (!engine::MatrixEqual(n, M, P)) {
-        if (t == engine::W && counts.iterCount == engine::kWIterationLimit) break;
+    // The W closure alone stops after 100 iterations.
+    while (!engine::MatrixEqual(n, M, P) && !(t == engine::W && counts.iterCount == 100)) {
         ++counts.iterCount;
         engine::MatrixCopy(n, M, P);
-        for (int i = 0; i < n; ++i) {
+        for (int i = 0; i < n; ++i)
             for (int j = 0; j < n; ++j) {
                 float s = 0.0f;
                 for (int k = 0; k < n; ++k) {
@@ -32,19 +27,16 @@ engine::ClosureCounts ComputeClosure(TNorm t, int n, const RelationMatrix& relat
                     ++counts.incrCount;
                 }
             }
-        }
     }
     return counts;
 }
 
-int Transitivize(TNorm t, int n, const RelationMatrix& relation, RelationMatrix& X, RelationMatrix& O,
-                 bool symmetrizing) {
-    engine::CheckDimension(n);
+static int ReferenceTransitivize(TNorm t, int n, const RelationMatrix& relation, RelationMatrix& X,
+                                 RelationMatrix& O, bool symmetrizing) {
     engine::MatrixCopy(n, relation, X);
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) O[i][j] = 0.0f;
-    int reduced = 0;
-    int p = 0, q = 0;
+    int reduced = 0, p = 0, q = 0;
     for (int step = 1; step <= n * n; ++step) {
         float m = 1.0f;
         for (int i = 0; i < n; ++i)
@@ -56,15 +48,13 @@ int Transitivize(TNorm t, int n, const RelationMatrix& relation, RelationMatrix&
                 }
         O[p][q] = static_cast<float>(step);
         const float v = X[p][q];
+        // On a violation the smaller factor is lowered; on equal factors, (k, q).
         for (int k = 0; k < n; ++k) {
             if (!(engine::TNormValue(t, X[p][k], X[k][q]) > v)) continue;
-            const bool lowerLeft = X[p][k] < X[k][q];
-            const int li = lowerLeft ? p : k;
-            const int lj = lowerLeft ? k : q;
-            const float other = lowerLeft ? X[k][q] : X[p][k];
-            const float lowered = engine::LoweredValue(t, v, other);
-            X[li][lj] = lowered;
-            if (symmetrizing) X[lj][li] = lowered;
+            const bool left = X[p][k] < X[k][q];
+            const int li = left ? p : k, lj = left ? k : q;
+            X[li][lj] = engine::LoweredValue(t, v, left ? X[k][q] : X[p][k]);
+            if (symmetrizing) X[lj][li] = X[li][lj];
             ++reduced;
         }
     }
@@ -72,48 +62,25 @@ int Transitivize(TNorm t, int n, const RelationMatrix& relation, RelationMatrix&
 }
 
 void AnalyzeRelation(engine::Engine& e) {
-    using engine::Comparison;
     using engine::Direction;
     const int n = e.dimension;
-    engine::CheckDimension(n);
     for (int t = engine::Min; t <= engine::W; ++t) {
         const auto tn = static_cast<TNorm>(t);
-        e.closureCounts[t] = reference::ComputeClosure(tn, n, e.relation, e.Closure(tn), e.ClosurePrev(tn));
-        const Comparison c = engine::CompareWithRelation(n, e.relation, e.Closure(tn), Direction::ClosureMinusRelation);
+        e.closureCounts[t] = ReferenceClosure(tn, n, e.relation, e.Closure(tn), e.ClosurePrev(tn));
+        auto c = engine::CompareWithRelation(n, e.relation, e.Closure(tn), Direction::ClosureMinusRelation);
         e.d1Closure[t] = c.d1;
-        e.resultText[engine::ClosureTextIndex(tn)] = engine::ClosureText(tn, e.closureCounts[t], c);
         e.d2Closure[t] = static_cast<float>(c.euclidean);
-    }
-    for (int t = engine::Min; t <= engine::W; ++t) {
-        const auto tn = static_cast<TNorm>(t);
-        e.reducedCount[t] =
-            reference::Transitivize(tn, n, e.relation, e.Transitivized(tn), e.Order(tn), e.variant().symmetrizing);
-        const Comparison c =
-            engine::CompareWithRelation(n, e.relation, e.Transitivized(tn), Direction::RelationMinusTransitivized);
+        e.resultText[engine::ClosureTextIndex(tn)] = engine::ClosureText(tn, e.closureCounts[t], c);
+        // Closures and transitivizations are independent, so one loop gives the same results.
+        e.reducedCount[t] = ReferenceTransitivize(tn, n, e.relation, e.Transitivized(tn), e.Order(tn),
+                                                  e.variant().symmetrizing);
+        c = engine::CompareWithRelation(n, e.relation, e.Transitivized(tn),
+                                        Direction::RelationMinusTransitivized);
         e.d1Transitivized[t] = c.d1;
-        e.resultText[engine::TransitivizedTextIndex(tn)] = engine::TransitivizedText(tn, c, e.reducedCount[t]);
         e.d2Transitivized[t] = static_cast<float>(c.euclidean);
+        e.resultText[engine::TransitivizedTextIndex(tn)] =
+            engine::TransitivizedText(tn, c, e.reducedCount[t]);
     }
-    for (int t = engine::Min; t <= engine::W; ++t) {
-        uinftab::PlotPoint point;
-        uinftab::PlotPointMake(point, static_cast<std::int32_t>(e.d1Closure[t]),
-                               static_cast<std::int32_t>(e.d1Transitivized[t]));
-        if (e.d1Closure[t] > e.d1Transitivized[t]) ++e.closureGreaterCount[t];
-        else ++e.closureNotGreaterCount[t];
-        if (e.pointSeries[t] != nullptr) uinftab::PointListAppend(e.pointSeries[t], point);
-    }
-}
-
-void RunTrial(engine::Engine& e) {
-    engine::CheckDimension(e.dimension);
-    ++e.trialCount;
-    if (e.swapPending) {
-        e.SwapElements();
-        e.swapPending = false;
-    } else {
-        e.GenerateRelation();
-    }
-    reference::AnalyzeRelation(e);
 }
 
 }  // namespace reference

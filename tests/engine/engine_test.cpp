@@ -1,0 +1,280 @@
+// Hand-worked examples of the closures, the transitivization, the result texts and the run
+// statistics in both programs; random generation, the element swap and the guards of a trial.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "engine/engine.h"
+#include "toolkit/number_text.h"
+
+namespace {
+
+using engine::Engine;
+using engine::Min;
+using engine::RelationMatrix;
+using engine::TNorm;
+using engine::W;
+
+// Elements at, at + 1, at + 2, reflexive, with 0.3 between the first two, 0.5 between the
+// first and the third and 0.7 between the last two.
+void PutExample(RelationMatrix& r, int at) {
+    const float v[3][3] = {{1.0f, 0.3f, 0.5f}, {0.3f, 1.0f, 0.7f}, {0.5f, 0.7f, 1.0f}};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) r[at + i][at + j] = v[i][j];
+}
+
+// A fresh engine (previous iterates all zero) holding the example, with its three series.
+class Examples : public ::testing::TestWithParam<engine::Variant> {
+protected:
+    void SetUp() override {
+        toolkit::SetDecimalSeparator('.');
+        e->dimension = 3;
+        PutExample(e->relation, 0);
+        for (auto& series : e->pointSeries) uinftab::PointListCreate(series);
+    }
+    void TearDown() override { toolkit::SetDecimalSeparator(saved); }
+    bool Zorvath() const { return GetParam().symmetrizing; }
+
+    const char saved = toolkit::DecimalSeparator();
+    std::unique_ptr<engine::Engine> e = std::make_unique<engine::Engine>(GetParam());
+};
+
+INSTANTIATE_TEST_SUITE_P(Programs, Examples, ::testing::Values(engine::kZorvath, engine::kZorvane),
+                         [](const auto& info) { return info.param.symmetrizing ? "Zorvath" : "Zorvane"; });
+
+TEST_P(Examples, ClosuresRaiseTheWeakPairAndRepeatTheirWorkOnTheSameRelation) {
+    e->AnalyzeRelation();
+    // Min raises 0.3 to 0.5, Prod to 0.5 · 0.7 rounded to 32 bits; W leaves it.
+    const float raised[] = {0.5f, static_cast<float>(0.5 * static_cast<double>(0.7f)), 0.3f};
+    for (int t = Min; t <= W; ++t)
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j)
+                EXPECT_EQ(e->Closure(TNorm(t))[i][j], i + j == 1 ? raised[t] : e->relation[i][j]) << t;
+    EXPECT_EQ(e->resultText[0],
+              "Cierre Min-transit. Iter= 2 Incr= 2\nd1=0.4 eucl=0.28284\ndist1 máxima 0.2 en (2, 1)");
+    EXPECT_EQ(e->resultText[1],
+              "Cierre Prod-transit. Iter= 2 Incr= 2\nd1=0.1 eucl=0.070711\ndist1 máxima 0.05 en (2, 1)");
+    EXPECT_EQ(e->resultText[2], "Cierre W-transit. Iter= 1 Incr= 0\nd1=0 eucl=0\ndist1 máxima 0 en (1, 1)");
+    // Both Min distances are the same two 32-bit differences: equal is not greater.
+    EXPECT_EQ(e->closureNotGreaterCount, (std::array<int, 3>{1, 1, 1}));
+
+    // The previous iterates now hold the closures: Min and Prod start from the relation again,
+    // W finds it equal to its last iterate. The same texts with the decimal comma.
+    toolkit::SetDecimalSeparator(',');
+    e->AnalyzeRelation();
+    EXPECT_EQ(e->resultText[1],
+              "Cierre Prod-transit. Iter= 2 Incr= 2\nd1=0,1 eucl=0,070711\ndist1 máxima 0,05 en (2, 1)");
+    EXPECT_EQ(e->resultText[2], "Cierre W-transit. Iter= 0 Incr= 0\nd1=0 eucl=0\ndist1 máxima 0 en (1, 1)");
+}
+
+TEST_P(Examples, MinTransitivizationLowersOnePairInTheOrderOfValues) {
+    e->AnalyzeRelation();
+    // Steps 1 … 6 take (0,1), (0,2), (1,0), (2,0), (1,2), (2,1); steps 7 … 9 re-mark (2,1).
+    const float order[3][3] = {{0, 1, 2}, {3, 0, 5}, {4, 9, 0}};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) {
+            EXPECT_EQ(e->minTransitivized[i][j], i + j == 2 && i != j ? 0.3f : e->relation[i][j]) << i << j;
+            EXPECT_EQ(e->minOrder[i][j], order[i][j]) << i << j;
+        }
+    // The symmetrizing program lowers (2,0) along with (0,2) and finds nothing at step 3.
+    EXPECT_EQ(e->resultText[3], std::string("Matriz Min-Transitivizada\nd1=0.4 eucl=0.28284\n") +
+                                    "dist1 máxima 0.2 en (3, 1)  " + (Zorvath() ? "1" : "2") + " reducidos");
+}
+
+TEST_P(Examples, SmallerFactorIsLoweredAndEqualFactorsLowerTheSecond) {
+    // X[p][q] = 0.3 with (p, q) = (0, 1) and the path through k = 2; all else 0.
+    const struct {
+        float pk, kq;
+        bool first;        // (p, k) lowered, else (k, q)
+        float lowered[3];  // Min, Prod, W
+    } cases[] = {{0.8f, 0.9f, true, {0.3f, 1.0f / 3, 0.4f}}, {0.8f, 0.8f, false, {0.3f, 0.375f, 0.5f}}};
+    for (const auto& c : cases) {
+        e->relation = {};
+        e->relation[0][1] = 0.3f;
+        e->relation[0][2] = c.pk;
+        e->relation[2][1] = c.kq;
+        e->AnalyzeRelation();
+        const int li = c.first ? 0 : 2, lj = c.first ? 2 : 1;
+        for (int t = Min; t <= W; ++t) {
+            EXPECT_EQ(e->reducedCount[t], 1);
+            const RelationMatrix& x = e->Transitivized(TNorm(t));
+            for (int i = 0; i < 3; ++i)
+                for (int j = 0; j < 3; ++j) {
+                    // The mirror of the symmetrizing program is raised from 0.
+                    const bool lowered = (i == li && j == lj) || (Zorvath() && i == lj && j == li);
+                    EXPECT_FLOAT_EQ(x[i][j], lowered ? c.lowered[t] : e->relation[i][j]);
+                }
+            // A raised entry adds nothing to the distance.
+            EXPECT_FLOAT_EQ(e->d1Transitivized[t], (c.first ? c.pk : c.kq) - c.lowered[t]) << t;
+        }
+    }
+}
+
+TEST_P(Examples, CloserTransitivizationCountsAndPlotsTheTruncatedPoint) {
+    // Eleven copies of the example (0.4 each way); four paths 0.8, 0.9 over a direct 0.1 (0.7
+    // each way), the last with a second branch (another 0.7 for the closure): 7.9 against 7.2.
+    e->dimension = 46;
+    for (int b = 0; b < 11; ++b) PutExample(e->relation, 3 * b);
+    for (int at = 33; at < 45; at += 3) {
+        e->relation[at][at + 2] = 0.8f;
+        e->relation[at + 2][at + 1] = 0.9f;
+        e->relation[at][at + 1] = 0.1f;
+    }
+    e->relation[44][45] = 0.9f;
+    e->relation[42][45] = 0.1f;
+    e->AnalyzeRelation();
+    EXPECT_NEAR(e->d1Closure[Min], 7.9, 1e-4);
+    EXPECT_NEAR(e->d1Transitivized[Min], 7.2, 1e-4);
+    EXPECT_EQ(e->closureGreaterCount[Min], 1);
+    uinftab::PlotPoint point;
+    ASSERT_TRUE(uinftab::PointListGet(e->pointSeries[Min], 0, point));
+    EXPECT_TRUE(point.x == 7.0f && point.y == 7.0f) << point.x << ", " << point.y;
+}
+
+TEST_P(Examples, RunOnTheZeroRelation) {
+    const std::string kTransitivizedTitles[] = {"Matriz Min-Transitivizada", "Matriz Prod-Transitivizada",
+                                                "Matriz W-Transitivizada"};
+    e->AnalyzeRelation();
+    e->ClearRelation();
+    for (int run = 1; run <= 2; ++run) {
+        e->AnalyzeRelation();
+        for (int t = Min; t <= W; ++t) {
+            // One iteration away from the last closure of a non-zero relation, none the next time.
+            EXPECT_TRUE(e->resultText[t].ends_with(" Iter= " + std::to_string(2 - run) +
+                                                   " Incr= 0\nd1=0 eucl=0\ndist1 máxima 0 en (1, 1)"));
+            EXPECT_EQ(e->resultText[3 + t],
+                      kTransitivizedTitles[t] + "\nd1=0 eucl=0\ndist1 máxima 0 en (1, 1)  0 reducidos");
+            EXPECT_EQ(e->closureNotGreaterCount[t], run + 1);
+            uinftab::PlotPoint point;
+            ASSERT_TRUE(uinftab::PointListGet(e->pointSeries[t], run, point));
+            EXPECT_TRUE(point.x == 0.0f && point.y == 0.0f);
+        }
+    }
+}
+
+// An entry just above 1 adds one unit in the last place to (0,1) and (1,0) per W iteration
+// (its own W value is capped at 1, so nothing compounds): only the limit ends the loop.
+TEST_P(Examples, WClosureStopsAtTheHundredthIterate) {
+    e->dimension = 2;
+    e->relation = {};
+    e->relation[0][0] = std::nextafter(1.0f, 2.0f);
+    e->relation[0][1] = 0.5f;
+    e->AnalyzeRelation();
+    EXPECT_TRUE(e->resultText[2].starts_with("Cierre W-transit. Iter= 100 Incr= 200\n"));
+    EXPECT_EQ(e->wClosure[0][1], 0.5f + 100 * 0x1p-23f);
+}
+
+// ---- generation, swap and guards ----
+
+std::unique_ptr<Engine> Make(int n) {
+    auto e = std::make_unique<Engine>(engine::kZorvane);
+    e->dimension = n;
+    return e;
+}
+
+// Draw by draw: a fresh engine of dimension 1 shows each draw as its only entry, one of the
+// eleven degrees whatever the separator. Every fresh engine repeats the same sequence, so
+// another one must consume it n² draws per relation, row by row, whatever the options, which
+// only then overwrite the diagonal and mirror the lower triangle onto the upper one.
+TEST(Generation, ElevenDegreesAndNSquaredDrawsPerRelationBeforeTheOptions) {
+    const char saved = toolkit::DecimalSeparator();
+    toolkit::SetDecimalSeparator(',');
+    auto single = Make(1);
+    std::vector<float> draws(9 + 16 + 4 + 64);
+    for (float& drawn : draws) {
+        single->GenerateRelation();
+        drawn = single->relation[0][0];
+    }
+    EXPECT_EQ(std::set<float>(draws.begin(), draws.end()),
+              (std::set<float>{0.0f, 0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f, 0.9f, 1.0f}));
+    toolkit::SetDecimalSeparator(saved);  // the point, as the program starts
+    auto e = Make(1);
+    int used = 0;
+    for (const auto& [n, reflexive, symmetric] :
+         {std::tuple{3, true, true}, {4, false, true}, {2, true, false}, {8, false, false}}) {
+        e->dimension = n;
+        e->reflexive = reflexive;
+        e->symmetric = symmetric;
+        e->GenerateRelation();
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < n; ++j) {
+                const float drawn = draws[used + (symmetric && j > i ? j * n + i : i * n + j)];
+                EXPECT_EQ(e->relation[i][j], reflexive && i == j ? 1.0f : drawn) << n << " " << i << j;
+            }
+        used += n * n;
+    }
+}
+
+TEST(Swap, RelabelsTheElementsTwiceRestoresAndDrawsNothing) {
+    const int n = 7;
+    auto e = Make(n), plain = Make(n);
+    e->RunTrial();
+    plain->RunTrial();
+    const RelationMatrix old = e->relation;
+    for (const auto& [a, b] : {std::pair{1, 5}, {6, 0}, {3, 3}}) {
+        e->swapFirst = a;
+        e->swapSecond = b;
+        e->swapPending = true;
+        e->RunTrial();
+        const auto sigma = [&](int i) { return i == a ? b : i == b ? a : i; };
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < n; ++j) EXPECT_EQ(e->relation[sigma(i)][sigma(j)], old[i][j]) << a << b;
+        e->swapPending = true;
+        e->RunTrial();
+        EXPECT_TRUE(engine::MatrixEqual(n, e->relation, old));
+    }
+    // Every swap trial counted and analysed, a = b included; none drew a number.
+    EXPECT_EQ(e->trialCount, 7);
+    EXPECT_EQ(e->closureGreaterCount[engine::W] + e->closureNotGreaterCount[engine::W], 7);
+    e->RunTrial();
+    plain->RunTrial();
+    EXPECT_TRUE(engine::MatrixEqual(n, e->relation, plain->relation));
+}
+
+// What a trial changes (the results through their texts).
+void ExpectSameState(Engine& a, Engine& b) {
+    EXPECT_EQ(a.trialCount, b.trialCount);
+    EXPECT_EQ(a.swapPending, b.swapPending);
+    EXPECT_TRUE(engine::MatrixEqual(engine::MAX_DIM, a.relation, b.relation));
+    EXPECT_EQ(a.resultText, b.resultText);
+    EXPECT_EQ(a.closureGreaterCount, b.closureGreaterCount);
+    EXPECT_EQ(a.closureNotGreaterCount, b.closureNotGreaterCount);
+}
+
+TEST(Guards, RefusedTrialChangesNothing) {
+    // A dimension outside 1 … 100, or a pending swap of an element outside 0 … n − 1.
+    const int cases[][3] = {{0, 0, 0}, {101, 0, 0}, {-1, 0, 0}, {5, -1, 2}, {5, 2, 5}, {5, 2147483647, 0}};
+    for (const auto& c : cases) {
+        auto e = Make(5), twin = Make(5);
+        for (Engine* x : {e.get(), twin.get()}) {
+            x->RunTrial();
+            x->dimension = c[0];
+            x->swapFirst = c[1];
+            x->swapSecond = c[2];
+            x->swapPending = c[0] == 5;
+        }
+        EXPECT_THROW(e->RunTrial(), std::out_of_range) << c[0] << " " << c[1] << " " << c[2];
+        EXPECT_THROW(e->SwapElements(), std::out_of_range);
+        if (c[0] != 5) {
+            EXPECT_THROW(e->ClearRelation(), std::out_of_range);
+            EXPECT_THROW(e->AnalyzeRelation(), std::out_of_range);
+        }
+        ExpectSameState(*e, *twin);
+        // Nothing was drawn either.
+        e->dimension = twin->dimension = 5;
+        e->swapPending = twin->swapPending = false;
+        e->RunTrial();
+        twin->RunTrial();
+        ExpectSameState(*e, *twin);
+    }
+}
+
+}  // namespace
