@@ -1,183 +1,120 @@
-// The paint handler: captions, pies and every coordinate of the bar chart and the curves.
+// The paint handler, "50 veces" and "Inicia".
+#include <tuple>
+
 #include "experiments/uinftab.h"
 #include "form_fixture.h"
-#include "recording_canvas.h"
+#include "ui/canvas.h"
+#include "ui/pie.h"
 
 namespace ui_test {
 namespace {
 
-using engine::kZorvane;
-using Op = RecordingCanvas::Op;
+// Records every drawing call as a short text, e.g. "rect 152,103,172,129".
+class RecordingCanvas : public ui::Canvas {
+public:
+    void SetPenColor(const QColor& color) override { calls << "pen " + color.name(); }
+    void SetBrushColor(const QColor& color) override { calls << "brush " + color.name(); }
+    void MoveTo(int x, int y) override { calls << QString::asprintf("move %d,%d", x, y); }
+    void LineTo(int x, int y) override { calls << QString::asprintf("line %d,%d", x, y); }
+    void Rectangle(int x1, int y1, int x2, int y2) override {
+        calls << QString::asprintf("rect %d,%d,%d,%d", x1, y1, x2, y2);
+    }
+    void TextOut(int x, int y, const QString& text) override {
+        calls << QString::asprintf("text %d,%d ", x, y) + text;
+    }
+    QStringList calls;
+};
 
-class Paint : public FormTest {
+class Plot : public FormTest {
 protected:
-    void SetUp() override { Start(kZorvane); }
-    std::vector<RecordingCanvas::Call> Draw() {
+    void SetUp() override { Start(engine::kZorvane); }
+    QStringList Draw() {
         RecordingCanvas canvas;
         form->FormPaint(canvas);
         return canvas.calls;
     }
-    void FillSeries(int t, int count, int xBase, int yBase) {
-        auto& series = E().pointSeries[t];
-        uinftab::PointListDestroy(series);
-        uinftab::PointListCreate(series);
-        for (int i = 0; i < count; ++i) {
-            uinftab::PlotPoint p;
-            uinftab::PlotPointMake(p, xBase + i, yBase + i);
-            uinftab::PointListAppend(series, p);
-        }
-    }
+    int SeriesLength(int t) { return uinftab::PointListCount(E().pointSeries[t]); }
+    ui::Pie* PieControl(int k) const { return Find<ui::Pie>(QString("Pie%1").arg(k)); }
 };
 
-TEST_F(Paint, BarChartCoordinates) {
+TEST_F(Plot, BarsOfTheLastTrialAndCurvesOfTheLastHundred) {
     E().d1Closure = {12.9f, 30.0f, 0.0f};
     E().d1Transitivized = {3.5f, 7.25f, 49.99f};
-    const auto calls = Draw();
-    const QColor black(0, 0, 0);
-    const QColor face = form->formColor();
-    ASSERT_GE(calls.size(), 3u + 6u * 5u);
-    EXPECT_EQ(calls[0].op, Op::Pen);
-    EXPECT_EQ(calls[0].color, black);
-    EXPECT_EQ(calls[1].op, Op::MoveTo);
-    EXPECT_EQ(std::make_pair(calls[1].x1, calls[1].y1), std::make_pair(152, 129));
-    EXPECT_EQ(calls[2].op, Op::LineTo);
-    EXPECT_EQ(std::make_pair(calls[2].x1, calls[2].y1), std::make_pair(252, 129));
-    EXPECT_EQ(calls[3].op, Op::Brush);
-    EXPECT_EQ(calls[3].color, face);
-    struct Bar {
-        int left;
-        const char* number;
-        int top;
-        QColor fill;
-    };
-    const Bar bars[] = {
-        {152, "12", 103, QColor(255, 255, 0)}, {172, "3", 122, QColor(0, 128, 0)},
-        {197, "30", 69, QColor(0, 0, 255)},    {217, "7", 114, QColor(128, 0, 0)},
-        {242, "0", 129, QColor(128, 0, 128)},  {262, "49", 29, QColor(255, 0, 0)},
-    };
-    std::size_t at = 4;
-    for (const Bar& bar : bars) {
-        ASSERT_EQ(calls[at].op, Op::TextOut);
-        EXPECT_EQ(calls[at].x1, bar.left + 8);
-        EXPECT_EQ(calls[at].y1, 134);
-        EXPECT_EQ(calls[at].text, bar.number);
-        ASSERT_EQ(calls[at + 1].op, Op::Brush);
-        EXPECT_EQ(calls[at + 1].color, bar.fill);
-        ASSERT_EQ(calls[at + 2].op, Op::Rectangle);
-        EXPECT_EQ(calls[at + 2].x1, bar.left);
-        EXPECT_EQ(calls[at + 2].y1, bar.top) << bar.left;
-        EXPECT_EQ(calls[at + 2].x2, bar.left + 20);
-        EXPECT_EQ(calls[at + 2].y2, 129);
-        ASSERT_EQ(calls[at + 3].op, Op::Brush);
-        EXPECT_EQ(calls[at + 3].color, face);
-        at += 4;
+    for (auto& series : E().pointSeries) {
+        uinftab::PointListDestroy(series);
+        uinftab::PointListCreate(series);
     }
+    for (int i = 0; i < 150; ++i) {  // Min: 150 points (i, 1000 + i); Prod and W: none
+        uinftab::PlotPoint point;
+        uinftab::PlotPointMake(point, i, 1000 + i);
+        uinftab::PointListAppend(E().pointSeries[0], point);
+    }
+    const QString face = "brush " + form->formColor().name();
+    QStringList expected{"pen #000000", "move 152,129", "line 252,129", face};
+    // Bars: left edge, number written, top edge, fill.
+    const std::tuple<int, const char*, int, const char*> bars[] = {
+        {152, "12", 103, "#ffff00"}, {172, "3", 122, "#008000"}, {197, "30", 69, "#0000ff"},
+        {217, "7", 114, "#800000"},  {242, "0", 129, "#800080"}, {262, "49", 29, "#ff0000"}};
+    for (const auto& [left, number, top, fill] : bars)
+        expected << QString("text %1,134 %2").arg(left + 8).arg(number) << QString("brush ") + fill
+                 << QString("rect %1,%2,%3,129").arg(left).arg(top).arg(left + 20) << face;
+    expected << "pen #000000" << "move 514,113" << "line 814,113";
+    // Curves: baseline, pen, points drawn, first value drawn.
+    const std::tuple<int, const char*, int, int> curves[] = {
+        {73, "#0000ff", 100, 50}, {73, "#800080", 100, 1050}, {93, "#0000ff", 0, 0},
+        {93, "#800080", 0, 0},    {113, "#0000ff", 0, 0},     {113, "#800080", 0, 0}};
+    for (const auto& [baseline, pen, points, first] : curves) {
+        expected << QString("pen ") + pen << QString("move 514,%1").arg(baseline);
+        for (int i = 0; i < points; ++i)
+            expected << QString("line %1,%2").arg(514 + 3 * i).arg(baseline - first - i);
+    }
+    EXPECT_EQ(Draw(), expected);
 }
 
-TEST_F(Paint, CurvesOfTheLastHundredTrials) {
-    FillSeries(0, 150, 0, 1000);  // x = i, y = 1000 + i
-    FillSeries(1, 100, 5, 6);
-    FillSeries(2, 0, 0, 0);
-    const auto calls = Draw();
-    // The curve axis follows the 28 calls of the bar chart.
-    std::size_t at = 28;
-    ASSERT_EQ(calls[at].op, Op::Pen);
-    EXPECT_EQ(calls[at].color, QColor(0, 0, 0));
-    EXPECT_EQ(calls[at + 1].op, Op::MoveTo);
-    EXPECT_EQ(std::make_pair(calls[at + 1].x1, calls[at + 1].y1), std::make_pair(514, 113));
-    EXPECT_EQ(calls[at + 2].op, Op::LineTo);
-    EXPECT_EQ(std::make_pair(calls[at + 2].x1, calls[at + 2].y1), std::make_pair(814, 113));
-    at += 3;
-    struct Curve {
-        int baseline;
-        QColor pen;
-        int points;
-        int firstValue;
-    };
-    const Curve curves[] = {
-        {73, QColor(0, 0, 255), 100, 50},  {73, QColor(128, 0, 128), 100, 1050},
-        {93, QColor(0, 0, 255), 100, 5},   {93, QColor(128, 0, 128), 100, 6},
-        {113, QColor(0, 0, 255), 0, 0},    {113, QColor(128, 0, 128), 0, 0},
-    };
-    for (const Curve& c : curves) {
-        ASSERT_EQ(calls[at].op, Op::Pen);
-        EXPECT_EQ(calls[at].color, c.pen);
-        ASSERT_EQ(calls[at + 1].op, Op::MoveTo);
-        EXPECT_EQ(calls[at + 1].x1, 514);
-        EXPECT_EQ(calls[at + 1].y1, c.baseline);
-        at += 2;
-        for (int i = 0; i < c.points; ++i, ++at) {
-            ASSERT_EQ(calls[at].op, Op::LineTo);
-            ASSERT_EQ(calls[at].x1, 514 + 3 * i);
-            ASSERT_EQ(calls[at].y1, c.baseline - (c.firstValue + i));
-        }
-    }
-    EXPECT_EQ(at, calls.size());
-    EXPECT_EQ(calls.back().op, Op::MoveTo);  // the empty W series only moves the pen
-}
-
-struct PieCase {
-    int greater, notGreater, percent, endAngle;
-};
-
-class PieAngles : public Paint, public ::testing::WithParamInterface<PieCase> {};
-
-TEST_P(PieAngles, PercentAngleAndCaption) {
-    const PieCase& c = GetParam();
-    // Only the t-norm under test gets the counters; the others stay at zero.
-    for (int t = 0; t < 3; ++t) {
-        E().closureGreaterCount = {0, 0, 0};
-        E().closureNotGreaterCount = {7, 7, 7};
-        E().closureGreaterCount[t] = c.greater;
-        E().closureNotGreaterCount[t] = c.notGreater;
+TEST_F(Plot, PiesShowThePercentageOfTrialsWithTheClosureFarther) {
+    // Counters (greater, not greater), percentage, end angle.
+    const std::tuple<int, int, int, int> cases[] = {
+        {3, 1, 75, 270}, {1, 2, 33, 118}, {2, 1, 66, 237}, {0, 0, 0, 0}, {5, 0, 100, 360}};
+    for (int shift = 0; shift < 5; ++shift) {  // each pie meets every case, next to different ones
+        for (int t = 0; t < 3; ++t)
+            std::tie(E().closureGreaterCount[t], E().closureNotGreaterCount[t], std::ignore, std::ignore) =
+                cases[(shift + t) % 5];
         Draw();
-        for (int u = 0; u < 3; ++u) {
-            const int percent = u == t ? c.percent : 0;
-            EXPECT_EQ(form->closureGreaterPercent[u], percent) << t << u;
-            EXPECT_EQ(PieControl(1 + u)->StartAngle(), 0);
-            EXPECT_EQ(PieControl(1 + u)->EndAngle(), u == t ? c.endAngle : 0);
-            EXPECT_EQ(Label(10 + u)->text(), QString::number(percent) + "%");
+        for (int t = 0; t < 3; ++t) {
+            const auto& [greater, notGreater, percent, endAngle] = cases[(shift + t) % 5];
+            EXPECT_EQ(form->closureGreaterPercent[t], percent) << greater << ":" << notGreater;
+            EXPECT_EQ(PieControl(1 + t)->EndAngle(), endAngle);
+            EXPECT_EQ(Label(10 + t)->text(), QString::number(percent) + "%");
         }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Paint, PieAngles,
-                         ::testing::Values(PieCase{3, 1, 75, 270}, PieCase{1, 2, 33, 118}, PieCase{2, 1, 66, 237},
-                                           PieCase{0, 0, 0, 0}, PieCase{5, 0, 100, 360}, PieCase{0, 9, 0, 0}));
+TEST_F(Plot, RepeatThenReset) {
+    Click("Button5");
+    EXPECT_EQ(E().trialCount, 51);
+    for (int t = 0; t < 3; ++t) EXPECT_EQ(SeriesLength(t), 51);
+    Click("Button5");
+    for (int t = 0; t < 3; ++t) EXPECT_EQ(SeriesLength(t), 101);
+    EXPECT_EQ(Draw().filter("line").size(), 2 + 6 * 100);  // two axes and six curves of the last 100
 
-TEST_F(Paint, TitleNamesDimensionAndTrials) {
-    E().trialCount = 50;
-    Draw();
-    EXPECT_EQ(Label(9)->text(), "Dist1, Dim: 10 matrices:50");
-    E().dimension = 7;
-    E().trialCount = 0;
-    Draw();
-    EXPECT_EQ(Label(9)->text(), "Dist1, Dim: 7 matrices:0");
-}
-
-TEST_F(Paint, PaintingChangesNothingButItsOwnState) {
-    const engine::RelationMatrix before = E().relation;
-    const auto greater = E().closureGreaterCount;
-    const int trials = E().trialCount;
-    Draw();
-    Draw();
-    EXPECT_TRUE(engine::MatrixEqual(10, before, E().relation));
-    EXPECT_EQ(E().closureGreaterCount, greater);
-    EXPECT_EQ(E().trialCount, trials);
-    EXPECT_EQ(uinftab::PointListCount(E().pointSeries[0]), 1);
-}
-
-TEST(PieControl, SweepFromStartToEnd) {
-    ui::Pie pie;
-    EXPECT_EQ(pie.SweepAngle(), 0);
-    pie.SetAngles(180, 90);
-    EXPECT_EQ(pie.SweepAngle(), 270);
-    pie.SetAngles(0, 360);
-    EXPECT_EQ(pie.SweepAngle(), 360);
-    pie.SetAngles(0, 118);
-    EXPECT_EQ(pie.SweepAngle(), 118);
-    pie.SetEndAngle(0);
-    EXPECT_EQ(pie.SweepAngle(), 0);
+    dialogs.inputs = {"5"};
+    Click("Button2");
+    const engine::RelationMatrix before = E().relation;  // outside the 5 × 5 block: left from n = 10
+    ASSERT_NE(PieControl(1)->EndAngle(), 0);
+    for (int press = 0; press < 2; ++press) {  // twice is the same as once
+        Click("Button7");
+        EXPECT_EQ(E().trialCount, 0);
+        EXPECT_TRUE(Label(9)->text().endsWith(" matrices:0"));
+        for (int t = 0; t < 3; ++t) {
+            EXPECT_EQ(E().closureGreaterCount[t], 0);
+            EXPECT_EQ(E().closureNotGreaterCount[t], 1);  // the run over the zero relation counts
+            EXPECT_EQ(SeriesLength(t), 0);
+            EXPECT_EQ(PieControl(1 + t)->EndAngle(), 0);
+        }
+        for (int i = 0; i < engine::MAX_DIM; ++i)
+            for (int j = 0; j < engine::MAX_DIM; ++j)
+                ASSERT_EQ(E().relation[i][j], i < 5 && j < 5 ? 0.0f : before[i][j]) << i << "," << j;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,154 @@
+// Start-up of both programs, the grid refresh and the commands that choose the relation.
+#include <QMenu>
+#include <tuple>
+
+#include "form_fixture.h"
+#include "toolkit/number_text.h"
+
+namespace ui_test {
+namespace {
+
+using engine::kZorvane;
+
+bool IsSymmetric(const engine::Engine& e) {
+    for (int k = 0; k < 100; ++k)
+        if (e.relation[k / 10][k % 10] != e.relation[k % 10][k / 10]) return false;
+    return true;
+}
+
+TEST_F(FormTest, StartUpOfBothPrograms) {
+    const QString caption = "Comparación del cierre T-Transitivo con nuevas técnicas de T-transitivización";
+    // Program, window caption, caption of Button6, first relation symmetric.
+    const std::tuple<engine::Variant, QString, const char*, bool> programs[] = {
+        {engine::kZorvath, caption + " con Simetrización", "excell", true},
+        {kZorvane, caption, "excel", false}};
+    for (const auto& [variant, title, button6, symmetric] : programs) {
+        Start(variant);
+        EXPECT_EQ(form->windowTitle(), title);
+        EXPECT_EQ(Find<QPushButton>("Button6")->text(), button6);
+        EXPECT_EQ(IsSymmetric(E()), symmetric);
+        EXPECT_EQ(E().trialCount, 1);
+        EXPECT_EQ(Label(1)->text(), "Matriz Inicial:");
+        EXPECT_EQ(Label(8)->text(), "Histograma dist1");
+        for (int k = 0; k < engine::kResultTextCount; ++k)
+            EXPECT_EQ(Label(2 + k)->text().toStdString(), E().resultText[k]) << "Label" << 2 + k;
+    }
+}
+
+// Every grid is n × n and shows element (i, j) of its matrix at column i, row j.
+void ExpectGridsShowTheMatrices(const TForm1& form) {
+    const engine::Engine& e = form.engine();
+    const engine::RelationMatrix* shown[] = {&e.relation,       &e.minClosure,       &e.prodClosure,
+                                             &e.wClosure,       &e.minTransitivized, &e.prodTransitivized,
+                                             &e.wTransitivized, &e.minOrder,         &e.prodOrder,
+                                             &e.wOrder};
+    for (int k = 1; k <= 10; ++k) {
+        const auto* grid = form.findChild<ui::StringGrid*>(QString("StringGrid%1").arg(k));
+        ASSERT_EQ(grid->RowCount(), e.dimension);
+        ASSERT_EQ(grid->ColCount(), e.dimension);
+        for (int i = 0; i < e.dimension; ++i)
+            for (int j = 0; j < e.dimension; ++j) {
+                const std::string text = toolkit::FloatToStrF((*shown[k - 1])[i][j], 3, k == 3 ? 2 : 1);
+                ASSERT_EQ(grid->Cells(i, j).toStdString(), text) << "StringGrid" << k << " " << i << "," << j;
+            }
+    }
+}
+
+TEST_F(FormTest, GridsShowTheMatricesTransposed) {
+    Start(kZorvane);  // a non-symmetric relation, decimal commas
+    E().relation[0][1] = 0.3f;
+    E().relation[1][0] = 0.7f;
+    E().minClosure[0][0] = E().prodClosure[0][0] = 0.000001f;
+    form->RefreshGrids();
+    EXPECT_EQ(Grid(1)->Cells(0, 1), "0,3");
+    EXPECT_EQ(Grid(1)->Cells(1, 0), "0,7");
+    EXPECT_EQ(Grid(2)->Cells(0, 0), "1E-6");
+    EXPECT_EQ(Grid(3)->Cells(0, 0), "1E-06");  // the Prod closure's grid writes two exponent digits
+    ExpectGridsShowTheMatrices(*form);
+    for (const char* n : {"5", "12"}) {
+        dialogs.inputs = {n};
+        Click("Button2");
+        ExpectGridsShowTheMatrices(*form);
+    }
+}
+
+TEST_F(FormTest, CommandsWithScriptedAnswers) {
+    // Button or menu item, clicks, answers (nullptr: Cancel), then afterwards: dimension, trials run,
+    // errors shown, the 0-based swap indices (both 0 at start), and whether the relation stayed or came back.
+    const std::tuple<const char*, int, std::deque<const char*>, int, int, int, int, int, bool> cases[] = {
+        {"Button2", 1, {nullptr}, 10, 1, 0, 0, 0, false},  // cancelled: a trial at the old dimension
+        {"Button2", 1, {"5"}, 5, 1, 0, 0, 0, false},
+        {"CambiarDimensin1", 1, {"4"}, 4, 1, 0, 0, 0, false},
+        {"Button2", 1, {"abc"}, 10, 0, 1, 0, 0, true},
+        {"Button2", 1, {""}, 10, 0, 1, 0, 0, true},
+        {"Button2", 1, {"0"}, 10, 0, 1, 0, 0, true},
+        {"Button2", 1, {"101"}, 10, 0, 1, 0, 0, true},
+        {"CambiarDimensin1", 1, {"99999999999"}, 10, 0, 1, 0, 0, true},
+        {"Button8", 1, {"3", "5"}, 10, 1, 0, 2, 4, false},
+        {"Button8", 2, {"3", "5", "3", "5"}, 10, 2, 0, 2, 4, true},
+        {"Button8", 1, {"4", "4"}, 10, 1, 0, 3, 3, true},
+        {"Button8", 1, {nullptr, nullptr}, 10, 1, 0, 0, 0, true},  // element 1 with itself
+        {"Button8", 1, {"2", "11"}, 10, 1, 0, 1, 10, false},       // n + 1: a new relation
+        {"Button8", 2, {"4", "4", "0"}, 10, 1, 1, 3, 3, true},     // first below 1: no second dialog
+        {"Button8", 1, {"6", "x"}, 10, 0, 1, 5, 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        const auto& [trigger, clicks, answers, dimension, trials, errors, swapFirst, swapSecond, same] = c;
+        Start(kZorvane);
+        const engine::RelationMatrix start = E().relation;
+        dialogs.inputs = answers;
+        for (int k = 0; k < clicks; ++k) Click(trigger);
+        ASSERT_EQ(static_cast<std::size_t>(dialogs.asked.size()), answers.size());
+        const bool permuta = QString(trigger) == "Button8";
+        for (int k = 0; k < dialogs.asked.size(); ++k)
+            EXPECT_EQ(dialogs.asked[k], !permuta ? "Cambiar dimensión: Dame la nueva dimensión"
+                                        : k % 2  ? "Permutación: Dame otro número"
+                                                 : "Permutación: Dame un número");
+        EXPECT_EQ(dialogs.errors.size(), errors);
+        EXPECT_EQ(E().dimension, dimension);
+        EXPECT_EQ(E().trialCount, 1 + trials);
+        EXPECT_EQ(E().swapFirst, swapFirst);
+        EXPECT_EQ(E().swapSecond, swapSecond);
+        EXPECT_EQ(engine::MatrixEqual(dimension, start, E().relation), same);
+    }
+}
+
+TEST_F(FormTest, QuestionsSetReflexivityAndSymmetry) {
+    Start(kZorvane);
+    // Trigger, answer Yes, then reflexive and symmetric afterwards.
+    const std::tuple<const char*, bool, bool, bool> steps[] = {
+        {"Button3", true, true, false},
+        {"CambiarReflexividad1", true, true, false},  // sets rather than toggles
+        {"CambiarReflexividad1", false, false, false},
+        {"Button4", true, false, true},
+        {"Button4", false, false, false},
+    };
+    for (const auto& [trigger, yes, reflexive, symmetric] : steps) {
+        dialogs.yes = yes;
+        Click(trigger);
+        EXPECT_EQ(E().reflexive, reflexive) << trigger;
+        EXPECT_EQ(E().symmetric, symmetric) << trigger;
+    }
+    dialogs.yes = true;
+    form->Label8Click(form.get());  // the symmetry question without a trial
+    EXPECT_TRUE(E().symmetric);
+    EXPECT_EQ(E().trialCount, 6);
+    const QString reflexiva = "¿Quieres que la matriz sea Reflexiva?";
+    const QString simetrica = "¿Quieres que la matriz sea Simétrica?";
+    EXPECT_EQ(dialogs.asked, QStringList({reflexiva, reflexiva, reflexiva, simetrica, simetrica, simetrica}));
+}
+
+TEST_F(FormTest, ArchivoItemsDoNothing) {
+    Start(kZorvane);
+    const engine::RelationMatrix before = E().relation;
+    const QList<QAction*> items = Find<QMenu>("Archivo1")->actions();
+    EXPECT_EQ(items.size(), 9);
+    for (QAction* item : items) item->trigger();
+    EXPECT_EQ(E().trialCount, 1);
+    EXPECT_EQ(E().relation, before);
+    EXPECT_TRUE(dialogs.asked.isEmpty() && dialogs.errors.isEmpty());
+}
+
+}  // namespace
+}  // namespace ui_test
