@@ -90,15 +90,19 @@ TEST_P(Examples, MinTransitivizationLowersOnePairInTheOrderOfValues) {
 }
 
 TEST_P(Examples, SmallerFactorIsLoweredAndEqualFactorsLowerTheSecond) {
-    // X[p][q] = 0.3 with (p, q) = (0, 1) and the path through k = 2; all else 0.
+    // X[p][q] = v with (p, q) = (0, 1) and the path through k = 2; all else 0. The new values
+    // v, v ÷ other and v − other + 1 (about 1/3 and 0.4 for the first case) are formed in double
+    // and stored in 32 bits; 0.1 − 0.7 + 1 would round differently in 32-bit steps.
+    const double v3 = 0.3f, v1 = 0.1f;
     const struct {
-        float pk, kq;
+        float v, pk, kq;
         bool first;        // (p, k) lowered, else (k, q)
         float lowered[3];  // Min, Prod, W
-    } cases[] = {{0.8f, 0.9f, true, {0.3f, 1.0f / 3, 0.4f}}, {0.8f, 0.8f, false, {0.3f, 0.375f, 0.5f}}};
+    } cases[] = {{0.3f, 0.8f, 0.9f, true, {0.3f, float(v3 / 0.9f), float(v3 - 0.9f + 1)}},
+                 {0.1f, 0.7f, 0.7f, false, {0.1f, float(v1 / 0.7f), float(v1 - 0.7f + 1)}}};
     for (const auto& c : cases) {
         e->relation = {};
-        e->relation[0][1] = 0.3f;
+        e->relation[0][1] = c.v;
         e->relation[0][2] = c.pk;
         e->relation[2][1] = c.kq;
         e->AnalyzeRelation();
@@ -110,10 +114,10 @@ TEST_P(Examples, SmallerFactorIsLoweredAndEqualFactorsLowerTheSecond) {
                 for (int j = 0; j < 3; ++j) {
                     // The mirror of the symmetrizing program is raised from 0.
                     const bool lowered = (i == li && j == lj) || (Zorvath() && i == lj && j == li);
-                    EXPECT_FLOAT_EQ(x[i][j], lowered ? c.lowered[t] : e->relation[i][j]);
+                    EXPECT_EQ(x[i][j], lowered ? c.lowered[t] : e->relation[i][j]) << t << i << j;
                 }
             // A raised entry adds nothing to the distance.
-            EXPECT_FLOAT_EQ(e->d1Transitivized[t], (c.first ? c.pk : c.kq) - c.lowered[t]) << t;
+            EXPECT_EQ(e->d1Transitivized[t], (c.first ? c.pk : c.kq) - c.lowered[t]) << t;
         }
     }
 }
