@@ -4,7 +4,7 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -62,7 +62,7 @@ void BM_StatisticsWindow(benchmark::State& state, const engine::Variant& variant
         state.PauseTiming();
         auto form = std::make_unique<TForm1>(variant, dialogs);
         form->show();
-        QApplication::processEvents();
+        QCoreApplication::processEvents();
         state.ResumeTiming();
         form->Guarded(&TForm1::Button6Click, form.get());
         state.PauseTiming();
@@ -79,12 +79,3 @@ BENCHMARK_CAPTURE(BM_StatisticsHeadless, Zorvane, engine::kZorvane)->Unit(benchm
 BENCHMARK_CAPTURE(BM_StatisticsWindow, Zorvane, engine::kZorvane)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -2,9 +2,7 @@
 // (generation and analysis without grids or paint) in the same run.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QCoreApplication>
-#include <cstdlib>
 #include <memory>
 
 #include "engine/engine.h"
@@ -60,13 +58,3 @@ BENCHMARK(BM_Window50Veces)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations
 BENCHMARK(BM_Engine50Trials)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
