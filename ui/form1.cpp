@@ -227,7 +227,6 @@ void TForm1::BuildControls() {
         grid->setObjectName(QStringLiteral("StringGrid%1").arg(k));
         grid->setGeometry(spec.left, spec.top, spec.width, spec.height);
         grid->SetDefaultColWidth(spec.colWidth);
-        grid->SetDefaultRowHeight(13);
         grids_[k] = grid;
     }
     for (int k = 1; k <= 8; ++k) {

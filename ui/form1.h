@@ -72,8 +72,6 @@ public:
     /// Plot colours: red, yellow, green, blue, maroon, purple.
     std::array<QColor, 6> seriesColor;
 
-    /// The client area below the menu; every control is its child.
-    QWidget* clientArea() const { return client_; }
     /// The background of the client area (the button face colour).
     QColor formColor() const;
 

@@ -117,10 +117,6 @@ void StringGrid::SetColCount(int cols) { model_->Resize(cols, model_->RowCount()
 
 void StringGrid::SetDefaultColWidth(int width) { horizontalHeader()->setDefaultSectionSize(width); }
 
-int StringGrid::DefaultColWidth() const { return horizontalHeader()->defaultSectionSize(); }
-
 void StringGrid::SetDefaultRowHeight(int height) { verticalHeader()->setDefaultSectionSize(height); }
-
-int StringGrid::DefaultRowHeight() const { return verticalHeader()->defaultSectionSize(); }
 
 }  // namespace ui

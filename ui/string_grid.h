@@ -53,11 +53,7 @@ public:
     void Flush() { model_->Flush(); }
 
     void SetDefaultColWidth(int width);
-    int DefaultColWidth() const;
     void SetDefaultRowHeight(int height);
-    int DefaultRowHeight() const;
-
-    StringGridModel& model() { return *model_; }
 
 private:
     StringGridModel* model_;
