@@ -35,13 +35,7 @@ void WriteStatistics(std::ostream& out, const std::string& fileName, engine::Eng
     ValidateLargestDimension(largestDimension);
     ValidateSampleSize(sampleSize);
 
-    // The heading holds five lines; each is flushed on its own.
-    const std::string heading = StatisticsHeading(largestDimension, sampleSize);
-    for (std::size_t start = 0; start < heading.size();) {
-        const std::size_t end = heading.find(kStatisticsLineEnd, start);
-        WriteLine(out, fileName, std::string_view(heading).substr(start, end - start));
-        start = end + kStatisticsLineEnd.size();
-    }
+    for (const std::string& line : StatisticsHeading(largestDimension, sampleSize)) WriteLine(out, fileName, line);
 
     const bool integerMeans = engine.variant().integerMeans;
     for (int dim = 2; dim <= largestDimension; ++dim) {

@@ -48,18 +48,16 @@ std::string ToWindows1252(std::string_view utf8) {
     return out;
 }
 
-std::string StatisticsHeading(int largestDimension, int sampleSize) {
-    const std::string end(kStatisticsLineEnd);
-    std::string text = std::to_string(largestDimension) + " Dimensiones " + end;
-    text += "Tamaño Muestral (matrices generadas en cada dimensión): " + std::to_string(sampleSize) + end;
-    text += end;
-    text += "Distancia 1\t\t\t\t\t\t\t\t\t\t\tDistancia Euclidea" + end;
-    text +=
-        "Dimesión\td1 CT Min\td1 Min Tr\t% mayor CT\td1 CT Prod\td1 Prod Tr\t% mayor CT\td1 CT Lukas\t"
-        "d1 Lukas Tr\t% mayor CT\t Dimesión\td2 CT Min\td2 Min Tr\td2 CT Prod\td2 Prod Tr\td2 CT Lukas\t"
-        "d2 Lukas Tr" +
-        end;
-    return ToWindows1252(text);
+std::array<std::string, kStatisticsHeadingLines> StatisticsHeading(int largestDimension, int sampleSize) {
+    return {
+        std::to_string(largestDimension) + " Dimensiones ",
+        ToWindows1252("Tamaño Muestral (matrices generadas en cada dimensión): ") + std::to_string(sampleSize),
+        "",
+        "Distancia 1\t\t\t\t\t\t\t\t\t\t\tDistancia Euclidea",
+        ToWindows1252("Dimesión\td1 CT Min\td1 Min Tr\t% mayor CT\td1 CT Prod\td1 Prod Tr\t% mayor CT\t"
+                      "d1 CT Lukas\td1 Lukas Tr\t% mayor CT\t Dimesión\td2 CT Min\td2 Min Tr\td2 CT Prod\t"
+                      "d2 Prod Tr\td2 CT Lukas\td2 Lukas Tr"),
+    };
 }
 
 std::string FormatIntegerMean(float sum, int sampleSize) {

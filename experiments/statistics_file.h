@@ -30,9 +30,10 @@ void ValidateSampleSize(int sampleSize);
 /// UTF-8 text to Windows-1252 bytes (the Latin-1 range; any other character becomes '?').
 std::string ToWindows1252(std::string_view utf8);
 
-/// Lines 1 to 5 of the file, each with its CR LF: the largest dimension, the sample size,
-/// an empty line, the two titles and the 17 column headings.
-std::string StatisticsHeading(int largestDimension, int sampleSize);
+/// Lines 1 to 5 of the file: the largest dimension, the sample size, an empty line, the two
+/// titles and the 17 column headings.
+inline constexpr int kStatisticsHeadingLines = 5;
+std::array<std::string, kStatisticsHeadingLines> StatisticsHeading(int largestDimension, int sampleSize);
 
 /// Integer mean: the sum truncated toward zero, then divided by the sample size, truncating.
 std::string FormatIntegerMean(float sum, int sampleSize);
