@@ -1,7 +1,6 @@
 #include "engine/engine.h"
 
 #include <algorithm>
-#include <cmath>
 #include <stdexcept>
 #include <string>
 
@@ -19,7 +18,7 @@ void CheckSwapIndex(int index, int n) {
                                 std::to_string(n));
 }
 
-// Degrees are truncated to whole numbers for the plot; they never exceed n² ≤ 10000.
+// d1 distances are truncated to whole numbers for the plot; they never exceed n² ≤ 10000.
 std::int32_t TruncateDistance(float d) { return static_cast<std::int32_t>(d); }
 }  // namespace
 
