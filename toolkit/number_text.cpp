@@ -122,6 +122,30 @@ std::string FloatToStrF(double value, int precision, int digits, char separator)
     return text;
 }
 
+std::string FloatToShortestStr(float value) { return FloatToShortestStr(value, DecimalSeparator()); }
+
+std::string FloatToShortestStr(float value, char separator) {
+    if (std::isnan(value)) return "NAN";
+    if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+    if (value == 0.0f) return "0";
+    std::array<char, 64> buffer{};
+    const auto withSeparator = [&](char* end) {
+        std::string text(buffer.data(), end);
+        for (char& c : text)
+            if (c == '.') c = separator;
+        return text;
+    };
+    // to_chars gives the shortest text that reads back to the float when parsed straight to
+    // float. Read through double, a text lying within half a double step of the midpoint
+    // between two floats can round the other way; more digits move it away from the midpoint,
+    // and nine always suffice.
+    std::string text = withSeparator(std::to_chars(buffer.data(), buffer.data() + buffer.size(), value).ptr);
+    for (int precision = 1; static_cast<float>(StrToFloat(text, separator)) != value && precision <= 9; ++precision)
+        text = withSeparator(std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                           std::chars_format::general, precision).ptr);
+    return text;
+}
+
 double StrToFloat(std::string_view text) { return StrToFloat(text, DecimalSeparator()); }
 
 double StrToFloat(std::string_view text, char separator) {

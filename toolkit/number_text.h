@@ -24,6 +24,12 @@ public:
 std::string FloatToStrF(double value, int precision, int digits, char separator);
 std::string FloatToStrF(double value, int precision, int digits);
 
+/// The shortest decimal text, written with `separator`, that StrToFloat reads back (through
+/// double, then rounded to 32 bits) to exactly `value`: "0.1", "0.33333334", "1024", "1e-05".
+/// Zero of either sign is "0". Used wherever a degree leaves the program at full precision.
+std::string FloatToShortestStr(float value, char separator);
+std::string FloatToShortestStr(float value);
+
 /// Parses a decimal number written with `separator` (optionally with an exponent).
 double StrToFloat(std::string_view text, char separator);
 double StrToFloat(std::string_view text);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -112,6 +113,32 @@ TEST(StrToFloat, ReadsTheElevenDegreesBackWithTheProgramWideSeparator) {
         EXPECT_THROW(StrToFloat("1E"), ConversionError);
     }
     SetDecimalSeparator(saved);
+}
+
+TEST(FloatToShortestStr, ShortestTextReadBackThroughDoubleToTheSameFloat) {
+    const std::pair<float, const char*> worked[] = {{0.0f, "0"},        {-0.0f, "0"},   {1.0f, "1"},
+                                                  {0.1f, "0.1"},      {0.7f, "0.7"},  {1.0f / 3, "0.33333334"},
+                                                  {1024.0f, "1024"},  {1e-05f, "1e-05"}, {0x1p-149f, "1e-45"}};
+    for (const auto& [value, text] : worked) {
+        EXPECT_EQ(FloatToShortestStr(value, '.'), text);
+        std::string comma = text;
+        std::replace(comma.begin(), comma.end(), '.', ',');
+        EXPECT_EQ(FloatToShortestStr(value, ','), comma);
+    }
+    std::mt19937 random(20261206);
+    for (int n = 0; n < 200000; ++n) {
+        // Any float of [0, 1] by its bits, and every kind of float now and then.
+        const std::uint32_t bits = n % 8 ? random() % 0x3F800001u : random();
+        const float value = std::bit_cast<float>(bits);
+        if (!std::isfinite(value)) continue;
+        const char separator = n % 2 ? ',' : '.';
+        const std::string text = FloatToShortestStr(value, separator);
+        ASSERT_EQ(std::bit_cast<std::uint32_t>(static_cast<float>(StrToFloat(text, separator))),
+                  std::bit_cast<std::uint32_t>(value == 0.0f ? 0.0f : value))
+            << text;
+        char shortest[64];  // never longer than the shortest text that reads back straight to float
+        ASSERT_LE(text.size(), static_cast<std::size_t>(std::to_chars(shortest, shortest + 64, value).ptr - shortest));
+    }
 }
 
 TEST(StrToInt, ReadsIntegersAndRefusesOtherTextsQuotingThem) {
