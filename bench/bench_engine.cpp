@@ -1,7 +1,6 @@
 // Engine benchmarks: the fast engine run beside the straightforward one (same relations, same
-// process), a whole headless trial at the largest dimension, and a headless batch over every
-// dimension. At the end a table gives the ratio straightforward / fast per dimension and
-// variant.
+// process) and a whole headless trial at the largest dimension. At the end a table gives the
+// ratio straightforward / fast per dimension and variant.
 
 #include <benchmark/benchmark.h>
 
@@ -51,7 +50,7 @@ void AnalyzeRelationBench(benchmark::State& state, engine::Variant variant, int 
         next = (next + 1) % kPoolSize;
         if (impl == Implementation::Fast) e->AnalyzeRelation();
         else reference::AnalyzeRelation(*e);
-        benchmark::DoNotOptimize(e->d1Transitivized.data());
+        benchmark::DoNotOptimize(e->results.d1Transitivized.data());
         benchmark::ClobberMemory();
     }
 }
@@ -61,22 +60,7 @@ void RunTrialBench(benchmark::State& state, engine::Variant variant, int n) {
     e->dimension = n;
     for (auto _ : state) {
         e->RunTrial();
-        benchmark::DoNotOptimize(e->d1Transitivized.data());
-        benchmark::ClobberMemory();
-    }
-}
-
-// Every dimension from 2 to `upTo`, `trials` trials each, counters reset per dimension, as
-// the statistics batch drives the engine (without window or file).
-void BatchBench(benchmark::State& state, engine::Variant variant, int upTo, int trials) {
-    auto e = std::make_unique<engine::Engine>(variant);
-    for (auto _ : state) {
-        for (int n = 2; n <= upTo; ++n) {
-            e->dimension = n;
-            e->ResetCounters();
-            for (int k = 0; k < trials; ++k) e->RunTrial();
-        }
-        benchmark::DoNotOptimize(e->closureGreaterCount.data());
+        benchmark::DoNotOptimize(e->results.d1Transitivized.data());
         benchmark::ClobberMemory();
     }
 }
@@ -134,11 +118,6 @@ void RegisterAll() {
     for (const engine::Variant& v : {engine::kZorvath, engine::kZorvane}) {
         benchmark::RegisterBenchmark((std::string("RunTrial/") + VariantName(v) + "/100").c_str(), RunTrialBench,
                                      v, 100)
-            ->Unit(benchmark::kMillisecond);
-    }
-    for (const engine::Variant& v : {engine::kZorvath, engine::kZorvane}) {
-        benchmark::RegisterBenchmark((std::string("Batch/") + VariantName(v) + "/2-100x10").c_str(), BatchBench, v,
-                                     100, 10)
             ->Unit(benchmark::kMillisecond);
     }
 }

@@ -1,5 +1,5 @@
-// The statistics batch of dimensions 2 … 30 with 10 trials each, once without a window and
-// once through the window's command (grids, pies and curves refreshed on every trial).
+// The statistics batch of dimensions 2 … 100 with 20 trials each: without a window on one
+// thread and on every thread, and through the window's command.
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -9,8 +9,9 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <thread>
 
-#include "engine/engine.h"
+#include "experiments/experiment.h"
 #include "experiments/statistics_batch.h"
 #include "ui/dialogs.h"
 #include "ui/form1.h"
@@ -19,12 +20,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kLargestDimension = 30;
-constexpr int kSampleSize = 10;
+constexpr int kLargestDimension = 100;
+constexpr int kSampleSize = 20;
 
 fs::path OutputFile(const char* name) {
     return fs::temp_directory_path() / ("bench_statistics_" + std::to_string(::getpid()) + "_" + name + ".txt");
 }
+
+int AllThreads() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
 
 // Answers the command's two questions and its save dialog; any error is fatal to the run.
 class BatchDialogs : public ui::Dialogs {
@@ -44,14 +47,16 @@ private:
 };
 
 void BM_StatisticsHeadless(benchmark::State& state, const engine::Variant& variant) {
+    const int threads = state.range(0) == 0 ? AllThreads() : static_cast<int>(state.range(0));
     const fs::path file = OutputFile("headless");
     for (auto _ : state) {
         state.PauseTiming();
-        auto engine = std::make_unique<engine::Engine>(variant);
+        auto experiment = std::make_unique<experiments::Experiment>(variant);
+        experiment->RunTrial();
         state.ResumeTiming();
-        experiments::RunStatisticsBatch(file, *engine, kLargestDimension, kSampleSize, [&] { engine->RunTrial(); });
+        experiments::RunStatisticsBatch(file, *experiment, kLargestDimension, kSampleSize, {threads, {}, {}});
     }
-    state.counters["trials"] = (kLargestDimension - 1) * kSampleSize;
+    state.counters["threads"] = threads;
     fs::remove(file);
 }
 
@@ -69,13 +74,13 @@ void BM_StatisticsWindow(benchmark::State& state, const engine::Variant& variant
         form.reset();
         state.ResumeTiming();
     }
-    state.counters["trials"] = (kLargestDimension - 1) * kSampleSize;
     fs::remove(file);
 }
 
-BENCHMARK_CAPTURE(BM_StatisticsHeadless, Zorvath, engine::kZorvath)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(BM_StatisticsWindow, Zorvath, engine::kZorvath)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(BM_StatisticsHeadless, Zorvane, engine::kZorvane)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(BM_StatisticsWindow, Zorvane, engine::kZorvane)->Unit(benchmark::kMillisecond)->UseRealTime();
+// Argument: threads, 0 for every core.
+BENCHMARK_CAPTURE(BM_StatisticsHeadless, Zorvath, engine::kZorvath)->Arg(1)->Arg(0)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+BENCHMARK_CAPTURE(BM_StatisticsWindow, Zorvath, engine::kZorvath)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+BENCHMARK_CAPTURE(BM_StatisticsHeadless, Zorvane, engine::kZorvane)->Arg(1)->Arg(0)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+BENCHMARK_CAPTURE(BM_StatisticsWindow, Zorvane, engine::kZorvane)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 
 }  // namespace

@@ -111,33 +111,45 @@ int SquareWith(int n, const PaddedMatrix& S, RelationMatrix& M) {
 }
 
 template <TNorm T>
-ClosureCounts Close(int n, const RelationMatrix& relation, RelationMatrix& M, RelationMatrix& P) {
+ClosureCounts Close(int n, const RelationMatrix& relation, RelationMatrix& M, ClosureMemory& memory) {
     ClosureCounts counts;
+    MatrixCopy(n, relation, M);
+    if (ClosureShortcut(T, n, relation, memory)) return counts;
+    RelationMatrix& P = memory.Previous(T);
     PaddedMatrix S;
     const int padded = (n + kBlock - 1) / kBlock * kBlock;
     for (int i = 0; i < n; ++i)
         for (int j = n; j < padded; ++j) S.row[i][j] = 0.0f;
-    MatrixCopy(n, relation, M);
-    while (!MatrixEqual(n, M, P)) {
-        if (T == W && counts.iterCount == kWIterationLimit) break;
+    // The first test compares with an iterate that is not transitive on this block (or differs):
+    // the loop runs at least once.
+    do {
+        if (T == W && counts.iterCount == kWIterationLimit) {
+            counts.converged = false;
+            break;
+        }
         ++counts.iterCount;
         MatrixCopy(n, M, P);
         for (int i = 0; i < n; ++i)
             for (int j = 0; j < n; ++j) S.row[i][j] = P[i][j];
         counts.incrCount += SquareWith<T>(n, S, M);
-    }
+    } while (!MatrixEqual(n, M, P));
+    memory.transitiveDimension[T] = counts.converged ? n : 0;
     return counts;
 }
 
 }  // namespace
 
+bool ClosureShortcut(TNorm t, int n, const RelationMatrix& relation, const ClosureMemory& memory) {
+    return n <= memory.transitiveDimension[t] && MatrixEqual(n, relation, memory.Previous(t));
+}
+
 ClosureCounts ComputeClosure(TNorm t, int n, const RelationMatrix& relation, RelationMatrix& M,
-                             RelationMatrix& P) {
+                             ClosureMemory& memory) {
     CheckDimension(n);
     switch (t) {
-        case Min: return Close<Min>(n, relation, M, P);
-        case Prod: return Close<Prod>(n, relation, M, P);
-        case W: return Close<W>(n, relation, M, P);
+        case Min: return Close<Min>(n, relation, M, memory);
+        case Prod: return Close<Prod>(n, relation, M, memory);
+        case W: return Close<W>(n, relation, M, memory);
     }
     return {};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 #include "engine/relation_matrix.h"
 #include "engine/tnorm.h"
 
@@ -9,13 +11,39 @@ namespace engine {
 inline constexpr int kWIterationLimit = 100;
 
 struct ClosureCounts {
-    int iterCount = 0;  ///< iterations, the final unchanged one included
-    int incrCount = 0;  ///< entries raised, summed over all iterations
+    int iterCount = 0;       ///< iterations, the final unchanged one included
+    int incrCount = 0;       ///< entries raised, summed over all iterations
+    bool converged = true;   ///< false when the W limit ended the loop before the iterate settled
+    bool operator==(const ClosureCounts&) const = default;
 };
 
-/// T-transitive closure of `relation` into M by repeated max-T squaring. P holds the previous
-/// iterate and persists between calls: when the relation equals it, no iteration runs.
+/// What the closures keep from one analysis to the next: each t-norm's previous iterate, all
+/// zeros at first. A closure whose relation equals it takes no iteration: the relation is then
+/// its own closure, provided the iterate is T-transitive on the relation's block. That holds on
+/// the block of the closure that left it (and on every leading block inside it, since a
+/// principal block of a T-transitive relation is T-transitive), but not beyond it, where older
+/// entries of larger dimensions remain; so the size of that block is kept too.
+struct ClosureMemory {
+    RelationMatrix minClosurePrev{}, prodClosurePrev{}, wClosurePrev{};
+    /// Leading block of each previous iterate known to be T-transitive: all of it for zeros;
+    /// the dimension of the last closure that settled; 0 after one stopped by the W limit.
+    std::array<int, kTNormCount> transitiveDimension{MAX_DIM, MAX_DIM, MAX_DIM};
+
+    RelationMatrix& Previous(TNorm t) { return this->*kPrevious[t]; }
+    const RelationMatrix& Previous(TNorm t) const { return this->*kPrevious[t]; }
+
+private:
+    static constexpr RelationMatrix ClosureMemory::*kPrevious[kTNormCount] = {
+        &ClosureMemory::minClosurePrev, &ClosureMemory::prodClosurePrev, &ClosureMemory::wClosurePrev};
+};
+
+/// True when the closure of `relation` takes no iteration with this memory: the relation equals
+/// the previous iterate on its n × n block, and that block is T-transitive.
+bool ClosureShortcut(TNorm t, int n, const RelationMatrix& relation, const ClosureMemory& memory);
+
+/// T-transitive closure of `relation` into M by repeated max-T squaring, the previous iterate
+/// kept in `memory` (see ClosureShortcut). Only the n × n blocks are read and written.
 ClosureCounts ComputeClosure(TNorm t, int n, const RelationMatrix& relation, RelationMatrix& M,
-                             RelationMatrix& P);
+                             ClosureMemory& memory);
 
 }  // namespace engine

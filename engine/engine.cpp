@@ -1,40 +1,22 @@
 #include "engine/engine.h"
 
-#include <algorithm>
+#include <cmath>
 #include <stdexcept>
 #include <string>
 
-#include "engine/transitivize.h"
-#include "toolkit/number_text.h"
+#include "engine/compare.h"
+#include "engine/generation.h"
 
 namespace engine {
 
-namespace {
-void CheckSwapIndex(int index, int n) {
-    if (index < 0 || index >= n)
-        // Counted from 1 as the user enters it; widened so that the largest int does not overflow.
-        throw std::out_of_range("elemento " + std::to_string(static_cast<long long>(index) + 1) +
-                                " fuera del rango válido 1 … " +
-                                std::to_string(n));
-}
-
-// d1 distances are truncated to whole numbers for the plot; they never exceed n² ≤ 10000.
-std::int32_t TruncateDistance(float d) { return static_cast<std::int32_t>(d); }
-}  // namespace
-
 Engine::Engine(const Variant& variant) : symmetric(variant.symmetricAtStart), variant_(variant) {}
-
-Engine::~Engine() {
-    for (auto& series : pointSeries)
-        if (series != nullptr) uinftab::PointListDestroy(series);
-}
 
 void Engine::RunTrial() {
     // Refuse before anything changes.
     CheckDimension(dimension);
     if (swapPending) {
-        CheckSwapIndex(swapFirst, dimension);
-        CheckSwapIndex(swapSecond, dimension);
+        CheckElement(swapFirst, dimension);
+        CheckElement(swapSecond, dimension);
     }
     ++trialCount;
     if (swapPending) {
@@ -46,63 +28,16 @@ void Engine::RunTrial() {
     AnalyzeRelation();
 }
 
-void Engine::GenerateRelation() {
-    const int n = dimension;
-    CheckDimension(n);
-    // Each degree k/10 passes through its text in the separator in force, so the stored value
-    // is exactly the one the grids show. The eleven texts are formed once per relation.
-    std::array<float, 11> degree{};
-    for (int k = 0; k <= 10; ++k)
-        degree[k] = static_cast<float>(toolkit::StrToFloat(toolkit::FloatToStrF(k * 0.1L, 3, 1)));
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j) relation[i][j] = degree[random_.Below(11)];
-    if (reflexive)
-        for (int i = 0; i < n; ++i) relation[i][i] = 1.0f;
-    if (symmetric)
-        for (int i = 0; i < n; ++i)
-            for (int j = i + 1; j < n; ++j) relation[i][j] = relation[j][i];
+void Engine::GenerateRelation() { DrawRelation(dimension, relation); }
+
+void Engine::DrawRelation(int n, RelationMatrix& target) {
+    engine::GenerateRelation(n, reflexive, symmetric, random_, target);
 }
 
-void Engine::SwapElements() {
-    const int n = dimension;
-    CheckDimension(n);
-    const int a = swapFirst;
-    const int b = swapSecond;
-    CheckSwapIndex(a, n);
-    CheckSwapIndex(b, n);
-    // Exchange rows a and b, then columns a and b: new[σ(i)][σ(j)] = old[i][j].
-    std::swap_ranges(relation[a].begin(), relation[a].begin() + n, relation[b].begin());
-    for (int i = 0; i < n; ++i) std::swap(relation[i][a], relation[i][b]);
-}
+void Engine::SwapElements() { engine::SwapElements(dimension, swapFirst, swapSecond, relation); }
 
 void Engine::AnalyzeRelation() {
-    const int n = dimension;
-    CheckDimension(n);
-    for (int t = Min; t <= W; ++t) {
-        const auto tn = static_cast<TNorm>(t);
-        closureCounts[t] = ComputeClosure(tn, n, relation, Closure(tn), ClosurePrev(tn));
-        const Comparison c = CompareWithRelation(n, relation, Closure(tn), Direction::ClosureMinusRelation);
-        d1Closure[t] = c.d1;
-        resultText[ClosureTextIndex(tn)] = ClosureText(tn, closureCounts[t], c);
-        d2Closure[t] = static_cast<float>(c.euclidean);
-    }
-    for (int t = Min; t <= W; ++t) {
-        const auto tn = static_cast<TNorm>(t);
-        reducedCount[t] = Transitivize(tn, n, relation, Transitivized(tn), Order(tn), variant_.symmetrizing);
-        const Comparison c =
-            CompareWithRelation(n, relation, Transitivized(tn), Direction::RelationMinusTransitivized);
-        d1Transitivized[t] = c.d1;
-        resultText[TransitivizedTextIndex(tn)] = TransitivizedText(tn, c, reducedCount[t]);
-        d2Transitivized[t] = static_cast<float>(c.euclidean);
-    }
-    for (int t = Min; t <= W; ++t) {
-        uinftab::PlotPoint point;
-        uinftab::PlotPointMake(point, TruncateDistance(d1Closure[t]), TruncateDistance(d1Transitivized[t]));
-        if (d1Closure[t] > d1Transitivized[t]) ++closureGreaterCount[t];
-        else ++closureNotGreaterCount[t];
-        // A point that cannot be stored is simply missing from the series.
-        if (pointSeries[t] != nullptr) uinftab::PointListAppend(pointSeries[t], point);
-    }
+    engine::AnalyzeRelation(dimension, relation, variant_.symmetrizing, closureMemory, results);
 }
 
 void Engine::ClearRelation() {
@@ -111,9 +46,46 @@ void Engine::ClearRelation() {
         for (int j = 0; j < dimension; ++j) relation[i][j] = 0.0f;
 }
 
-void Engine::ResetCounters() {
-    closureGreaterCount = {};
-    closureNotGreaterCount = {};
+void Engine::LoadRelation(int n, const RelationMatrix& matrix) {
+    CheckDimension(n);
+    // The closures assume degrees in [0, 1]; a NaN would keep them iterating for ever.
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j)
+            if (!(matrix[i][j] >= 0.0f && matrix[i][j] <= 1.0f))
+                throw std::out_of_range("el grado de la fila " + std::to_string(i + 1) + ", columna " +
+                                        std::to_string(j + 1) + " no está entre 0 y 1");
+    ++trialCount;
+    dimension = n;
+    MatrixCopy(n, matrix, relation);
+    AnalyzeRelation();
+}
+
+void Engine::AdoptTrial(int n, const RelationMatrix& drawn, const ClosureMemory& memoryAfter,
+                        const Analysis& analysis) {
+    CheckDimension(n);
+    ++trialCount;
+    dimension = n;
+    MatrixCopy(n, drawn, relation);
+    CopyAnalysis(n, analysis, results);
+    for (int t = Min; t <= W; ++t) {
+        const auto tn = static_cast<TNorm>(t);
+        ClosureCounts counts = analysis.closureCounts[t];
+        if (ClosureShortcut(tn, n, relation, closureMemory)) {
+            // This memory holds the relation, T-transitive: its own closure, no iteration.
+            counts = ClosureCounts{};
+        } else {
+            // Without the shortcut the other memory took, a T-transitive relation takes one
+            // iteration that raises nothing.
+            if (counts.iterCount == 0) counts = ClosureCounts{1, 0, true};
+            MatrixCopy(n, memoryAfter.Previous(tn), closureMemory.Previous(tn));
+            closureMemory.transitiveDimension[t] = counts.converged ? n : 0;
+        }
+        if (counts != analysis.closureCounts[t]) {
+            results.closureCounts[t] = counts;
+            results.resultText[ClosureTextIndex(tn)] = ClosureText(
+                tn, counts, CompareWithRelation(n, relation, results.Closure(tn), Direction::ClosureMinusRelation));
+        }
+    }
 }
 
 }  // namespace engine

@@ -1,31 +1,19 @@
 #pragma once
 
-#include <array>
-#include <string>
-
+#include "engine/analysis.h"
 #include "engine/closure.h"
-#include "engine/compare.h"
 #include "engine/relation_matrix.h"
-#include "engine/tnorm.h"
 #include "engine/variant.h"
-#include "experiments/uinftab.h"
 #include "toolkit/random.h"
 
 namespace engine {
 
-/// Index of a result text: closures first, then transitivized matrices, t-norm order within.
-inline constexpr int kResultTextCount = 6;
-inline int ClosureTextIndex(TNorm t) { return t; }
-inline int TransitivizedTextIndex(TNorm t) { return kTNormCount + t; }
-
-/// The whole state of one study: the working relation with its settings, every result of
-/// the last analysis and the statistics kept across trials. About half a megabyte of fixed
-/// matrices; make it with std::make_unique. Nothing is allocated per trial except the
-/// result texts and the three appended points.
+/// The relation under study and what lives from one trial to the next: the settings, the
+/// random sequence, the closures' memory and the results of the last analysis. About half a
+/// megabyte of fixed matrices; make it on the heap. A trial allocates nothing but the texts.
 class Engine {
 public:
     explicit Engine(const Variant& variant);
-    ~Engine();
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
@@ -35,24 +23,32 @@ public:
     /// A dimension outside 1 … MAX_DIM, or a pending swap index outside 0 … n − 1, throws
     /// std::out_of_range naming the value and the range, before anything changes.
     void RunTrial();
-    /// New random relation in the leading n × n block (n² draws from 0 … 10, row-major).
+    /// A new random relation in the leading n × n block.
     void GenerateRelation();
     /// Exchanges the roles of elements swapFirst and swapSecond in the relation.
     void SwapElements();
-    /// Closures, transitivizations, comparisons, result texts, counters and points.
+    /// Analyses the relation into `results`.
     void AnalyzeRelation();
     /// Sets the leading n × n block of the relation to 0.
     void ClearRelation();
-    /// Sets the six closure-greater / not-greater counters to 0.
-    void ResetCounters();
+    /// A trial on a relation brought from outside: the n × n block of `matrix` becomes the
+    /// relation at dimension n and is analysed; nothing is drawn. Throws std::out_of_range,
+    /// before anything changes, for a dimension outside 1 … MAX_DIM or a value that is not a
+    /// number in [0, 1].
+    void LoadRelation(int n, const RelationMatrix& matrix);
 
-    RelationMatrix& Closure(TNorm t) { return *closures_[t]; }
-    RelationMatrix& ClosurePrev(TNorm t) { return *closurePrevs_[t]; }
-    RelationMatrix& Transitivized(TNorm t) { return *transitivized_[t]; }
-    RelationMatrix& Order(TNorm t) { return *orders_[t]; }
-    const RelationMatrix& Closure(TNorm t) const { return *closures_[t]; }
-    const RelationMatrix& Transitivized(TNorm t) const { return *transitivized_[t]; }
-    const RelationMatrix& Order(TNorm t) const { return *orders_[t]; }
+    /// Draws the next relation of the sequence at dimension n with the current options, for a
+    /// trial analysed elsewhere (AdoptTrial).
+    void DrawRelation(int n, RelationMatrix& target);
+    /// Takes over a trial at dimension n whose relation came from DrawRelation and was analysed
+    /// with another memory (`memoryAfter`: that memory after the analysis). Leaves the engine
+    /// exactly as RunTrial would have: the matrices and distances are the relation's alone, and
+    /// the iteration counts and the memory follow from whether this engine's memory lets the
+    /// closure take no iteration.
+    void AdoptTrial(int n, const RelationMatrix& drawn, const ClosureMemory& memoryAfter, const Analysis& analysis);
+
+    const toolkit::RandomGenerator& random() const { return random_; }
+    void SetRandom(const toolkit::RandomGenerator& random) { random_ = random; }
 
     // Settings, written directly by the commands.
     int dimension = 10;
@@ -64,36 +60,13 @@ public:
     int trialCount = 0;
 
     RelationMatrix relation{};
-    RelationMatrix minClosure{}, prodClosure{}, wClosure{};
-    RelationMatrix minClosurePrev{}, prodClosurePrev{}, wClosurePrev{};
-    RelationMatrix minTransitivized{}, prodTransitivized{}, wTransitivized{};
-    RelationMatrix minOrder{}, prodOrder{}, wOrder{};
-
-    // Results of the last analysis, per t-norm.
-    std::array<float, kTNormCount> d1Closure{};
-    std::array<float, kTNormCount> d1Transitivized{};
-    std::array<float, kTNormCount> d2Closure{};
-    std::array<float, kTNormCount> d2Transitivized{};
-    std::array<int, kTNormCount> reducedCount{};
-    std::array<ClosureCounts, kTNormCount> closureCounts{};
-    /// Texts of Label2 … Label7: closures (Min, Prod, W), then transitivized matrices.
-    std::array<std::string, kResultTextCount> resultText;
-
-    // Across trials, until reset.
-    std::array<int, kTNormCount> closureGreaterCount{};
-    std::array<int, kTNormCount> closureNotGreaterCount{};
-    /// One series per t-norm, owned by whoever creates them (the window); a null series is
-    /// skipped. Live series are destroyed with the engine.
-    std::array<uinftab::PointList*, kTNormCount> pointSeries{};
+    /// Results of the last analysis.
+    Analysis results;
+    ClosureMemory closureMemory;
 
 private:
     Variant variant_;
     toolkit::RandomGenerator random_;
-    std::array<RelationMatrix*, kTNormCount> closures_{&minClosure, &prodClosure, &wClosure};
-    std::array<RelationMatrix*, kTNormCount> closurePrevs_{&minClosurePrev, &prodClosurePrev, &wClosurePrev};
-    std::array<RelationMatrix*, kTNormCount> transitivized_{&minTransitivized, &prodTransitivized,
-                                                            &wTransitivized};
-    std::array<RelationMatrix*, kTNormCount> orders_{&minOrder, &prodOrder, &wOrder};
 };
 
 }  // namespace engine

@@ -3,65 +3,61 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <ostream>
+#include <vector>
 
 #include "experiments/pie.h"
 #include "experiments/statistics_file.h"
+#include "experiments/trial_pipeline.h"
 
 namespace experiments {
 
-namespace {
-
-// The reason of the last failed system call, when there is one to tell.
-std::string Reason(int error) { return error != 0 ? std::strerror(error) : "error de escritura"; }
-
-// Writes one line with its CR LF and pushes it out at once, so that a batch stopped
-// later keeps every complete line.
-void WriteLine(std::ostream& out, const std::string& fileName, std::string_view line) {
-    errno = 0;
-    out.write(line.data(), static_cast<std::streamsize>(line.size()));
-    out.write(kStatisticsLineEnd.data(), static_cast<std::streamsize>(kStatisticsLineEnd.size()));
-    out.flush();
-    if (!out) {
-        const int error = errno;
-        throw StatisticsError("No se ha podido escribir en el fichero «" + fileName + "»: " + Reason(error));
-    }
-}
-
-}  // namespace
-
-void WriteStatistics(std::ostream& out, const std::string& fileName, engine::Engine& engine,
-                     int largestDimension, int sampleSize, const TrialRunner& runTrial) {
+bool WriteStatistics(const std::function<void(std::string_view line)>& writeLine, Experiment& experiment,
+                     int largestDimension, int sampleSize, const BatchOptions& options) {
     ValidateLargestDimension(largestDimension);
     ValidateSampleSize(sampleSize);
 
-    for (const std::string& line : StatisticsHeading(largestDimension, sampleSize)) WriteLine(out, fileName, line);
+    for (const std::string& line : StatisticsHeading(largestDimension, sampleSize)) writeLine(line);
 
-    const bool integerMeans = engine.variant().integerMeans;
-    for (int dim = 2; dim <= largestDimension; ++dim) {
-        engine.dimension = dim;
-        engine.ResetCounters();
-        StatisticsSums sums;
-        for (int trial = 0; trial < sampleSize; ++trial) {
-            runTrial();
-            for (int t = 0; t < engine::kTNormCount; ++t) {
-                AddToSum(sums.d1Closure[t], engine.d1Closure[t]);
-                AddToSum(sums.d1Transitivized[t], engine.d1Transitivized[t]);
-                AddToSum(sums.d2Closure[t], engine.d2Closure[t]);
-                AddToSum(sums.d2Transitivized[t], engine.d2Transitivized[t]);
-            }
+    std::vector<TrialGroup> groups;
+    for (int dim = 2; dim <= largestDimension; ++dim) groups.push_back({dim, sampleSize});
+    const bool integerMeans = experiment.engine.variant().integerMeans;
+    const engine::Analysis& trial = experiment.engine.results;
+    RunStatistics& statistics = experiment.statistics;
+    StatisticsSums sums;
+    BatchProgress progress{0, largestDimension, 0, static_cast<long long>(groups.size()) * sampleSize};
+
+    TrialHooks hooks;
+    hooks.groupStarting = [&](std::size_t) {
+        statistics.ResetCounters();
+        sums = {};
+    };
+    hooks.trialDone = [&] {
+        for (int t = 0; t < engine::kTNormCount; ++t) {
+            AddToSum(sums.d1Closure[t], trial.d1Closure[t]);
+            AddToSum(sums.d1Transitivized[t], trial.d1Transitivized[t]);
+            AddToSum(sums.d2Closure[t], trial.d2Closure[t]);
+            AddToSum(sums.d2Transitivized[t], trial.d2Transitivized[t]);
         }
+        if (options.progress) {
+            progress.dimension = experiment.engine.dimension;
+            ++progress.trialsDone;
+            options.progress(progress);
+        }
+    };
+    hooks.groupFinished = [&](std::size_t g) {
         // The pies' percentages, from the counters of this dimension's trials.
         std::array<int, engine::kTNormCount> percent{};
         for (int t = 0; t < engine::kTNormCount; ++t)
-            percent[t] = ClosureGreaterPercent(engine.closureGreaterCount[t], engine.closureNotGreaterCount[t]);
-        WriteLine(out, fileName, StatisticsRow(dim, sums, percent, sampleSize, integerMeans));
-    }
-    WriteLine(out, fileName, {});
+            percent[t] = ClosureGreaterPercent(statistics.closureGreaterCount[t], statistics.closureNotGreaterCount[t]);
+        writeLine(StatisticsRow(groups[g].dimension, sums, percent, sampleSize, integerMeans));
+    };
+    const long long done = RunTrialGroups(experiment, groups, options.threads, options.stop, hooks);
+    writeLine({});
+    return done == progress.trialsTotal;
 }
 
-void RunStatisticsBatch(const std::filesystem::path& path, engine::Engine& engine, int largestDimension,
-                        int sampleSize, const TrialRunner& runTrial) {
+bool RunStatisticsBatch(const std::filesystem::path& path, Experiment& experiment, int largestDimension,
+                        int sampleSize, const BatchOptions& options) {
     ValidateLargestDimension(largestDimension);
     ValidateSampleSize(sampleSize);
     const std::string fileName = path.string();
@@ -73,7 +69,18 @@ void RunStatisticsBatch(const std::filesystem::path& path, engine::Engine& engin
         throw StatisticsError("No se ha podido abrir el fichero «" + fileName + "»: " +
                               (error != 0 ? std::strerror(error) : "no se puede crear"));
     }
-    WriteStatistics(out, fileName, engine, largestDimension, sampleSize, runTrial);
+    const auto writeLine = [&](std::string_view line) {
+        errno = 0;
+        out.write(line.data(), static_cast<std::streamsize>(line.size()));
+        out.write(kStatisticsLineEnd.data(), static_cast<std::streamsize>(kStatisticsLineEnd.size()));
+        out.flush();
+        if (!out) {
+            const int error = errno;
+            throw StatisticsError("No se ha podido escribir en el fichero «" + fileName +
+                                  "»: " + (error != 0 ? std::strerror(error) : "error de escritura"));
+        }
+    };
+    return WriteStatistics(writeLine, experiment, largestDimension, sampleSize, options);
 }
 
 }  // namespace experiments

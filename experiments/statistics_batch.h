@@ -2,34 +2,45 @@
 
 #include <filesystem>
 #include <functional>
-#include <iosfwd>
-#include <string>
+#include <stop_token>
+#include <string_view>
 
-#include "engine/engine.h"
+#include "experiments/experiment.h"
 
 namespace experiments {
 
-/// Runs one complete trial on the engine: RunTrial alone, or the window's whole trial
-/// command with its grid refresh and repaints.
-using TrialRunner = std::function<void()>;
+/// Where a running batch stands, after each trial.
+struct BatchProgress {
+    int dimension = 0;         ///< the dimension of the trial just run
+    int largestDimension = 0;  ///< D
+    long long trialsDone = 0;
+    long long trialsTotal = 0;  ///< (D − 1) · S
+};
 
-/// The batch experiment: for every dimension 2 … largestDimension it sets the engine's
-/// dimension, zeroes the run counters and the sums, runs sampleSize trials through runTrial,
-/// adds each trial's twelve distances to 32-bit sums in trial order, and writes the row of
-/// means and pie percentages. The heading comes first and an empty line last; every line is
-/// flushed when complete.
+struct BatchOptions {
+    int threads = 1;  ///< threads that analyse the trials; the file does not depend on it
+    std::stop_token stop;
+    /// Called on the batch's thread after every trial, when the experiment is at rest.
+    std::function<void(const BatchProgress&)> progress;
+};
+
+/// The batch experiment: for every dimension 2 … D it sets the dimension, zeroes the run
+/// counters and the twelve sums, runs S trials, adds each trial's twelve distances to 32-bit
+/// sums in trial order, and writes the row of means and percentages. The heading comes first
+/// and an empty line last. `writeLine` takes each line without its line end.
 ///
-/// Throws StatisticsError for a refused request (before anything is written or run), and
-/// when a line cannot be written: the batch stops there and the lines already written stay.
-/// `fileName` names the destination in that message. An exception from a trial ends the
-/// batch the same way.
-void WriteStatistics(std::ostream& out, const std::string& fileName, engine::Engine& engine,
-                     int largestDimension, int sampleSize, const TrialRunner& runTrial);
+/// A stop request ends the batch at the next trial boundary: the rows of the dimensions
+/// completed stay, followed by the empty last line. Returns false when stopped.
+/// Throws StatisticsError for a refused request, before anything is written or run; an
+/// exception from `writeLine` ends the batch there and propagates.
+bool WriteStatistics(const std::function<void(std::string_view line)>& writeLine, Experiment& experiment,
+                     int largestDimension, int sampleSize, const BatchOptions& options);
 
-/// Creates or replaces `path` and writes the batch into it. A request that is refused, or a
-/// file that cannot be opened, throws StatisticsError before any trial runs and leaves
-/// the file system untouched.
-void RunStatisticsBatch(const std::filesystem::path& path, engine::Engine& engine, int largestDimension,
-                        int sampleSize, const TrialRunner& runTrial);
+/// Creates or replaces `path` and writes the batch into it, line by line; a line that cannot
+/// be written stops the batch with the file cut back to its last complete line. A refused
+/// request, or a file that cannot be opened (or is not a regular file), throws before any trial
+/// runs.
+bool RunStatisticsBatch(const std::filesystem::path& path, Experiment& experiment, int largestDimension,
+                        int sampleSize, const BatchOptions& options);
 
 }  // namespace experiments

@@ -1,29 +1,20 @@
 #include "experiments/uinftab.h"
 
-#include <cmath>
 #include <limits>
 #include <new>
 
-namespace uinftab {
+#include "toolkit/number_text.h"
 
-namespace {
-std::int32_t Truncate(float value) {
-    // Truncation toward zero; values beyond the 32-bit range (the largest float below 2^31
-    // rounds up to 2^31) saturate instead of being undefined.
-    if (std::isnan(value)) return 0;
-    if (value >= 2147483648.0f) return std::numeric_limits<std::int32_t>::max();
-    if (value <= -2147483648.0f) return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(value);
-}
-}  // namespace
+namespace uinftab {
 
 void PlotPointMake(PlotPoint& point, std::int32_t x, std::int32_t y) {
     point.x = static_cast<float>(x);
     point.y = static_cast<float>(y);
 }
 
-std::int32_t PlotPointX(const PlotPoint& point) { return Truncate(point.x); }
-std::int32_t PlotPointY(const PlotPoint& point) { return Truncate(point.y); }
+// Beyond the 32-bit range (the float nearest 2147483647 is 2^31) the conversion saturates.
+std::int32_t PlotPointX(const PlotPoint& point) { return toolkit::TruncToInt(point.x); }
+std::int32_t PlotPointY(const PlotPoint& point) { return toolkit::TruncToInt(point.y); }
 
 void PointListCreate(PointList*& list) { list = new PointList(); }
 

@@ -198,4 +198,11 @@ int StrToInt(std::string_view text) {
 
 std::string IntToStr(long long value) { return std::to_string(value); }
 
+int TruncToInt(double value) {
+    if (std::isnan(value)) return 0;
+    if (value >= 2147483648.0) return std::numeric_limits<int>::max();
+    if (value <= -2147483649.0) return std::numeric_limits<int>::min();
+    return static_cast<int>(value);
+}
+
 }  // namespace toolkit

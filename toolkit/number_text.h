@@ -40,4 +40,8 @@ int StrToInt(std::string_view text);
 
 std::string IntToStr(long long value);
 
+/// Float to integer as the program converts everywhere: toward zero, saturating at the 32-bit
+/// limits instead of overflowing; NaN gives 0.
+int TruncToInt(double value);
+
 }  // namespace toolkit

@@ -92,8 +92,7 @@ private:
 TForm1::TForm1(const engine::Variant& variant, ui::Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent),
       variant_(variant),
-      dialogs_(dialogs),
-      engine_(std::make_unique<engine::Engine>(variant)) {
+      dialogs_(dialogs) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(WindowCaption(variant));
     BuildMenu();
@@ -262,13 +261,15 @@ void TForm1::SetCaption(QLabel* label, const QString& text) {
 
 void TForm1::ShowResultTexts() {
     for (int k = 0; k < engine::kResultTextCount; ++k)
-        SetCaption(labels_[2 + k], QString::fromStdString(engine_->resultText[k]));
+        SetCaption(labels_[2 + k], QString::fromStdString(engine().results.resultText[k]));
 }
 
 // --- Start-up and shut-down ---
 
 void TForm1::FormCreate(QObject* sender) {
-    engine::Engine& e = *engine_;
+    // The experiment brings the relation, its settings and the three point series.
+    experiment_ = std::make_unique<experiments::Experiment>(variant_);
+    engine::Engine& e = engine();
     e.dimension = 10;
     if (variant_.symmetricAtStart) e.symmetric = true;
     if (variant_.commaSeparator) {
@@ -279,7 +280,6 @@ void TForm1::FormCreate(QObject* sender) {
         const bool plain = point.size() == 1 && point.at(0).unicode() > 32 && point.at(0).unicode() < 127;
         toolkit::SetDecimalSeparator(plain ? static_cast<char>(point.at(0).unicode()) : '.');
     }
-    for (auto& series : e.pointSeries) uinftab::PointListCreate(series);
     // File dialogs without a folder of their own open in the current directory (QtDialogs).
     seriesColor = {QColor(255, 0, 0), QColor(255, 255, 0), QColor(0, 128, 0),
                    QColor(0, 0, 255), QColor(128, 0, 0),   QColor(128, 0, 128)};
@@ -287,14 +287,14 @@ void TForm1::FormCreate(QObject* sender) {
 }
 
 void TForm1::FormDestroy(QObject*) {
-    for (auto& series : engine_->pointSeries) uinftab::PointListDestroy(series);
+    experiment_.reset();
     destroyed_ = true;
 }
 
 // --- Commands ---
 
 void TForm1::Button1Click(QObject*) {
-    engine_->RunTrial();
+    experiment_->RunTrial();
     ShowResultTexts();
     RefreshGrids();
 }
@@ -304,14 +304,14 @@ void TForm1::GenerarMatriz1Click(QObject* sender) { Button1Click(sender); }
 void TForm1::Button2Click(QObject* sender) {
     QString text;
     if (dialogs_.InputQuery(QStringLiteral("Cambiar dimensión"), QStringLiteral("Dame la nueva dimensión"), text))
-        engine_->dimension = AskedNumber(text, 1, engine::MAX_DIM, "una dimensión");
+        engine().dimension = AskedNumber(text, 1, engine::MAX_DIM, "una dimensión");
     Button1Click(sender);
 }
 
 void TForm1::CambiarDimensin1Click(QObject* sender) { Button2Click(sender); }
 
 void TForm1::Button3Click(QObject* sender) {
-    engine_->reflexive = dialogs_.MessageDlgYes(QStringLiteral("¿Quieres que la matriz sea Reflexiva?"));
+    engine().reflexive = dialogs_.MessageDlgYes(QStringLiteral("¿Quieres que la matriz sea Reflexiva?"));
     Button1Click(sender);
 }
 
@@ -325,7 +325,7 @@ void TForm1::Button4Click(QObject* sender) {
 }
 
 void TForm1::Label8Click(QObject*) {
-    engine_->symmetric = dialogs_.MessageDlgYes(QStringLiteral("¿Quieres que la matriz sea Simétrica?"));
+    engine().symmetric = dialogs_.MessageDlgYes(QStringLiteral("¿Quieres que la matriz sea Simétrica?"));
 }
 
 bool TForm1::AskElement(const QString& prompt, int& index) {
@@ -337,7 +337,7 @@ bool TForm1::AskElement(const QString& prompt, int& index) {
 }
 
 void TForm1::Button8Click(QObject* sender) {
-    engine::Engine& e = *engine_;
+    engine::Engine& e = engine();
     AskElement(QStringLiteral("Dame un número"), e.swapFirst);
     AskElement(QStringLiteral("Dame otro número"), e.swapSecond);
     e.swapPending = std::max(e.swapFirst, e.swapSecond) < e.dimension;
@@ -349,21 +349,16 @@ void TForm1::Button5Click(QObject* sender) {
 }
 
 void TForm1::Button7Click(QObject*) {
-    engine::Engine& e = *engine_;
-    e.trialCount = 0;
-    e.ResetCounters();
-    e.ClearRelation();
-    e.AnalyzeRelation();
+    experiment_->Reset();
     ShowResultTexts();
-    for (auto& series : e.pointSeries) uinftab::PointListDestroy(series);
-    for (auto& series : e.pointSeries) uinftab::PointListCreate(series);
     RefreshGrids();
 }
 
 // --- Grids ---
 
 void TForm1::RefreshGrids() {
-    const engine::Engine& e = *engine_;
+    const engine::Engine& e = engine();
+    const engine::Analysis& r = e.results;
     const int n = e.dimension;
     engine::CheckDimension(n);
     for (int k = 1; k <= 10; ++k) {
@@ -375,15 +370,15 @@ void TForm1::RefreshGrids() {
         for (int j = 0; j < n; ++j) grids_[1]->SetCells(i, j, GridText(e.relation[i][j], 1));
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) {
-            grids_[2]->SetCells(i, j, GridText(e.minClosure[i][j], 1));
-            grids_[3]->SetCells(i, j, GridText(e.prodClosure[i][j], 2));
-            grids_[4]->SetCells(i, j, GridText(e.wClosure[i][j], 1));
-            grids_[5]->SetCells(i, j, GridText(e.minTransitivized[i][j], 1));
-            grids_[8]->SetCells(i, j, GridText(e.minOrder[i][j], 1));
-            grids_[6]->SetCells(i, j, GridText(e.prodTransitivized[i][j], 1));
-            grids_[9]->SetCells(i, j, GridText(e.prodOrder[i][j], 1));
-            grids_[7]->SetCells(i, j, GridText(e.wTransitivized[i][j], 1));
-            grids_[10]->SetCells(i, j, GridText(e.wOrder[i][j], 1));
+            grids_[2]->SetCells(i, j, GridText(r.minClosure[i][j], 1));
+            grids_[3]->SetCells(i, j, GridText(r.prodClosure[i][j], 2));
+            grids_[4]->SetCells(i, j, GridText(r.wClosure[i][j], 1));
+            grids_[5]->SetCells(i, j, GridText(r.minTransitivized[i][j], 1));
+            grids_[8]->SetCells(i, j, GridText(r.minOrder[i][j], 1));
+            grids_[6]->SetCells(i, j, GridText(r.prodTransitivized[i][j], 1));
+            grids_[9]->SetCells(i, j, GridText(r.prodOrder[i][j], 1));
+            grids_[7]->SetCells(i, j, GridText(r.wTransitivized[i][j], 1));
+            grids_[10]->SetCells(i, j, GridText(r.wOrder[i][j], 1));
             UpdatePaintState();
             Present(i == n - 1 && j == n - 1);
         }
@@ -400,11 +395,12 @@ void TForm1::Present(bool force) {
 // --- Plot and pies ---
 
 void TForm1::UpdatePaintState() {
-    const engine::Engine& e = *engine_;
+    const engine::Engine& e = engine();
+    const experiments::RunStatistics& s = experiment_->statistics;
     SetCaption(labels_[9], QStringLiteral("Dist1, Dim: ") + IntText(e.dimension) + QStringLiteral(" matrices:") +
                                IntText(e.trialCount));
     for (int t = 0; t < engine::kTNormCount; ++t) {
-        const int p = experiments::ClosureGreaterPercent(e.closureGreaterCount[t], e.closureNotGreaterCount[t]);
+        const int p = experiments::ClosureGreaterPercent(s.closureGreaterCount[t], s.closureNotGreaterCount[t]);
         pies_[1 + t]->SetStartAngle(0);
         pies_[1 + t]->SetEndAngle(experiments::PieEndAngle(p));
         SetCaption(labels_[10 + t], IntText(p) + QStringLiteral("%"));
@@ -414,7 +410,7 @@ void TForm1::UpdatePaintState() {
 
 void TForm1::FormPaint(ui::Canvas& canvas) {
     UpdatePaintState();
-    const engine::Engine& e = *engine_;
+    const engine::Analysis& e = engine().results;
 
     // Bar chart of the last trial's d1 distances, two pixels per unit, below Label8.
     int left = labels_[8]->x();
@@ -452,7 +448,7 @@ void TForm1::FormPaint(ui::Canvas& canvas) {
         const int t = curve / 2;
         const bool closure = curve % 2 == 0;
         const int baseline = y0 + 60 + 20 * t;
-        uinftab::PointList* const& series = e.pointSeries[t];
+        uinftab::PointList* const& series = experiment_->statistics.pointSeries[t];
         const std::int32_t count = uinftab::PointListCount(series);
         const std::int32_t first = count > 100 ? count - 100 : 0;
         canvas.SetPenColor(seriesColor[closure ? 3 : 5]);

@@ -8,6 +8,7 @@
 
 #include "engine/engine.h"
 #include "engine/variant.h"
+#include "experiments/experiment.h"
 #include "ui/dialogs.h"
 
 class QAction;
@@ -33,8 +34,10 @@ public:
     TForm1(const engine::Variant& variant, ui::Dialogs& dialogs, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    engine::Engine& engine() { return *engine_; }
-    const engine::Engine& engine() const { return *engine_; }
+    experiments::Experiment& experiment() { return *experiment_; }
+    const experiments::Experiment& experiment() const { return *experiment_; }
+    engine::Engine& engine() { return experiment_->engine; }
+    const engine::Engine& engine() const { return experiment_->engine; }
     ui::Dialogs& dialogs() { return dialogs_; }
 
     /// Runs a handler as the message loop would: an error ends the command and is shown.
@@ -93,7 +96,8 @@ private:
 
     engine::Variant variant_;
     ui::Dialogs& dialogs_;
-    std::unique_ptr<engine::Engine> engine_;
+    /// Made by FormCreate, disposed of by FormDestroy.
+    std::unique_ptr<experiments::Experiment> experiment_;
 
     QWidget* client_ = nullptr;
     std::array<QLabel*, 13> labels_{};  // Label1 … Label12 at 1 … 12

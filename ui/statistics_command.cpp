@@ -9,9 +9,8 @@
 #include "ui/form1.h"
 
 // The statistics command: asks for the largest dimension and the sample size, then for the
-// file, and runs the batch through the window's own trial command, so every trial refreshes
-// the grids, the pies and the curves as a click on "Genera Matriz" would.
-void TForm1::Button6Click(QObject* sender) {
+// file, and runs the batch.
+void TForm1::Button6Click(QObject*) {
     const QString caption = QStringLiteral("Genera fichero");
     QString dimensionsText;
     if (!dialogs().InputQuery(caption, QStringLiteral("Dame num Dimensiones"), dimensionsText)) return;
@@ -30,5 +29,7 @@ void TForm1::Button6Click(QObject* sender) {
 
     // The name in the file system's own encoding.
     const std::filesystem::path path(QFile::encodeName(*fileName).toStdString());
-    experiments::RunStatisticsBatch(path, engine(), largestDimension, sampleSize, [&] { Button1Click(sender); });
+    experiments::RunStatisticsBatch(path, experiment(), largestDimension, sampleSize, {});
+    ShowResultTexts();
+    RefreshGrids();
 }

@@ -52,16 +52,21 @@ bool SameBits(const T& a, const T& b) {
     return std::memcmp(&a, &b, sizeof(T)) == 0;
 }
 
-void ExpectSame(Engine& fast, Engine& oracle) {
-    // Closure, previous iterate, transitivized and order matrices.
+void ExpectSame(const Engine& fast, const Engine& oracle) {
+    // The closure memory, then the closure, transitivized and order matrices.
+    EXPECT_TRUE(SameBits(fast.closureMemory, oracle.closureMemory));
+    const engine::Analysis &f = fast.results, &o = oracle.results;
+    using Matrix = const RelationMatrix& (engine::Analysis::*)(TNorm) const;
     for (int t = engine::Min; t <= engine::W; ++t)
-        for (auto matrix : {&Engine::Closure, &Engine::ClosurePrev, &Engine::Transitivized, &Engine::Order})
-            EXPECT_TRUE(SameBits((fast.*matrix)(TNorm(t)), (oracle.*matrix)(TNorm(t)))) << "t-norm " << t;
-    EXPECT_TRUE(SameBits(fast.closureCounts, oracle.closureCounts));
-    EXPECT_EQ(fast.reducedCount, oracle.reducedCount);
-    for (auto d : {&Engine::d1Closure, &Engine::d2Closure, &Engine::d1Transitivized, &Engine::d2Transitivized})
-        EXPECT_TRUE(SameBits(fast.*d, oracle.*d));
-    EXPECT_EQ(fast.resultText, oracle.resultText);
+        for (Matrix matrix : {Matrix{&engine::Analysis::Closure}, Matrix{&engine::Analysis::Transitivized},
+                              Matrix{&engine::Analysis::Order}})
+            EXPECT_TRUE(SameBits((f.*matrix)(TNorm(t)), (o.*matrix)(TNorm(t)))) << "t-norm " << t;
+    EXPECT_EQ(f.closureCounts, o.closureCounts);
+    EXPECT_EQ(f.reducedCount, o.reducedCount);
+    for (auto d : {&engine::Analysis::d1Closure, &engine::Analysis::d2Closure, &engine::Analysis::d1Transitivized,
+                   &engine::Analysis::d2Transitivized})
+        EXPECT_TRUE(SameBits(f.*d, o.*d));
+    EXPECT_EQ(f.resultText, o.resultText);
 }
 
 // The largest amount by which T(X[i][k], X[k][j]) exceeds X[i][j], in full precision.
@@ -81,8 +86,10 @@ double Excess(TNorm t, int n, const RelationMatrix& x) {
 // Min closure is Warshall's max-min closure (exactly: every value is one of the relation's
 // own); closures contain the relation and transitivized matrices lie below it, both
 // T-transitive up to the 32-bit rounding of a Prod closure entry or of a lowered Prod or W value.
-void ExpectProperties(int n, const Engine& e) {
-    const auto w = std::make_unique<RelationMatrix>(e.relation);
+void ExpectProperties(int n, const engine::Engine& engine) {
+    const engine::Analysis& e = engine.results;
+    const RelationMatrix& relation = engine.relation;
+    const auto w = std::make_unique<RelationMatrix>(relation);
     for (int k = 0; k < n; ++k)
         for (int i = 0; i < n; ++i)
             for (int j = 0; j < n; ++j) (*w)[i][j] = std::max((*w)[i][j], std::min((*w)[i][k], (*w)[k][j]));
@@ -91,8 +98,8 @@ void ExpectProperties(int n, const Engine& e) {
         const auto tn = static_cast<TNorm>(t);
         for (int i = 0; i < n; ++i)
             for (int j = 0; j < n; ++j) {
-                ASSERT_GE(e.Closure(tn)[i][j], e.relation[i][j]) << t << " " << i << "," << j;
-                ASSERT_LE(e.Transitivized(tn)[i][j], e.relation[i][j]) << t << " " << i << "," << j;
+                ASSERT_GE(e.Closure(tn)[i][j], relation[i][j]) << t << " " << i << "," << j;
+                ASSERT_LE(e.Transitivized(tn)[i][j], relation[i][j]) << t << " " << i << "," << j;
             }
         EXPECT_LE(Excess(tn, n, e.Closure(tn)), t == engine::Prod ? 0x1p-24 : 0.0) << t;
         EXPECT_LE(Excess(tn, n, e.Transitivized(tn)), t == engine::Min ? 0.0 : 0x1p-24) << t;
@@ -144,7 +151,7 @@ TEST(FastVsReference, AgreeBitForBit) {
         // Now and then a closure as the relation: equal to the previous iterate, it takes no
         // iteration at all; the next relation then starts from that closure.
         if (r % 10 == 7) {
-            *relation = engines[1][1]->Closure(static_cast<TNorm>(r % 3));
+            *relation = engines[1][1]->results.Closure(static_cast<TNorm>(r % 3));
             analyze(n, unit);
         }
     }

@@ -1,5 +1,6 @@
 #include "tests/engine/reference_engine.h"
 
+#include "engine/compare.h"
 #include "engine/transitivize.h"
 
 namespace reference {
@@ -8,11 +9,18 @@ using engine::RelationMatrix;
 using engine::TNorm;
 
 static engine::ClosureCounts ReferenceClosure(TNorm t, int n, const RelationMatrix& relation,
-                                              RelationMatrix& M, RelationMatrix& P) {
+                                              RelationMatrix& M, engine::ClosureMemory& memory) {
     engine::ClosureCounts counts;
+    RelationMatrix& P = memory.Previous(t);
     engine::MatrixCopy(n, relation, M);
-    // The W closure alone stops after 100 iterations.
-    while (!engine::MatrixEqual(n, M, P) && !(t == engine::W && counts.iterCount == 100)) {
+    // No iteration only for a relation equal to an iterate known to be T-transitive on its block.
+    if (n <= memory.transitiveDimension[t] && engine::MatrixEqual(n, M, P)) return counts;
+    do {
+        // The W closure alone stops after 100 iterations.
+        if (t == engine::W && counts.iterCount == 100) {
+            counts.converged = false;
+            break;
+        }
         ++counts.iterCount;
         engine::MatrixCopy(n, M, P);
         for (int i = 0; i < n; ++i)
@@ -27,7 +35,8 @@ static engine::ClosureCounts ReferenceClosure(TNorm t, int n, const RelationMatr
                     ++counts.incrCount;
                 }
             }
-    }
+    } while (!engine::MatrixEqual(n, M, P));
+    memory.transitiveDimension[t] = counts.converged ? n : 0;
     return counts;
 }
 
@@ -64,22 +73,21 @@ static int ReferenceTransitivize(TNorm t, int n, const RelationMatrix& relation,
 void AnalyzeRelation(engine::Engine& e) {
     using engine::Direction;
     const int n = e.dimension;
+    engine::Analysis& r = e.results;
     for (int t = engine::Min; t <= engine::W; ++t) {
         const auto tn = static_cast<TNorm>(t);
-        e.closureCounts[t] = ReferenceClosure(tn, n, e.relation, e.Closure(tn), e.ClosurePrev(tn));
-        auto c = engine::CompareWithRelation(n, e.relation, e.Closure(tn), Direction::ClosureMinusRelation);
-        e.d1Closure[t] = c.d1;
-        e.d2Closure[t] = static_cast<float>(c.euclidean);
-        e.resultText[engine::ClosureTextIndex(tn)] = engine::ClosureText(tn, e.closureCounts[t], c);
+        r.closureCounts[t] = ReferenceClosure(tn, n, e.relation, r.Closure(tn), e.closureMemory);
+        auto c = engine::CompareWithRelation(n, e.relation, r.Closure(tn), Direction::ClosureMinusRelation);
+        r.d1Closure[t] = c.d1;
+        r.d2Closure[t] = static_cast<float>(c.euclidean);
+        r.resultText[engine::ClosureTextIndex(tn)] = engine::ClosureText(tn, r.closureCounts[t], c);
         // Closures and transitivizations are independent, so one loop gives the same results.
-        e.reducedCount[t] = ReferenceTransitivize(tn, n, e.relation, e.Transitivized(tn), e.Order(tn),
+        r.reducedCount[t] = ReferenceTransitivize(tn, n, e.relation, r.Transitivized(tn), r.Order(tn),
                                                   e.variant().symmetrizing);
-        c = engine::CompareWithRelation(n, e.relation, e.Transitivized(tn),
-                                        Direction::RelationMinusTransitivized);
-        e.d1Transitivized[t] = c.d1;
-        e.d2Transitivized[t] = static_cast<float>(c.euclidean);
-        e.resultText[engine::TransitivizedTextIndex(tn)] =
-            engine::TransitivizedText(tn, c, e.reducedCount[t]);
+        c = engine::CompareWithRelation(n, e.relation, r.Transitivized(tn), Direction::RelationMinusTransitivized);
+        r.d1Transitivized[t] = c.d1;
+        r.d2Transitivized[t] = static_cast<float>(c.euclidean);
+        r.resultText[engine::TransitivizedTextIndex(tn)] = engine::TransitivizedText(tn, c, r.reducedCount[t]);
     }
 }
 

@@ -8,9 +8,8 @@
 
 namespace reference {
 
-/// The matrices, counts, distances and texts of Engine::AnalyzeRelation, by the straightforward
-/// closure and transitivization (the comparisons and texts are the engine's own); the run
-/// statistics across trials are left alone.
+/// The matrices, counts, distances, texts and closure memory of Engine::AnalyzeRelation, by the
+/// straightforward closure and transitivization (the comparisons and texts are the engine's own).
 void AnalyzeRelation(engine::Engine& e);
 
 }  // namespace reference

@@ -1,3 +1,5 @@
+// The statistics table byte for byte, the batch on any number of threads against plain trials,
+// stopping at a trial boundary, and the requests and files the batch refuses.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -5,21 +7,24 @@
 #include <array>
 #include <climits>
 #include <filesystem>
-#include <fstream>
 #include <locale>
 #include <memory>
-#include <sstream>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "engine/engine.h"
+#include "experiments/pie.h"
 #include "experiments/statistics_batch.h"
 #include "experiments/statistics_file.h"
+#include "experiments/trial_pipeline.h"
+#include "tests/experiments/same_state.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using experiments::Experiment;
 
 // The five heading lines byte by byte: 0xF1 is "ñ" and 0xF3 is "ó" in Windows-1252.
 std::string Heading(int largest, int sample) {
@@ -31,120 +36,201 @@ std::string Heading(int largest, int sample) {
            "d2 Prod Tr\td2 CT Lukas\td2 Lukas Tr\r\n";
 }
 
-fs::path Scratch(const std::string& name) {
-    return fs::temp_directory_path() / (name + "_" + std::to_string(::getpid()) + ".txt");
-}
-
 // Distances of one trial: d1 closure, d1 transitivized, d2 closure, d2 transitivized.
 using Distances = std::array<std::array<float, 3>, 4>;
 
-// Stands in for a trial: counts it, sets the next scripted distances and counts them as the
-// analysis does.
-experiments::TrialRunner Scripted(engine::Engine& e, std::vector<Distances> script) {
-    return [&e, script] {
-        const Distances& d = script[static_cast<std::size_t>(e.trialCount++) % script.size()];
-        std::tie(e.d1Closure, e.d1Transitivized, e.d2Closure, e.d2Transitivized) =
-            std::tie(d[0], d[1], d[2], d[3]);
-        for (int t = 0; t < 3; ++t)
-            ++(d[0][t] > d[1][t] ? e.closureGreaterCount[t] : e.closureNotGreaterCount[t]);
-    };
-}
-
-// Keeps only what was flushed to it; a flush fails once it holds more than `full` bytes.
-struct Device : std::stringbuf {
-    explicit Device(std::size_t limit) : full(limit) {}
-    int sync() override {
-        if (str().size() > full) return -1;
-        flushed = str();
-        return 0;
+// The row of a dimension whose trials had these distances, summed in trial order.
+std::string Row(int dimension, const std::vector<Distances>& trials, bool integerMeans) {
+    experiments::StatisticsSums sums;
+    std::array<int, 3> greater{}, notGreater{}, percent{};
+    for (const Distances& d : trials) {
+        for (int t = 0; t < 3; ++t) {
+            experiments::AddToSum(sums.d1Closure[t], d[0][t]);
+            experiments::AddToSum(sums.d1Transitivized[t], d[1][t]);
+            experiments::AddToSum(sums.d2Closure[t], d[2][t]);
+            experiments::AddToSum(sums.d2Transitivized[t], d[3][t]);
+            ++(d[0][t] > d[1][t] ? greater : notGreater)[t];
+        }
     }
-    std::size_t full;
-    std::string flushed;
-};
+    for (int t = 0; t < 3; ++t) percent[t] = experiments::ClosureGreaterPercent(greater[t], notGreater[t]);
+    return experiments::StatisticsRow(dimension, sums, percent, static_cast<int>(trials.size()), integerMeans);
+}
 
 // A window locale with decimal commas; the file keeps its decimal points.
 struct CommaPunct : std::numpunct<char> {
     char do_decimal_point() const override { return ','; }
 };
 
-TEST(Statistics, ScriptedBatches) {
-    // In every dimension: Min's closure farther in each trial, Prod's never (equal is not farther),
-    // W's in one of three. 2^24 + 1 + 1 stays 2^24 in a 32-bit sum.
+TEST(StatisticsFile, HeadingAndRowsInBothNumberFormats) {
+    std::string heading;
+    for (const std::string& line : experiments::StatisticsHeading(3, 3)) heading += line + "\r\n";
+    EXPECT_EQ(heading, Heading(3, 3));
+    // Min's closure farther in each trial, Prod's never (equal is not farther), W's in one of
+    // three; 2^24 + 1 + 1 stays 2^24 in a 32-bit sum.
     const Distances first{{{16777216, 1, 2}, {0.5f, 1, 1}, {37.037037f, 2.19f, 53.7f}, {3.7035e-05f, 1.5f, 9}}};
     const Distances other{{{1, 1, 1}, {0.5f, 1, 1}, {}, {}}};
-    const std::string integerRows = "2\t5592405\t0\t100%\t1\t1\t0%\t1\t1\t33%\t2\t12\t0\t0\t0\t17\t3\r\n"
-                                    "3\t5592405\t0\t100%\t1\t1\t0%\t1\t1\t33%\t3\t12\t0\t0\t0\t17\t3\r\n";
-    const std::string floatRows =
-        "2\t5.59241e+06\t0.5\t100%\t1\t1\t0%\t1.33333\t1\t33%\t2\t12.3457\t1.2345e-05\t0.73\t0.5\t17.9\t3\r\n"
-        "3\t5.59241e+06\t0.5\t100%\t1\t1\t0%\t1.33333\t1\t33%\t3\t12.3457\t1.2345e-05\t0.73\t0.5\t17.9\t3\r\n";
-    // A single trial is its own mean; Zorvath writes integer parts, also of a sum past 32 bits.
+    // A single trial is its own mean; the integer mean of a sum past 32 bits.
     const Distances one{{{0.73f, 17.9f, 2.5f}, {0.5f, 17.9f, 3}, {4294967296.f, 5.25f, 1}, {0.4f, 5, 1.75f}}};
-    const std::string oneRow = "2\t0\t0\t100%\t17\t17\t0%\t2\t3\t0%\t2\t4294967296\t0\t5\t5\t1\t1\r\n";
-    constexpr std::size_t kRoomy = 1 << 20;
-    const struct {
-        engine::Variant variant;
-        int largest, sample, trials;
-        std::vector<Distances> script;
-        std::string rows;
-        std::size_t full;
-    } cases[] = {
-        {engine::kZorvath, 1, 5, 0, {one}, "", kRoomy}, {engine::kZorvane, 0, 5, 0, {one}, "", kRoomy},
-        {engine::kZorvath, INT_MIN, 5, 0, {one}, "", kRoomy},
-        // D = 3 and S = 3 in both number formats, the comma locale notwithstanding.
-        {engine::kZorvath, 3, 3, 6, {first, other, other}, integerRows, kRoomy},
-        {engine::kZorvane, 3, 3, 6, {first, other, other}, floatRows, kRoomy},
-        {engine::kZorvath, 2, 1, 1, {one}, oneRow, kRoomy},
-        // The device fills up three bytes into the row of dimension 3: dimension 4 never starts.
-        {engine::kZorvath, 4, 1, 2, {one}, oneRow, Heading(4, 1).size() + oneRow.size() + 3},
+    const std::tuple<std::vector<Distances>, bool, const char*> cases[] = {
+        {{first, other, other}, true, "2\t5592405\t0\t100%\t1\t1\t0%\t1\t1\t33%\t2\t12\t0\t0\t0\t17\t3"},
+        {{first, other, other}, false,
+         "2\t5.59241e+06\t0.5\t100%\t1\t1\t0%\t1.33333\t1\t33%\t2\t12.3457\t1.2345e-05\t0.73\t0.5\t17.9\t3"},
+        {{one}, true, "2\t0\t0\t100%\t17\t17\t0%\t2\t3\t0%\t2\t4294967296\t0\t5\t5\t1\t1"},
     };
     const std::locale previous = std::locale::global(std::locale(std::locale::classic(), new CommaPunct));
-    for (const auto& c : cases) {
-        auto e = std::make_unique<engine::Engine>(c.variant);
-        // Counts of earlier trials must not reach the first row.
-        e->closureGreaterCount = {0, 90, 0};
-        e->closureNotGreaterCount = {7, 0, 7};
-        Device device(c.full);
-        std::ostream out(&device);
-        const bool fails = c.full != kRoomy;
-        try {
-            experiments::WriteStatistics(out, "lleno.txt", *e, c.largest, c.sample, Scripted(*e, c.script));
-            EXPECT_FALSE(fails) << "no error";
-        } catch (const experiments::StatisticsError& error) {
-            EXPECT_TRUE(fails) << error.what();
-            EXPECT_NE(std::string(error.what()).find("lleno.txt"), std::string::npos) << error.what();
-        }
-        EXPECT_EQ(device.flushed, Heading(c.largest, c.sample) + c.rows + (fails ? "" : "\r\n")) << c.largest;
-        EXPECT_EQ(e->trialCount, c.trials);
-        EXPECT_EQ(e->dimension, c.largest < 2 ? 10 : 1 + c.trials / c.sample) << c.largest;
-    }
-    // The same on disk, over an older and longer file.
-    const fs::path file = Scratch("estadistica");
-    std::ofstream(file) << std::string(5000, 'x');
-    auto e = std::make_unique<engine::Engine>(engine::kZorvane);
-    experiments::RunStatisticsBatch(file, *e, 3, 3, Scripted(*e, {first, other, other}));
-    std::ostringstream written;
-    written << std::ifstream(file, std::ios::binary).rdbuf();
-    fs::remove(file);
-    EXPECT_EQ(written.str(), Heading(3, 3) + floatRows + "\r\n");
+    for (const auto& [trials, integerMeans, row] : cases) EXPECT_EQ(Row(2, trials, integerMeans), row);
     std::locale::global(previous);
 }
 
-TEST(Statistics, RefusedRequestAndUnopenableFileRunNoTrial) {
-    const fs::path refused = Scratch("rechazado");
-    const fs::path missing = Scratch("no_existe") / "datos.txt";
-    const std::tuple<int, int, fs::path, std::string> cases[] = {
-        {101, 3, refused, "101"}, {INT_MAX, 1, refused, "2147483647"}, {5, 0, refused, "0"},
-        {5, -2, refused, "-2"},   {4, 2, missing, missing.string()}};
-    for (const auto& [largest, sample, file, named] : cases) {
-        auto e = std::make_unique<engine::Engine>(engine::kZorvane);
+// What the closures of the last trial reported and left in memory: every trial taken over from
+// another thread must report what it would have reported here, not only the last one.
+std::string ClosureTrace(const engine::Engine& e) {
+    std::string trace;
+    for (int t = 0; t < 3; ++t)
+        trace += e.results.resultText[t] + " " + std::to_string(e.closureMemory.transitiveDimension[t]) + "\n";
+    return trace;
+}
+
+// The batch as plain trials run it, as text; counts the closures that took no iteration.
+std::string PlainBatch(Experiment& x, int largest, int sample, int& shortcuts, std::string* trace = nullptr) {
+    std::string text = Heading(largest, sample);
+    const engine::Analysis& r = x.engine.results;
+    for (int dim = 2; dim <= largest; ++dim) {
+        x.engine.dimension = dim;
+        x.statistics.ResetCounters();
+        std::vector<Distances> trials;
+        for (int k = 0; k < sample; ++k) {
+            x.RunTrial();
+            trials.push_back({r.d1Closure, r.d1Transitivized, r.d2Closure, r.d2Transitivized});
+            for (const auto& counts : r.closureCounts) shortcuts += counts.iterCount == 0;
+            if (trace) *trace += ClosureTrace(x.engine);
+        }
+        text += Row(dim, trials, x.engine.variant().integerMeans) + "\r\n";
+    }
+    return text + "\r\n";
+}
+
+// A started experiment with the given options, as the window has it after start-up.
+std::unique_ptr<Experiment> Started(const engine::Variant& variant, bool reflexive, std::optional<bool> symmetric) {
+    auto x = std::make_unique<Experiment>(variant);
+    x->engine.reflexive = reflexive;
+    if (symmetric) x->engine.symmetric = *symmetric;
+    x->RunTrial();
+    return x;
+}
+
+TEST(StatisticsBatch, OnAnyNumberOfThreadsEqualsPlainTrials) {
+    const struct {
+        engine::Variant variant;
+        bool reflexive;
+        std::optional<bool> symmetric;
+        int largest, sample;
+    } cases[] = {
+        {engine::kZorvath, false, {}, 12, 3},   {engine::kZorvane, false, {}, 12, 3},
+        {engine::kZorvane, false, true, 40, 2}, {engine::kZorvath, false, false, 2, 1},
+        {engine::kZorvane, true, {}, 1, 5},
+        // Reflexive and symmetric relations of dimension 2 and 3 often equal the closure before
+        // them, whose memory then lets the closure take no iteration: the trials taken over
+        // from other threads must report that too.
+        {engine::kZorvath, true, true, 3, 150}, {engine::kZorvane, true, true, 3, 150},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.largest) + " " + std::to_string(c.sample));
+        auto plain = Started(c.variant, c.reflexive, c.symmetric);
+        int shortcuts = 0;
+        std::string plainTrace;
+        const std::string expected = PlainBatch(*plain, c.largest, c.sample, shortcuts, &plainTrace);
+        if (c.sample == 150) {
+            EXPECT_GT(shortcuts, 10);
+        }
+        for (const int threads : {1, 2, 3, 8}) {
+            auto x = Started(c.variant, c.reflexive, c.symmetric);
+            std::string text, trace;
+            const auto traced = [&](const experiments::BatchProgress&) { trace += ClosureTrace(x->engine); };
+            const bool complete = experiments::WriteStatistics([&](std::string_view line) { (text += line) += "\r\n"; },
+                                                               *x, c.largest, c.sample, {threads, {}, traced});
+            EXPECT_TRUE(complete);
+            EXPECT_EQ(text, expected) << threads << " threads";
+            EXPECT_TRUE(trace == plainTrace) << threads << " threads";
+            test_support::ExpectSameExperiment(*x, *plain);
+        }
+    }
+}
+
+// Runs plain trials as RunTrialGroups would: the dimension of each group, then its trials.
+void PlainTrials(Experiment& x, const std::vector<std::pair<int, int>>& groups) {
+    for (const auto& [dimension, count] : groups) {
+        x.engine.dimension = dimension;
+        for (int k = 0; k < count; ++k) x.RunTrial();
+    }
+}
+
+TEST(TrialPipeline, StopsAndFailuresLeaveThePlainRunsState) {
+    for (const int threads : {1, 3}) {
+        auto x = Started(engine::kZorvane, false, {}), plain = Started(engine::kZorvane, false, {});
+        // A pending swap is the first trial's.
+        for (Experiment* e : {x.get(), plain.get()}) {
+            e->engine.swapFirst = 1;
+            e->engine.swapSecond = 3;
+            e->engine.swapPending = true;
+        }
+        std::stop_source stop;
+        int done = 0;
+        experiments::TrialHooks hooks;
+        hooks.trialDone = [&] {
+            if (++done == 7) stop.request_stop();
+        };
+        const experiments::TrialGroup groups[] = {{6, 4}, {9, 10}};
+        EXPECT_EQ(experiments::RunTrialGroups(*x, groups, threads, stop.get_token(), hooks), 7);
+        PlainTrials(*plain, {{6, 4}, {9, 3}});
+        test_support::ExpectSameExperiment(*x, *plain);
+
+        hooks.trialDone = [&] {
+            if (++done == 9) throw std::runtime_error("disco lleno");
+        };
+        const experiments::TrialGroup more[] = {{5, 6}};
+        EXPECT_THROW(experiments::RunTrialGroups(*x, more, threads, {}, hooks), std::runtime_error);
+        PlainTrials(*plain, {{5, 2}});
+        test_support::ExpectSameExperiment(*x, *plain);
+        // And both go on with the same relations.
+        x->RunTrial();
+        plain->RunTrial();
+        test_support::ExpectSameExperiment(*x, *plain);
+    }
+}
+
+TEST(StatisticsBatch, StoppedBatchKeepsTheCompleteRows) {
+    auto x = Started(engine::kZorvath, false, {}), plain = Started(engine::kZorvath, false, {});
+    int shortcuts = 0;
+    const std::string complete = PlainBatch(*plain, 3, 4, shortcuts);
+    std::stop_source stop;
+    std::string text;
+    // Stop asked during the second trial of dimension 3.
+    const experiments::BatchOptions options{2, stop.get_token(), [&](const experiments::BatchProgress& p) {
+                                                EXPECT_EQ(p.trialsTotal, 16);
+                                                if (p.trialsDone == 6) stop.request_stop();
+                                            }};
+    EXPECT_FALSE(experiments::WriteStatistics([&](std::string_view line) { (text += line) += "\r\n"; }, *x, 5, 4,
+                                              options));
+    const std::string rowOf2 = complete.substr(Heading(3, 4).size(), complete.find("\r\n3\t") - Heading(3, 4).size() + 2);
+    EXPECT_EQ(text, Heading(5, 4) + rowOf2 + "\r\n");
+    EXPECT_EQ(x->engine.trialCount, 1 + 6);
+}
+
+TEST(StatisticsBatch, RefusedRequestRunsNoTrial) {
+    const fs::path file = fs::temp_directory_path() / ("rechazado_" + std::to_string(::getpid()) + ".txt");
+    const std::tuple<int, int, std::string> cases[] = {
+        {101, 3, "101"}, {INT_MAX, 1, "2147483647"}, {5, 0, "0"}, {5, -2, "-2"}};
+    for (const auto& [largest, sample, named] : cases) {
+        Experiment x(engine::kZorvane);
         try {
-            experiments::RunStatisticsBatch(file, *e, largest, sample, Scripted(*e, {Distances{}}));
+            experiments::RunStatisticsBatch(file, x, largest, sample, {});
             ADD_FAILURE() << named << " accepted";
         } catch (const experiments::StatisticsError& error) {
             EXPECT_NE(std::string(error.what()).find(named), std::string::npos) << error.what();
         }
         EXPECT_FALSE(fs::exists(file));
-        EXPECT_EQ(e->trialCount, 0);
+        EXPECT_EQ(x.engine.trialCount, 0);
     }
 }
 

@@ -33,21 +33,19 @@ protected:
         form->FormPaint(canvas);
         return canvas.calls;
     }
-    int SeriesLength(int t) { return uinftab::PointListCount(E().pointSeries[t]); }
+    experiments::RunStatistics& Stats() { return form->experiment().statistics; }
+    int SeriesLength(int t) { return uinftab::PointListCount(Stats().pointSeries[t]); }
     ui::Pie* PieControl(int k) const { return Find<ui::Pie>(QString("Pie%1").arg(k)); }
 };
 
 TEST_F(Plot, BarsOfTheLastTrialAndCurvesOfTheLastHundred) {
-    E().d1Closure = {12.9f, 30.0f, 0.0f};
-    E().d1Transitivized = {3.5f, 7.25f, 49.99f};
-    for (auto& series : E().pointSeries) {
-        uinftab::PointListDestroy(series);
-        uinftab::PointListCreate(series);
-    }
+    E().results.d1Closure = {12.9f, 30.0f, 0.0f};
+    E().results.d1Transitivized = {3.5f, 7.25f, 49.99f};
+    Stats().ResetSeries();
     for (int i = 0; i < 150; ++i) {  // Min: 150 points (i, 1000 + i); Prod and W: none
         uinftab::PlotPoint point;
         uinftab::PlotPointMake(point, i, 1000 + i);
-        uinftab::PointListAppend(E().pointSeries[0], point);
+        uinftab::PointListAppend(Stats().pointSeries[0], point);
     }
     const QString face = "brush " + form->formColor().name();
     QStringList expected{"pen #000000", "move 152,129", "line 252,129", face};
@@ -77,7 +75,7 @@ TEST_F(Plot, PiesShowThePercentageOfTrialsWithTheClosureFarther) {
         {3, 1, 75, 270}, {1, 2, 33, 118}, {2, 1, 66, 237}, {0, 0, 0, 0}, {5, 0, 100, 360}};
     for (int shift = 0; shift < 5; ++shift) {  // each pie meets every case, next to different ones
         for (int t = 0; t < 3; ++t)
-            std::tie(E().closureGreaterCount[t], E().closureNotGreaterCount[t], std::ignore, std::ignore) =
+            std::tie(Stats().closureGreaterCount[t], Stats().closureNotGreaterCount[t], std::ignore, std::ignore) =
                 cases[(shift + t) % 5];
         Draw();
         for (int t = 0; t < 3; ++t) {
@@ -106,8 +104,8 @@ TEST_F(Plot, RepeatThenReset) {
         EXPECT_EQ(E().trialCount, 0);
         EXPECT_TRUE(Label(9)->text().endsWith(" matrices:0"));
         for (int t = 0; t < 3; ++t) {
-            EXPECT_EQ(E().closureGreaterCount[t], 0);
-            EXPECT_EQ(E().closureNotGreaterCount[t], 1);  // the run over the zero relation counts
+            EXPECT_EQ(Stats().closureGreaterCount[t], 0);
+            EXPECT_EQ(Stats().closureNotGreaterCount[t], 1);  // the run over the zero relation counts
             EXPECT_EQ(SeriesLength(t), 0);
             EXPECT_EQ(PieControl(1 + t)->EndAngle(), 0);
         }

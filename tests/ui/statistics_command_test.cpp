@@ -64,22 +64,22 @@ TEST_P(StatisticsCommand, RefusalsRunNothingAndABatchMatchesAHeadlessOne) {
     EXPECT_EQ(dialogs.asked, QStringList({"Genera fichero: Dame num Dimensiones",
                                           "Genera fichero: Dame num Matrices generadas por dim",
                                           "save fichero de texto|*.txt|todos los archivos|* .txt (replace?)"}));
-    // A fresh engine, given the window's start-up trial, runs the same batch without a window.
-    auto headless = std::make_unique<engine::Engine>(GetParam());
+    // A fresh experiment, given the window's start-up trial, runs the same batch without a window.
+    auto headless = std::make_unique<experiments::Experiment>(GetParam());
     headless->RunTrial();
-    experiments::RunStatisticsBatch(dir / "sin_ventana.txt", *headless, 4, 3, [&] { headless->RunTrial(); });
+    experiments::RunStatisticsBatch(dir / "sin_ventana.txt", *headless, 4, 3, {});
     const std::string bytes = ReadFile(dir / "ventana.txt");
     EXPECT_EQ(bytes, ReadFile(dir / "sin_ventana.txt"));
     EXPECT_EQ(bytes.find(','), std::string::npos) << "a decimal point whatever the window's separator";
     // The window is left as the last trial left it.
     EXPECT_EQ(E().dimension, 4);
     EXPECT_EQ(E().trialCount, 1 + 3 * 3);
-    EXPECT_EQ(E().relation, headless->relation);
+    EXPECT_EQ(E().relation, headless->engine.relation);
     EXPECT_EQ(Label(9)->text(), "Dist1, Dim: 4 matrices:10");
     for (int t = 0; t < 3; ++t) {
-        EXPECT_EQ(uinftab::PointListCount(E().pointSeries[t]), 10);
-        const int percent = experiments::ClosureGreaterPercent(headless->closureGreaterCount[t],
-                                                               headless->closureNotGreaterCount[t]);
+        EXPECT_EQ(uinftab::PointListCount(form->experiment().statistics.pointSeries[t]), 10);
+        const int percent = experiments::ClosureGreaterPercent(headless->statistics.closureGreaterCount[t],
+                                                               headless->statistics.closureNotGreaterCount[t]);
         EXPECT_EQ(form->closureGreaterPercent[t], percent);
     }
 }

@@ -31,17 +31,18 @@ TEST_F(FormTest, StartUpOfBothPrograms) {
         EXPECT_EQ(Label(1)->text(), "Matriz Inicial:");
         EXPECT_EQ(Label(8)->text(), "Histograma dist1");
         for (int k = 0; k < engine::kResultTextCount; ++k)
-            EXPECT_EQ(Label(2 + k)->text().toStdString(), E().resultText[k]) << "Label" << 2 + k;
+            EXPECT_EQ(Label(2 + k)->text().toStdString(), E().results.resultText[k]) << "Label" << 2 + k;
     }
 }
 
 // Every grid is n × n and shows element (i, j) of its matrix at column i, row j.
 void ExpectGridsShowTheMatrices(const TForm1& form) {
     const engine::Engine& e = form.engine();
-    const engine::RelationMatrix* shown[] = {&e.relation,       &e.minClosure,       &e.prodClosure,
-                                             &e.wClosure,       &e.minTransitivized, &e.prodTransitivized,
-                                             &e.wTransitivized, &e.minOrder,         &e.prodOrder,
-                                             &e.wOrder};
+    const engine::Analysis& r = e.results;
+    const engine::RelationMatrix* shown[] = {&e.relation,       &r.minClosure,       &r.prodClosure,
+                                             &r.wClosure,       &r.minTransitivized, &r.prodTransitivized,
+                                             &r.wTransitivized, &r.minOrder,         &r.prodOrder,
+                                             &r.wOrder};
     for (int k = 1; k <= 10; ++k) {
         const auto* grid = form.findChild<ui::StringGrid*>(QString("StringGrid%1").arg(k));
         ASSERT_EQ(grid->RowCount(), e.dimension);
@@ -58,7 +59,7 @@ TEST_F(FormTest, GridsShowTheMatricesTransposed) {
     Start(kZorvane);  // a non-symmetric relation, decimal commas
     E().relation[0][1] = 0.3f;
     E().relation[1][0] = 0.7f;
-    E().minClosure[0][0] = E().prodClosure[0][0] = 0.000001f;
+    E().results.minClosure[0][0] = E().results.prodClosure[0][0] = 0.000001f;
     form->RefreshGrids();
     EXPECT_EQ(Grid(1)->Cells(0, 1), "0,3");
     EXPECT_EQ(Grid(1)->Cells(1, 0), "0,7");

@@ -1,0 +1,53 @@
+#include "experiments/experiment.h"
+
+namespace experiments {
+
+Experiment::Experiment(const engine::Variant& variant) : engine(variant) {}
+
+void Experiment::RunTrial() {
+    engine.RunTrial();
+    statistics.Record(engine.results);
+}
+
+void Experiment::LoadRelation(int n, const engine::RelationMatrix& matrix) {
+    engine.LoadRelation(n, matrix);
+    statistics.Record(engine.results);
+}
+
+void Experiment::AdoptTrial(int n, const engine::RelationMatrix& drawn, const engine::ClosureMemory& memoryAfter,
+                            const engine::Analysis& analysis) {
+    engine.AdoptTrial(n, drawn, memoryAfter, analysis);
+    statistics.Record(engine.results);
+}
+
+void Experiment::Reset() {
+    engine.trialCount = 0;
+    statistics.ResetCounters();
+    engine.ClearRelation();
+    engine.AnalyzeRelation();
+    statistics.Record(engine.results);
+    statistics.ResetSeries();
+}
+
+std::shared_ptr<const Snapshot> TakeSnapshot(const Experiment& experiment) {
+    auto snapshot = std::make_shared<Snapshot>();
+    const engine::Engine& e = experiment.engine;
+    snapshot->dimension = e.dimension;
+    snapshot->trialCount = e.trialCount;
+    snapshot->relation = e.relation;
+    snapshot->results = e.results;
+    snapshot->closureGreaterCount = experiment.statistics.closureGreaterCount;
+    snapshot->closureNotGreaterCount = experiment.statistics.closureNotGreaterCount;
+    for (int t = 0; t < engine::kTNormCount; ++t) {
+        uinftab::PointList* const& series = experiment.statistics.pointSeries[t];
+        const std::int32_t count = uinftab::PointListCount(series);
+        for (std::int32_t i = count > kRecentPoints ? count - kRecentPoints : 0; i < count; ++i) {
+            uinftab::PlotPoint point;
+            uinftab::PointListGet(series, i, point);
+            snapshot->recentPoints[t].push_back(point);
+        }
+    }
+    return snapshot;
+}
+
+}  // namespace experiments

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "engine/engine.h"
+#include "experiments/run_statistics.h"
+
+namespace experiments {
+
+/// One study as the window and the command line run it: the engine, which holds the relation,
+/// its settings and the last results, and the score kept across its trials.
+class Experiment {
+public:
+    explicit Experiment(const engine::Variant& variant);
+
+    /// One trial (Engine::RunTrial), counted in the statistics.
+    void RunTrial();
+    /// A trial on a relation from outside (Engine::LoadRelation), counted.
+    void LoadRelation(int n, const engine::RelationMatrix& matrix);
+    /// A trial analysed elsewhere (Engine::AdoptTrial), counted.
+    void AdoptTrial(int n, const engine::RelationMatrix& drawn, const engine::ClosureMemory& memoryAfter,
+                    const engine::Analysis& analysis);
+    /// Starts afresh: no trials, the counters at 0, the relation's block cleared and analysed
+    /// (that run counts, as every run does, so each not-greater counter ends at 1), the series
+    /// empty. Dimension, options and the random sequence are kept.
+    void Reset();
+
+    engine::Engine engine;
+    RunStatistics statistics;
+};
+
+inline constexpr int kRecentPoints = 100;
+
+/// What the window shows of an experiment at one moment: a copy, so that it can be shown while
+/// the experiment goes on in another thread.
+struct Snapshot {
+    int dimension = 0;
+    int trialCount = 0;
+    engine::RelationMatrix relation{};
+    engine::Analysis results;
+    std::array<int, engine::kTNormCount> closureGreaterCount{};
+    std::array<int, engine::kTNormCount> closureNotGreaterCount{};
+    /// The last kRecentPoints points of each series, oldest first.
+    std::array<std::vector<uinftab::PlotPoint>, engine::kTNormCount> recentPoints;
+};
+
+std::shared_ptr<const Snapshot> TakeSnapshot(const Experiment& experiment);
+
+}  // namespace experiments
