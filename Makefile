@@ -1,15 +1,20 @@
 # make            build everything into build/
 # make run        install what is missing, build, start Zorvath (APP=Zorvane for the other program)
-# make test       install what is missing, build, run every test headless (SAN=1: sanitizers)
+# make test       install what is missing, build, run every test headless
+#                 (SAN=1: address and undefined-behaviour sanitizers; TSAN=1: thread sanitizer)
 # make bench      build and run the benchmarks
 
 APP ?= Zorvath
 SAN ?= 0
+TSAN ?= 0
 JOBS ?= $(shell nproc)
 
 ifeq ($(SAN),1)
 BUILD_DIR := build/san
 CMAKE_FLAGS := -DWORKBENCH_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+else ifeq ($(TSAN),1)
+BUILD_DIR := build/tsan
+CMAKE_FLAGS := -DWORKBENCH_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 else
 BUILD_DIR := build
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -20,4 +20,9 @@ struct Variant {
 inline constexpr Variant kZorvath{Variant::Program::Zorvath, true, true, false, true};
 inline constexpr Variant kZorvane{Variant::Program::Zorvane, false, false, true, false};
 
+/// "Zorvath" or "Zorvane".
+inline const char* ProgramName(const Variant& variant) {
+    return variant.program == Variant::Program::Zorvath ? "Zorvath" : "Zorvane";
+}
+
 }  // namespace engine

@@ -4,7 +4,6 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QLabel>
-#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPaintEvent>
@@ -22,6 +21,7 @@
 #include "experiments/uinftab.h"
 #include "toolkit/number_text.h"
 #include "ui/canvas.h"
+#include "ui/locale.h"
 #include "ui/pie.h"
 #include "ui/string_grid.h"
 
@@ -272,14 +272,7 @@ void TForm1::FormCreate(QObject* sender) {
     engine::Engine& e = engine();
     e.dimension = 10;
     if (variant_.symmetricAtStart) e.symmetric = true;
-    if (variant_.commaSeparator) {
-        toolkit::SetDecimalSeparator(',');
-    } else {
-        // The separator of the user's regional settings, when it is one plain character.
-        const QString point = QLocale::system().decimalPoint();
-        const bool plain = point.size() == 1 && point.at(0).unicode() > 32 && point.at(0).unicode() < 127;
-        toolkit::SetDecimalSeparator(plain ? static_cast<char>(point.at(0).unicode()) : '.');
-    }
+    toolkit::SetDecimalSeparator(ui::StartDecimalSeparator(variant_));
     // File dialogs without a folder of their own open in the current directory (QtDialogs).
     seriesColor = {QColor(255, 0, 0), QColor(255, 255, 0), QColor(0, 128, 0),
                    QColor(0, 0, 255), QColor(128, 0, 0),   QColor(128, 0, 128)};

@@ -5,14 +5,15 @@
 #include <memory>
 
 #include "ui/form1.h"
+#include "ui/locale.h"
 #include "ui/qt_dialogs.h"
 
 namespace ui {
 
 int RunProgram(int argc, char** argv, const engine::Variant& variant) {
     QApplication application(argc, argv);
-    application.setApplicationName(variant.program == engine::Variant::Program::Zorvath ? QStringLiteral("Zorvath")
-                                                                                         : QStringLiteral("Zorvane"));
+    application.setApplicationName(QString::fromLatin1(engine::ProgramName(variant)));
+    InstallSpanishTranslation(application);
     QtDialogs dialogs;
     try {
         TForm1 form(variant, dialogs);

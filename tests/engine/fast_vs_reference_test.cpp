@@ -22,7 +22,7 @@ using engine::TNorm;
 
 // The sanitizer build runs the oracle many times slower: fewer relations, of the largest
 // dimensions (the n⁴ oracle is slow there) only 100 without symmetry, and none from 41 to 98.
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr int kRandomRelations = 300, kSweptDims = 40, kEndCases = 10;
 #else
 constexpr int kRandomRelations = 2000, kSweptDims = 98, kEndCases = 16;
