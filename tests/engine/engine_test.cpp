@@ -270,6 +270,8 @@ TEST(Guards, RefusedTrialChangesNothing) {
         if (c[0] != 5) {
             EXPECT_THROW(e->ClearRelation(), std::out_of_range);
             EXPECT_THROW(e->AnalyzeRelation(), std::out_of_range);
+            EXPECT_THROW(engine::MatrixEqual(c[0], e->relation, e->relation), std::out_of_range);
+            EXPECT_THROW(engine::MatrixCopy(c[0], twin->relation, e->relation), std::out_of_range);
         }
         ExpectSameState(*e, *twin);
         // Nothing was drawn either.
