@@ -7,12 +7,14 @@
 namespace engine {
 
 bool MatrixEqual(int n, const RelationMatrix& a, const RelationMatrix& b) {
+    CheckDimension(n);
     for (int i = 0; i < n; ++i)
         if (!std::equal(a[i].begin(), a[i].begin() + n, b[i].begin())) return false;
     return true;
 }
 
 void MatrixCopy(int n, const RelationMatrix& source, RelationMatrix& target) {
+    CheckDimension(n);
     for (int i = 0; i < n; ++i) std::copy_n(source[i].begin(), n, target[i].begin());
 }
 

@@ -12,7 +12,8 @@ inline constexpr int MAX_DIM = 100;
 using MatrixRow = std::array<float, MAX_DIM>;
 using RelationMatrix = std::array<MatrixRow, MAX_DIM>;
 
-/// True when the leading n × n blocks of a and b are equal entry by entry.
+/// True when the leading n × n blocks of a and b are equal entry by entry. Like every entry
+/// point taking a dimension, these two throw std::out_of_range unless 1 ≤ n ≤ MAX_DIM.
 bool MatrixEqual(int n, const RelationMatrix& a, const RelationMatrix& b);
 
 /// Copies the leading n × n block of source into target; the rest of target is untouched.

@@ -302,6 +302,8 @@ TEST(Guards, RefusedTrialChangesNothing) {
         if (c[0] != 5) {
             EXPECT_THROW(e->ClearRelation(), std::out_of_range);
             EXPECT_THROW(e->AnalyzeRelation(), std::out_of_range);
+            EXPECT_THROW(engine::MatrixEqual(c[0], e->relation, e->relation), std::out_of_range);
+            EXPECT_THROW(engine::MatrixCopy(c[0], twin->relation, e->relation), std::out_of_range);
         }
         // A loaded relation outside 1 … 100 or with a degree outside [0, 1] is refused too.
         auto loaded = std::make_unique<RelationMatrix>();

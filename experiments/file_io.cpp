@@ -1,0 +1,235 @@
+#include "experiments/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <system_error>
+#include <vector>
+
+namespace experiments {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Closes the descriptor it holds when it goes out of scope.
+struct Descriptor {
+    int fd = -1;
+    ~Descriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+// Removes the temporary file of a save while `created` is set: from its creation until it
+// is renamed over the target.
+struct TemporaryFile {
+    std::string path;
+    bool created = false;
+    ~TemporaryFile() {
+        if (created) ::unlink(path.c_str());
+    }
+};
+
+// Length of the UTF-8 character at text[i]: its lead byte and the continuation bytes that
+// follow; a stray or cut-short byte counts as a character of its own.
+std::size_t CharLength(std::string_view text, std::size_t i) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t wanted = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    std::size_t length = 1;
+    while (length < wanted && i + length < text.size() &&
+           (static_cast<unsigned char>(text[i + length]) & 0xC0u) == 0x80u)
+        ++length;
+    return length;
+}
+
+std::string Quoted(const fs::path& path) { return "«" + ShortPath(path.string()) + "»"; }
+
+// Writes every byte, resuming after partial writes and interruptions. Returns 0 or the errno
+// of the failure.
+int WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (written == 0) return EIO;  // no progress and no reason: never loop on it
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return 0;
+}
+
+// The process's umask, read without setting it: umask() alone changes it for a moment, and
+// a file another thread creates in that moment would get the wrong permissions.
+mode_t CurrentUmask() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
+}  // namespace
+
+std::string SystemErrorText(int error) {
+    switch (error) {
+        case ENOENT: return "no existe";
+        case EACCES:
+        case EPERM: return "permiso denegado";
+        case ENOSPC: return "no queda espacio en el disco";
+        case EDQUOT: return "se ha superado la cuota de disco";
+        case EFBIG: return "el fichero supera el tamaño máximo permitido";
+        case EISDIR: return "es una carpeta";
+        case ENOTDIR: return "una parte de la ruta no es una carpeta";
+        case ENAMETOOLONG: return "el nombre es demasiado largo";
+        case EROFS: return "el sistema de ficheros es de solo lectura";
+        case EIO: return "error de entrada/salida";
+        case EMFILE:
+        case ENFILE: return "hay demasiados ficheros abiertos";
+        case ENXIO: return "no es un fichero normal";  // a FIFO without a reader, a device without a unit
+        case ELOOP: return "hay demasiados enlaces simbólicos en la ruta";
+        case EBUSY:
+        case ETXTBSY: return "el fichero está en uso";
+        default: return "error del sistema " + std::to_string(error);
+    }
+}
+
+std::string ShortPath(std::string_view path) {
+    constexpr std::size_t kMost = 80, kHead = 39, kTail = 40;  // 39 + "…" + 40 = 80
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i < path.size(); i += CharLength(path, i)) starts.push_back(i);
+    if (starts.size() <= kMost) return std::string(path);
+    return std::string(path.substr(0, starts[kHead])) + "…" + std::string(path.substr(starts[starts.size() - kTail]));
+}
+
+std::string ReadTextFile(const fs::path& path, std::size_t limit) {
+    const auto fail = [&](const std::string& reason) {
+        return FileError("No se ha podido leer el fichero " + Quoted(path) + ": " + reason);
+    };
+    // Non-blocking: opening a FIFO must not wait for a writer; it is refused below anyway.
+    Descriptor file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    if (file.fd < 0) throw fail(SystemErrorText(errno));
+    struct stat status {};
+    if (::fstat(file.fd, &status) != 0) throw fail(SystemErrorText(errno));
+    if (S_ISDIR(status.st_mode)) throw fail("es una carpeta");
+    if (!S_ISREG(status.st_mode)) throw fail("no es un fichero normal");
+    const std::string tooLarge = "es demasiado grande (más de " + std::to_string(limit / kMiB) + " MiB)";
+    if (static_cast<std::uintmax_t>(status.st_size) > limit) throw fail(tooLarge);
+
+    // The file may grow while it is read: never take in more than one byte past the limit.
+    const std::size_t most = limit < SIZE_MAX ? limit + 1 : limit;
+    std::string bytes(std::min<std::size_t>(static_cast<std::size_t>(status.st_size), limit) + 1, '\0');
+    std::size_t size = 0;
+    while (size < most) {
+        if (size == bytes.size()) bytes.resize(std::min(most, std::max<std::size_t>(2 * size, 4096)));
+        const ssize_t got = ::read(file.fd, bytes.data() + size, bytes.size() - size);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throw fail(SystemErrorText(errno));
+        }
+        if (got == 0) break;
+        size += static_cast<std::size_t>(got);
+    }
+    if (size > limit) throw fail(tooLarge);
+    bytes.resize(size);
+    return bytes;
+}
+
+void SaveFileAtomically(const fs::path& path, std::string_view bytes) {
+    const auto fail = [&](const std::string& reason) {
+        return FileError("No se ha podido guardar el fichero " + Quoted(path) + ": " + reason);
+    };
+    // A link to an existing file stays a link: the file it points to gets the new contents.
+    fs::path target = path;
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
+        std::error_code error;
+        fs::path resolved = fs::canonical(path, error);
+        if (!error) target = std::move(resolved);
+    }
+    bool exists = false;
+    if (::stat(target.c_str(), &status) == 0) {
+        exists = true;
+        if (S_ISDIR(status.st_mode)) throw fail("es una carpeta");
+        if (!S_ISREG(status.st_mode)) throw fail("no es un fichero normal");
+    } else if (errno != ENOENT) {
+        throw fail(SystemErrorText(errno));
+    }
+
+    // Hidden, next to the target (rename does not cross file systems), short enough for any
+    // name the target may have.
+    std::string name = target.filename().string();
+    if (name.size() > 200) name.resize(200);
+    TemporaryFile temporary{(target.parent_path() / ("." + name + ".XXXXXX")).string()};
+    Descriptor file{::mkostemp(temporary.path.data(), O_CLOEXEC)};
+    if (file.fd < 0) throw fail(SystemErrorText(errno));
+    temporary.created = true;
+    if (const int error = WriteAll(file.fd, bytes); error != 0) throw fail(SystemErrorText(error));
+    if (::fsync(file.fd) != 0) throw fail(SystemErrorText(errno));
+    const mode_t mode = exists ? (status.st_mode & 07777) : (0666 & ~CurrentUmask());
+    if (::fchmod(file.fd, mode) != 0) throw fail(SystemErrorText(errno));
+    const int fd = file.fd;
+    file.fd = -1;
+    if (::close(fd) != 0) throw fail(SystemErrorText(errno));  // a network file system may report here
+    if (::rename(temporary.path.c_str(), target.c_str()) != 0) throw fail(SystemErrorText(errno));
+    temporary.created = false;
+    // The rename itself reaches the disk with the folder; the file is already complete either way.
+    Descriptor folder{::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
+                             O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (folder.fd >= 0) ::fsync(folder.fd);
+}
+
+LineFile::LineFile(const fs::path& path) : name_(ShortPath(path.string())) {
+    const auto fail = [&](const std::string& reason) {
+        return FileError("No se ha podido abrir el fichero «" + name_ + "»: " + reason);
+    };
+    const auto refuseOdd = [&](mode_t mode) {
+        if (S_ISDIR(mode)) throw fail("es una carpeta");
+        if (!S_ISREG(mode)) throw fail("no es un fichero normal");
+    };
+    // Checked before opening as well: a FIFO with a reader would open.
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0) refuseOdd(status.st_mode);
+    else if (errno != ENOENT) throw fail(SystemErrorText(errno));
+
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd_ < 0) throw fail(SystemErrorText(errno));
+    try {
+        if (::fstat(fd_, &status) != 0) throw fail(SystemErrorText(errno));
+        refuseOdd(status.st_mode);
+        const int flags = ::fcntl(fd_, F_GETFL);
+        if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0 || ::ftruncate(fd_, 0) != 0)
+            throw fail(SystemErrorText(errno));
+    } catch (...) {
+        ::close(fd_);
+        throw;
+    }
+}
+
+LineFile::~LineFile() { ::close(fd_); }
+
+void LineFile::WriteLine(std::string_view line) {
+    if (!failure_.empty()) throw FileError(failure_);
+    std::string bytes;
+    bytes.reserve(line.size() + 2);
+    bytes.append(line).append("\r\n");
+    const int error = WriteAll(fd_, bytes);
+    if (error == 0) {
+        complete_ += static_cast<long long>(bytes.size());
+        return;
+    }
+    failure_ = "No se ha podido escribir en el fichero «" + name_ + "»: " + SystemErrorText(error);
+    // Part of the line may be in the file: cut it off. Should that fail too, the write's
+    // reason is still the one to tell.
+    [[maybe_unused]] const int cut = ::ftruncate(fd_, static_cast<off_t>(complete_));
+    throw FileError(failure_);
+}
+
+}  // namespace experiments

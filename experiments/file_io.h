@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace experiments {
+
+/// A file that could not be read or written; the message names the file and the reason in
+/// Spanish and is shown to the user as it stands.
+class FileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// The reason for an errno value, in Spanish whatever the system language: lowercase, no
+/// final period ("no existe", "permiso denegado", …; "error del sistema N" for the rest).
+std::string SystemErrorText(int error);
+
+/// The path as a message shows it: up to 80 characters as it stands; a longer one keeps its
+/// beginning and its end around "…" (80 characters in all), cut between UTF-8 characters.
+std::string ShortPath(std::string_view path);
+
+inline constexpr std::size_t kMiB = std::size_t{1} << 20;
+
+/// The bytes of a regular file of at most `limit` bytes. A folder, a FIFO, a device or a
+/// larger file is refused without reading it (nor waiting on it).
+std::string ReadTextFile(const std::filesystem::path& path, std::size_t limit);
+
+/// Replaces the file at `path` (or the file a symbolic link there points to) by `bytes` at
+/// once: the new contents go to a hidden temporary file in the same folder, reach the disk,
+/// take the old file's permission bits (a new file those the umask allows) and are renamed
+/// over it. On any failure the temporary file is removed and the old file stays as it was.
+void SaveFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+/// A text file written line by line, each line with CR LF in a single write, that never
+/// ends in half a line: a failed write cuts the file back to its last complete line, and
+/// every later write is refused with the same message.
+class LineFile {
+public:
+    /// Creates or empties `path`; refuses anything that is not a regular file.
+    explicit LineFile(const std::filesystem::path& path);
+    ~LineFile();
+    LineFile(const LineFile&) = delete;
+    LineFile& operator=(const LineFile&) = delete;
+
+    /// Writes `line` and CR LF.
+    void WriteLine(std::string_view line);
+
+private:
+    int fd_ = -1;
+    std::string name_;          // ShortPath of the file, for messages
+    long long complete_ = 0;    // bytes of complete lines written
+    std::string failure_;       // the message of the first failed write
+};
+
+}  // namespace experiments

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "engine/relation_matrix.h"
+#include "experiments/file_io.h"
+
+namespace experiments {
+
+/// A relation file is text: one row of the matrix per line, n values per row. ParseRelation
+/// reads what the program writes and what spreadsheets, R and numpy write:
+/// - UTF-8 (with or without its byte-order mark), or UTF-16 LE/BE with its byte-order mark;
+///   lines end in LF, CR LF or CR; blank lines may follow the last row, nowhere else.
+/// - Values separated by TAB if a row holds one; else by ';' if the text holds one; else, if
+///   it holds a ',', by ',' (with decimal points) or, should that not give a matrix, by
+///   blanks; else by blanks (runs of spaces and TABs). Blanks around a value are ignored.
+/// - A value is an optional sign, digits with an optional decimal mark (at least one digit
+///   in all) and an optional exponent; the mark is '.' or ',' except when ',' separates the
+///   values. It is read as the program reads its degrees (toolkit::StrToFloat, then rounded
+///   to 32 bits) and must lie in [0, 1] as a double; −0 is stored as 0.
+/// Returns n and fills the n × n block of `out`. A text that is not such a matrix throws
+/// FileError with the reason only ("fila 2, columna 3: 'x' no es un número") and leaves
+/// `out` as it was.
+int ParseRelation(std::string_view bytes, engine::RelationMatrix& out);
+
+inline constexpr std::size_t kRelationFileLimit = 4 * kMiB;
+
+/// Reads and parses a relation file of at most kRelationFileLimit bytes; a text that is not
+/// a matrix throws FileError naming the file and the reason.
+int ReadRelationFile(const std::filesystem::path& path, engine::RelationMatrix& out);
+
+/// The n × n block, a row per line, values separated by TAB, CR LF after every line; each
+/// value as the shortest text, with `separator`, that ParseRelation reads back to the same
+/// float.
+std::string RelationText(int n, const engine::RelationMatrix& m, char separator);
+
+/// The same layout with each value truncated to a whole number (the visit orders).
+std::string IntegerMatrixText(int n, const engine::RelationMatrix& m);
+
+/// Everything one trial shows, as the "save all" file holds it.
+struct SaveAllContent {
+    std::string program;  // "Zorvath" or "Zorvane"
+    int dimension = 0;
+    int trialNumber = 0;
+    bool reflexive = false, symmetric = false;
+    char separator = '.';
+    const engine::RelationMatrix* relation = nullptr;
+    std::array<const engine::RelationMatrix*, 6> results{};  // Min, Prod, W closures, then Min, Prod, W transitivized
+    std::array<std::string, 6> resultTexts;                 // their three-line texts, lines separated by '\n' (UTF-8)
+    std::array<const engine::RelationMatrix*, 3> orders{};  // Min, Prod, W visit orders
+};
+
+/// Windows-1252 text with CR LF line ends: a heading line (program, dimension, trial number,
+/// reflexive, symmetric, TAB-separated), then the relation, the six results (each after the
+/// lines of its text) and the three visit orders, each block followed by an empty line.
+/// Throws std::out_of_range for a dimension outside 1 … 100 and std::invalid_argument for a
+/// missing matrix.
+std::string SaveAllText(const SaveAllContent& content);
+
+}  // namespace experiments

@@ -1,0 +1,205 @@
+// Relation files: the round trip bit for bit, the layouts other programs write, every refusal
+// with its message, the "save all" text byte for byte and the file-level refusals.
+
+#include "experiments/relation_file.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using engine::RelationMatrix;
+using namespace std::string_literals;
+
+// Every entry set to a value no file can hold, to see what a parse leaves untouched.
+RelationMatrix Sentinel() {
+    RelationMatrix m;
+    for (auto& row : m) row.fill(-2.0f);
+    return m;
+}
+
+bool SameBits(const RelationMatrix& a, const RelationMatrix& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), [](const auto& x, const auto& y) {
+        return std::equal(x.begin(), x.end(), y.begin(),
+                          [](float u, float v) { return std::bit_cast<std::uint32_t>(u) == std::bit_cast<std::uint32_t>(v); });
+    });
+}
+
+// ASCII text as UTF-16 with its byte-order mark.
+std::string Utf16(const std::string& text, bool bigEndian) {
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char c : text) out += bigEndian ? "\0"s + c : c + "\0"s;
+    return out;
+}
+
+TEST(RelationFile, RoundTripBitForBit) {
+    std::mt19937 random(20261206);
+    for (const char separator : {'.', ','}) {
+        for (const int n : {1, 3, 100}) {
+            RelationMatrix m = Sentinel(), expected = Sentinel();
+            for (int i = 0; i < n; ++i)
+                for (int j = 0; j < n; ++j) {
+                    const int k = i * n + j;
+                    // The eleven degrees, −0, then any float of [0, 1] by its bits.
+                    m[i][j] = k <= 10 ? static_cast<float>(k) / 10.0f
+                              : k == 11 ? -0.0f
+                                        : std::bit_cast<float>(static_cast<std::uint32_t>(random() % 0x3F800001u));
+                    expected[i][j] = m[i][j] == 0.0f ? 0.0f : m[i][j];
+                }
+            RelationMatrix read = Sentinel();
+            ASSERT_EQ(experiments::ParseRelation(experiments::RelationText(n, m, separator), read), n);
+            EXPECT_TRUE(SameBits(read, expected)) << n << separator;  // nothing outside the block either
+        }
+    }
+}
+
+TEST(RelationFile, ReadsWhatSpreadsheetsRAndNumpyWrite) {
+    const std::string tab = "0,5\t1\r\n0,1\t0\r\n";
+    const struct {
+        std::string bytes;
+        std::vector<float> values = {0.5f, 1.0f, 0.1f, 0.0f};  // row after row
+    } cases[] = {
+        {tab},                                                   // spreadsheet, TAB, decimal commas
+        {"\xEF\xBB\xBF" "0,5;1\r\n0,1;0\r\n"},                    // spreadsheet CSV with ';'
+        {"0.5;1\n0.1;0"},                                         // the same, decimal points, no final line end
+        {Utf16(tab, false)}, {Utf16(tab + "\r\n", true)},         // "Unicode text"
+        {"0.5,1\n0.1,0\n"},                                       // R write.table(sep = ",")
+        {"0.5 1\n0.1 0\n"},                                       // R write.table(sep = " ")
+        {"5.000000000000000000e-01 1.000000000000000000e+00\n"    // numpy.savetxt, "%.18e"
+         "1.000000000000000056e-01 0.000000000000000000e+00\n"},
+        {"5.000000000000000000e-01,1.000000000000000000e+00\n"    // numpy.savetxt(delimiter = ",")
+         "1.000000000000000056e-01,0.000000000000000000e+00\n"},
+        {"0,5 1\r0,1   0\r\r  \n\t\n"},                          // blanks and decimal commas, CR, blank lines at the end
+        {" 0.5 \t+1\r\n.1\t-0\r\n"},                              // blanks around values, a sign, no leading digit
+        {"0,5\n", {0.5f}},                                        // ',' between fields would give one row of two
+        {"0,1\r\n1,0\r\n", {0.0f, 1.0f, 1.0f, 0.0f}},             // ',' between fields does give a matrix
+        {"1e-400\n", {0.0f}},                                     // underflows the double: zero
+    };
+    for (const auto& c : cases) {
+        const int n = c.values.size() == 1 ? 1 : 2;
+        RelationMatrix read = Sentinel();
+        ASSERT_EQ(experiments::ParseRelation(c.bytes, read), n) << c.bytes;
+        RelationMatrix expected = Sentinel();
+        for (int k = 0; k < n * n; ++k) expected[k / n][k % n] = c.values[k];
+        EXPECT_TRUE(SameBits(read, expected)) << c.bytes;
+    }
+}
+
+TEST(RelationFile, RefusalsSayWhereAndLeaveTheMatrixUntouched) {
+    std::string hundredOne, wide = "0";
+    for (int k = 0; k < 101; ++k) hundredOne += "0\n";
+    for (int k = 0; k < 100; ++k) wide += " 0";
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "está vacío"},
+        {" \r\n\t\n", "está vacío"},
+        {"0.5 abc\n", "fila 1, columna 2: 'abc' no es un número"},
+        {"0.5\t0.1234567890123456789012x\r\n", "fila 1, columna 2: '0.123456789012345678…' no es un número"},
+        {"0.5;1e;0x1", "fila 1, columna 2: '1e' no es un número"},
+        {"0.5 1,5.0\n", "fila 1, columna 2: '1,5.0' no es un número"},
+        {"\xFF" "1\tá\n", "fila 1, columna 1: '?1' no es un número"},
+        {"0.5 1\n1 -Inf\n", "fila 2, columna 2: '-Inf' no es un número finito"},
+        {"nan", "fila 1, columna 1: 'nan' no es un número finito"},
+        {"1e309", "fila 1, columna 1: '1e309' no es un número finito"},
+        {"1.0000001 0\n0 1\n", "fila 1, columna 1: '1.0000001' no está entre 0 y 1"},
+        {"0.5;-1e-50\n", "fila 1, columna 2: '-1e-50' no está entre 0 y 1"},
+        {"0.5;;1\n", "fila 1, columna 2: falta el valor"},
+        {"0.5\t1\t\n", "fila 1, columna 3: falta el valor"},
+        {"0.5 1\n0.5\n", "fila 2: tiene 1 valores y la fila 1 tiene 2"},
+        {"0.5 1\n", "la matriz no es cuadrada: tiene 1 filas de 2 valores"},
+        {hundredOne, "tiene más de 100 filas"},
+        {wide, "fila 1: tiene más de 100 valores"},
+        {"0.5 1\n\n1 0.5\n", "fila 2: línea vacía dentro de la matriz"},
+        {"0.5 1\n1 0.5\0\n"s, "fila 2: contiene caracteres que no son texto"},
+        {"1 0\n0 1\n\x0C", "fila 3: contiene caracteres que no son texto"},
+        // Neither reading of ',' gives a matrix: the one that got further tells.
+        {"0,5 0,3\n0,1 abc\n", "fila 2, columna 2: 'abc' no es un número"},
+        {"x,5\n", "fila 1, columna 1: 'x,5' no es un número"},  // as far: no '.', blanks between fields
+        {"x,0.5\n", "fila 1, columna 1: 'x' no es un número"},  // as far: ',' between fields
+    };
+    for (const auto& [bytes, message] : cases) {
+        RelationMatrix out = Sentinel();
+        try {
+            experiments::ParseRelation(bytes, out);
+            ADD_FAILURE() << bytes << " accepted";
+        } catch (const experiments::FileError& error) {
+            EXPECT_EQ(error.what(), message);
+        }
+        EXPECT_TRUE(SameBits(out, Sentinel())) << bytes;
+    }
+}
+
+TEST(RelationFile, SaveAllTextByteForByte) {
+    RelationMatrix a{}, b{}, order{}, odd{};
+    a[0] = {1.0f, 0.7f};
+    a[1] = {0.7f, 1.0f};
+    b[0] = {1.0f, 1.0f / 3};
+    b[1] = {-0.0f, 0.25f};
+    order[0] = {0.0f, 10000.0f};
+    order[1] = {2.9f, 1.0f};
+    odd[0] = {1e30f, -1e30f};
+    odd[1] = {NAN, -2.9f};
+    experiments::SaveAllContent content{"Zorvane", 2, 7, true, false, ',', &a, {&a, &b, &a, &b, &a, &b},
+                                        {"Cierre Min\nd1= 0,5", "", "t\n", "á", "b", "c"}, {&order, &order, &odd}};
+    const std::string matrixA = "1\t0,7\r\n0,7\t1\r\n", matrixB = "1\t0,33333334\r\n0\t0,25\r\n";
+    const std::string orders = "0\t10000\r\n2\t1\r\n";
+    EXPECT_EQ(experiments::SaveAllText(content),
+              "Zorvane\tDimensi\xF3n\t2\tMatriz n\xFA" "mero\t7\tReflexiva\ts\xED\tSim\xE9trica\tno\r\n"
+              "Matriz Inicial:\r\n" + matrixA + "\r\n"
+              "Cierre Min\r\nd1= 0,5\r\n" + matrixA + "\r\n" +
+              "\r\n" + matrixB + "\r\n" +
+              "t\r\n\r\n" + matrixA + "\r\n" +
+              "\xE1\r\n" + matrixB + "\r\n" +
+              "b\r\n" + matrixA + "\r\n" +
+              "c\r\n" + matrixB + "\r\n" +
+              "Orden de la Matriz Min-Transitivizada\r\n" + orders + "\r\n" +
+              "Orden de la Matriz Prod-Transitivizada\r\n" + orders + "\r\n" +
+              "Orden de la Matriz W-Transitivizada\r\n9223372036854775807\t-9223372036854775808\r\n0\t-2\r\n\r\n");
+    content.orders[1] = nullptr;
+    EXPECT_THROW(experiments::SaveAllText(content), std::invalid_argument);
+    content.dimension = 101;
+    EXPECT_THROW(experiments::SaveAllText(content), std::out_of_range);
+}
+
+TEST(RelationFile, ReadRelationFileNamesTheFile) {
+    const fs::path dir = fs::temp_directory_path() / ("relation_file_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const fs::path good = dir / "buena.txt", empty = dir / "vacía.txt", huge = dir / "enorme.txt", fifo = dir / "tubo";
+    std::ofstream(good) << "0,5\t1\r\n1\t0,5\r\n";
+    std::ofstream(empty) << "\r\n";
+    std::ofstream(huge).close();
+    fs::resize_file(huge, experiments::kRelationFileLimit + 1);  // sparse: nothing is written
+    ::mkfifo(fifo.c_str(), 0600);
+    const std::pair<fs::path, std::string> cases[] = {
+        {good, ""},
+        {empty, "El fichero «" + empty.string() + "» no contiene una matriz válida: está vacío"},
+        {huge, "No se ha podido leer el fichero «" + huge.string() + "»: es demasiado grande (más de 4 MiB)"},
+        {fifo, "No se ha podido leer el fichero «" + fifo.string() + "»: no es un fichero normal"},
+        {dir, "No se ha podido leer el fichero «" + dir.string() + "»: es una carpeta"},
+        {dir / "falta.txt", "No se ha podido leer el fichero «" + (dir / "falta.txt").string() + "»: no existe"},
+    };
+    for (const auto& [path, message] : cases) {
+        RelationMatrix out = Sentinel();
+        try {
+            EXPECT_EQ(experiments::ReadRelationFile(path, out), 2);
+            EXPECT_EQ(out[1][1], 0.5f);
+            EXPECT_EQ(message, "");
+        } catch (const experiments::FileError& error) {
+            EXPECT_EQ(error.what(), message);
+        }
+    }
+    fs::remove_all(dir);
+}
+
+}  // namespace
