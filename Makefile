@@ -28,7 +28,7 @@ endif
 # Debian packages the build, the tests and the benchmarks need.
 PACKAGES := g++ make cmake ninja-build pkg-config qt6-base-dev libgl-dev \
             libgtest-dev libgmock-dev googletest libbenchmark-dev \
-            fontconfig fonts-dejavu-core fonts-liberation
+            fontconfig fonts-dejavu-core fonts-liberation qt6-translations-l10n
 
 # clang and libFuzzer for make fuzz (bookworm: the runtime is in libclang-rt-14-dev).
 FUZZ_PACKAGES := clang libclang-rt-14-dev

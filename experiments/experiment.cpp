@@ -1,5 +1,8 @@
 #include "experiments/experiment.h"
 
+#include "experiments/relation_file.h"
+#include "toolkit/number_text.h"
+
 namespace experiments {
 
 Experiment::Experiment(const engine::Variant& variant) : engine(variant) {}
@@ -48,6 +51,26 @@ std::shared_ptr<const Snapshot> TakeSnapshot(const Experiment& experiment) {
         }
     }
     return snapshot;
+}
+
+std::string SaveAllText(const Experiment& experiment) {
+    const engine::Engine& e = experiment.engine;
+    SaveAllContent content;
+    content.program = engine::ProgramName(e.variant());
+    content.dimension = e.dimension;
+    content.trialNumber = e.trialCount;
+    content.reflexive = e.reflexive;
+    content.symmetric = e.symmetric;
+    content.separator = toolkit::DecimalSeparator();
+    content.relation = &e.relation;
+    for (int t = engine::Min; t <= engine::W; ++t) {
+        const auto tn = static_cast<engine::TNorm>(t);
+        content.results[engine::ClosureTextIndex(tn)] = &e.results.Closure(tn);
+        content.results[engine::TransitivizedTextIndex(tn)] = &e.results.Transitivized(tn);
+        content.orders[t] = &e.results.Order(tn);
+    }
+    content.resultTexts = e.results.resultText;
+    return SaveAllText(content);
 }
 
 }  // namespace experiments

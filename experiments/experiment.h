@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/engine.h"
@@ -47,5 +48,10 @@ struct Snapshot {
 };
 
 std::shared_ptr<const Snapshot> TakeSnapshot(const Experiment& experiment);
+
+/// The "save all" file of what the experiment holds now (SaveAllText of relation_file.h): the
+/// program, the dimension, the trial number and the options, the relation, the six results with
+/// their texts and the three visit orders, in the program's decimal separator.
+std::string SaveAllText(const Experiment& experiment);
 
 }  // namespace experiments

@@ -1,10 +1,8 @@
 #include "experiments/statistics_batch.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <vector>
 
+#include "experiments/file_io.h"
 #include "experiments/pie.h"
 #include "experiments/statistics_file.h"
 #include "experiments/trial_pipeline.h"
@@ -60,27 +58,9 @@ bool RunStatisticsBatch(const std::filesystem::path& path, Experiment& experimen
                         int sampleSize, const BatchOptions& options) {
     ValidateLargestDimension(largestDimension);
     ValidateSampleSize(sampleSize);
-    const std::string fileName = path.string();
-    errno = 0;
-    // Binary: the CR LF line ends are written as they stand on every platform.
-    std::ofstream out(path, std::ios::out | std::ios::binary | std::ios::trunc);
-    if (!out.is_open()) {
-        const int error = errno;
-        throw StatisticsError("No se ha podido abrir el fichero «" + fileName + "»: " +
-                              (error != 0 ? std::strerror(error) : "no se puede crear"));
-    }
-    const auto writeLine = [&](std::string_view line) {
-        errno = 0;
-        out.write(line.data(), static_cast<std::streamsize>(line.size()));
-        out.write(kStatisticsLineEnd.data(), static_cast<std::streamsize>(kStatisticsLineEnd.size()));
-        out.flush();
-        if (!out) {
-            const int error = errno;
-            throw StatisticsError("No se ha podido escribir en el fichero «" + fileName +
-                                  "»: " + (error != 0 ? std::strerror(error) : "error de escritura"));
-        }
-    };
-    return WriteStatistics(writeLine, experiment, largestDimension, sampleSize, options);
+    LineFile file(path);
+    return WriteStatistics([&](std::string_view line) { file.WriteLine(line); }, experiment, largestDimension,
+                           sampleSize, options);
 }
 
 }  // namespace experiments

@@ -36,10 +36,10 @@ struct BatchOptions {
 bool WriteStatistics(const std::function<void(std::string_view line)>& writeLine, Experiment& experiment,
                      int largestDimension, int sampleSize, const BatchOptions& options);
 
-/// Creates or replaces `path` and writes the batch into it, line by line; a line that cannot
-/// be written stops the batch with the file cut back to its last complete line. A refused
-/// request, or a file that cannot be opened (or is not a regular file), throws before any trial
-/// runs.
+/// Creates or replaces `path` and writes the batch into it, line by line (LineFile); a line
+/// that cannot be written stops the batch with FileError and the file cut back to its last
+/// complete line. A refused request (StatisticsError), or a file that cannot be opened or is
+/// not a regular file (FileError), throws before any trial runs.
 bool RunStatisticsBatch(const std::filesystem::path& path, Experiment& experiment, int largestDimension,
                         int sampleSize, const BatchOptions& options);
 

@@ -1,5 +1,10 @@
-// Zorvath: the window program built with the Zorvath variant.
+// Zorvath: the program built with the Zorvath variant; the window, or the command line when
+// started with arguments.
+#include "apps/command_line/command_line.h"
 #include "engine/variant.h"
 #include "ui/program.h"
 
-int main(int argc, char** argv) { return ui::RunProgram(argc, argv, engine::kZorvath); }
+int main(int argc, char** argv) {
+    if (cli::WantsCommandLine(argc)) return cli::RunCommandLine(argc, argv, engine::kZorvath);
+    return ui::RunProgram(argc, argv, engine::kZorvath);
+}

@@ -1,0 +1,273 @@
+#include "apps/command_line/command_line.h"
+
+#include <unistd.h>
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QStringList>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <stop_token>
+#include <string>
+#include <thread>
+
+#include "experiments/experiment.h"
+#include "experiments/file_io.h"
+#include "experiments/relation_file.h"
+#include "experiments/statistics_batch.h"
+#include "experiments/statistics_file.h"
+#include "experiments/trial_pipeline.h"
+#include "toolkit/number_text.h"
+#include "ui/locale.h"
+
+namespace cli {
+
+namespace {
+
+// Arguments that are not understood: the message is followed by the usage.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct Options {
+    int largestDimension = 0;
+    int sampleSize = 0;
+    QString file;  // the statistics file, or the matrix to analyse
+    bool reflexive = false;
+    std::optional<bool> symmetric;
+    std::optional<std::uint32_t> seed;
+    int threads = 1;
+    std::optional<QString> saveAll;
+};
+
+void Print(std::FILE* stream, const char* text) { std::fputs(text, stream); }
+void Print(std::FILE* stream, const std::string& text) { Print(stream, text.c_str()); }
+void Print(std::FILE* stream, const QString& text) { Print(stream, text.toStdString()); }
+
+std::filesystem::path PathOf(const QString& name) { return QFile::encodeName(name).toStdString(); }
+
+int TypedInteger(const QString& text) {
+    try {
+        return toolkit::StrToInt(text.toStdString());
+    } catch (const toolkit::ConversionError& error) {
+        throw UsageError(error.what());
+    }
+}
+
+int Threads(const QString& text) {
+    const int threads = TypedInteger(text);
+    if (threads < 1 || threads > experiments::kMaxThreads)
+        throw UsageError("'" + text.toStdString() + "' no es un número de hilos válido: debe estar entre 1 y " +
+                         std::to_string(experiments::kMaxThreads));
+    return threads;
+}
+
+std::uint32_t Seed(const QString& text) {
+    bool ok = false;
+    const qulonglong seed = text.trimmed().toULongLong(&ok);
+    if (!ok || seed > 4294967295ULL || text.trimmed().startsWith(QLatin1Char('+')))
+        throw UsageError("'" + text.toStdString() + "' no es una semilla válida: debe ser un entero entre 0 y 4294967295");
+    return static_cast<std::uint32_t>(seed);
+}
+
+// SIGINT and SIGTERM end a batch at the next trial boundary, with every complete row kept.
+std::atomic<bool> interrupted{false};
+extern "C" void OnInterrupt(int) { interrupted.store(true); }
+
+// One line on a terminal, rewritten in place: where the batch stands, its pace and the time
+// left, estimated from the work of each trial (about n³ at dimension n).
+class ProgressLine {
+public:
+    ProgressLine(int largestDimension, int sampleSize) : sampleSize_(sampleSize) {
+        for (int n = 2; n <= largestDimension; ++n) totalWork_ += Work(n);
+    }
+    void Update(const experiments::BatchProgress& p) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - shown_ < std::chrono::milliseconds(200) && p.trialsDone != p.trialsTotal) return;
+        shown_ = now;
+        const double seconds = std::chrono::duration<double>(now - start_).count();
+        const long long inDimension = p.trialsDone - static_cast<long long>(p.dimension - 2) * sampleSize_;
+        double done = static_cast<double>(inDimension) * Work(p.dimension) / sampleSize_;
+        for (int n = 2; n < p.dimension; ++n) done += Work(n);
+        const double left = done > 0 ? seconds * (totalWork_ - done) / done : 0.0;
+        const long long leftSeconds = static_cast<long long>(left + 0.5);
+        char line[160];
+        std::snprintf(line, sizeof line, "\rDimensión %d de %d · %.0f matrices/s · quedan %lld:%02lld\x1b[K", p.dimension,
+                      p.largestDimension, seconds > 0 ? static_cast<double>(p.trialsDone) / seconds : 0.0,
+                      leftSeconds / 60, leftSeconds % 60);
+        Print(stderr, line);
+        std::fflush(stderr);
+    }
+    ~ProgressLine() { Print(stderr, "\n"); }
+
+private:
+    double Work(int n) const { return static_cast<double>(n) * n * n * sampleSize_; }
+    const int sampleSize_;
+    double totalWork_ = 0;
+    const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point shown_{};
+};
+
+// An experiment as the window has it right after start-up: the options, the start-up trial.
+std::unique_ptr<experiments::Experiment> Started(const engine::Variant& variant, const Options& options) {
+    toolkit::SetDecimalSeparator(ui::StartDecimalSeparator(variant));
+    auto experiment = std::make_unique<experiments::Experiment>(variant);
+    engine::Engine& e = experiment->engine;
+    e.reflexive = options.reflexive;
+    if (options.symmetric) e.symmetric = *options.symmetric;
+    if (options.seed) e.SetRandom(toolkit::RandomGenerator(*options.seed));
+    experiment->RunTrial();
+    return experiment;
+}
+
+int Statistics(const engine::Variant& variant, const Options& options) {
+    auto experiment = Started(variant, options);
+    std::stop_source stop;
+    std::optional<ProgressLine> progress;
+    if (::isatty(STDERR_FILENO)) progress.emplace(options.largestDimension, options.sampleSize);
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+    const experiments::BatchOptions batch{options.threads, stop.get_token(), [&](const experiments::BatchProgress& p) {
+                                              if (interrupted.load()) stop.request_stop();
+                                              if (progress) progress->Update(p);
+                                          }};
+    const bool complete = experiments::RunStatisticsBatch(PathOf(options.file), *experiment, options.largestDimension,
+                                                          options.sampleSize, batch);
+    progress.reset();
+    if (complete) return kSuccess;
+    Print(stderr, "Interrumpido: el fichero «" + experiments::ShortPath(options.file.toStdString()) +
+                      "» guarda las filas de las dimensiones completadas.\n");
+    return kFailure;
+}
+
+int Analyze(const engine::Variant& variant, const Options& options) {
+    auto experiment = Started(variant, options);
+    auto matrix = std::make_unique<engine::RelationMatrix>();
+    const int n = experiments::ReadRelationFile(PathOf(options.file), *matrix);
+    experiment->LoadRelation(n, *matrix);
+    std::string texts;
+    for (const std::string& text : experiment->engine.results.resultText) texts += (texts.empty() ? "" : "\n") + text + "\n";
+    Print(stdout, texts);
+    if (options.saveAll) experiments::SaveFileAtomically(PathOf(*options.saveAll), SaveAllText(*experiment));
+    return kSuccess;
+}
+
+}  // namespace
+
+int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
+    QCoreApplication application(argc, argv);
+    const QString program = QString::fromLatin1(engine::ProgramName(variant));
+    QCoreApplication::setApplicationName(program);
+    QCoreApplication::setApplicationVersion(QStringLiteral(WORKBENCH_VERSION));
+    ui::InstallSpanishTranslation(application);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Sin argumentos abre la ventana. Con ellos trabaja sin ventana ni pantalla:\n"
+                       "  %1 --estadisticas D S FICHERO  escribe en FICHERO la tabla de estadísticas de las\n"
+                       "      dimensiones 2 … D con S matrices por dimensión, como el botón «%2».\n"
+                       "  %1 --analiza MATRIZ  analiza la matriz del fichero MATRIZ y escribe los seis\n"
+                       "      resultados, como «Cargar matriz».")
+            .arg(program, variant.integerMeans ? QStringLiteral("excell") : QStringLiteral("excel")));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Muestra esta ayuda."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Muestra la versión del programa."));
+    const QCommandLineOption statistics(QStringLiteral("estadisticas"),
+                                        QStringLiteral("Tabla de estadísticas: D, S y FICHERO van detrás."));
+    const QCommandLineOption reflexive(QStringLiteral("reflexiva"),
+                                       QStringLiteral("Con --estadisticas: genera matrices reflexivas."));
+    const QCommandLineOption symmetric(QStringLiteral("simetrica"),
+                                       QStringLiteral("Con --estadisticas: genera matrices simétricas."));
+    const QCommandLineOption notSymmetric(QStringLiteral("no-simetrica"),
+                                          QStringLiteral("Con --estadisticas: genera matrices no simétricas."));
+    const QCommandLineOption seed(QStringLiteral("semilla"),
+                                  QStringLiteral("Con --estadisticas: empieza la sucesión aleatoria en la semilla N "
+                                                 "(0 … 4294967295) en vez de la de siempre."),
+                                  QStringLiteral("N"));
+    const QCommandLineOption threads(QStringLiteral("hilos"),
+                                     QStringLiteral("Con --estadisticas: hilos de cálculo (por omisión, todos los "
+                                                    "núcleos); el fichero no depende de ello."),
+                                     QStringLiteral("N"));
+    const QCommandLineOption analyze(QStringLiteral("analiza"),
+                                     QStringLiteral("Analiza la matriz del fichero MATRIZ."), QStringLiteral("MATRIZ"));
+    const QCommandLineOption saveAll(QStringLiteral("salva-todo"),
+                                     QStringLiteral("Con --analiza: guarda además todo en FICHERO, como «Salvar Todo»."),
+                                     QStringLiteral("FICHERO"));
+    parser.addOptions({help, version, statistics, reflexive, symmetric, notSymmetric, seed, threads, analyze, saveAll});
+    parser.addPositionalArgument(QStringLiteral("D"), QStringLiteral("Con --estadisticas: la dimensión mayor (hasta 100)."));
+    parser.addPositionalArgument(QStringLiteral("S"), QStringLiteral("Con --estadisticas: matrices por dimensión."));
+    parser.addPositionalArgument(QStringLiteral("FICHERO"), QStringLiteral("Con --estadisticas: el fichero de la tabla."));
+
+    // The usage names the program as it is called, not by the path it was started from.
+    QString usage = parser.helpText();
+    usage.replace(usage.indexOf(QCoreApplication::arguments().constFirst()),
+                  QCoreApplication::arguments().constFirst().size(), program);
+    try {
+        if (!parser.parse(QCoreApplication::arguments())) throw UsageError(parser.errorText().toStdString());
+        if (parser.isSet(help)) {
+            Print(stdout, usage);
+            return kSuccess;
+        }
+        if (parser.isSet(version)) {
+            Print(stdout, program + QLatin1Char(' ') + QCoreApplication::applicationVersion() + QLatin1Char('\n'));
+            return kSuccess;
+        }
+        const bool statisticsMode = parser.isSet(statistics), analyzeMode = parser.isSet(analyze);
+        if (statisticsMode == analyzeMode)
+            throw UsageError(statisticsMode ? "--estadisticas y --analiza no van juntas"
+                                            : "falta el modo: --estadisticas o --analiza");
+        const QCommandLineOption* statisticsOnly[] = {&reflexive, &symmetric, &notSymmetric, &seed, &threads};
+        for (const QCommandLineOption* option : statisticsOnly)
+            if (analyzeMode && parser.isSet(*option))
+                throw UsageError("--" + option->names().constLast().toStdString() + " solo va con --estadisticas");
+        if (statisticsMode && parser.isSet(saveAll)) throw UsageError("--salva-todo solo va con --analiza");
+        if (parser.isSet(symmetric) && parser.isSet(notSymmetric))
+            throw UsageError("--simetrica y --no-simetrica no van juntas");
+
+        Options options;
+        const QStringList positional = parser.positionalArguments();
+        if (analyzeMode) {
+            if (!positional.isEmpty())
+                throw UsageError("sobra «" + positional.constFirst().toStdString() + "»: --analiza no lleva más argumentos");
+            options.file = parser.value(analyze);
+            if (parser.isSet(saveAll)) options.saveAll = parser.value(saveAll);
+            return Analyze(variant, options);
+        }
+        if (positional.size() != 3) throw UsageError("--estadisticas necesita D, S y FICHERO");
+        options.largestDimension = TypedInteger(positional[0]);
+        options.sampleSize = TypedInteger(positional[1]);
+        try {
+            experiments::ValidateLargestDimension(options.largestDimension);
+            experiments::ValidateSampleSize(options.sampleSize);
+        } catch (const experiments::StatisticsError& error) {
+            throw UsageError(error.what());
+        }
+        options.file = positional[2];
+        options.reflexive = parser.isSet(reflexive);
+        if (parser.isSet(symmetric) || parser.isSet(notSymmetric)) options.symmetric = parser.isSet(symmetric);
+        if (parser.isSet(seed)) options.seed = Seed(parser.value(seed));
+        options.threads = parser.isSet(threads) ? Threads(parser.value(threads))
+                                                : std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1,
+                                                             experiments::kMaxThreads);
+        return Statistics(variant, options);
+    } catch (const UsageError& error) {
+        Print(stderr, program + QStringLiteral(": ") + QString::fromStdString(error.what()) + QStringLiteral("\n\n") + usage);
+        return kUsage;
+    } catch (const std::exception& error) {
+        Print(stderr, program + QStringLiteral(": ") + QString::fromStdString(error.what()) + QStringLiteral("\n"));
+        return kFailure;
+    }
+}
+
+}  // namespace cli
