@@ -4,6 +4,7 @@
 #                 (SAN=1: address, undefined-behaviour and float-cast-overflow sanitizers;
 #                 TSAN=1: thread sanitizer)
 # make bench      build and run the benchmarks
+# make screenshots  draw both windows offscreen into docs/ (the README's pictures)
 # make fuzz       install clang and its fuzzer runtime if missing, build the libFuzzer targets
 #                 (Qt-free libraries only) in build/fuzz and run each on a scratch copy of its
 #                 corpus in fuzz/corpus for FUZZ_SECONDS (60); fails on the first crash, whose
@@ -39,7 +40,7 @@ FUZZ_TARGETS := fuzz_relation_file fuzz_number_text
 APP_DIR_Zorvath := zorvath
 APP_DIR_Zorvane := zorvane
 
-.PHONY: all build deps run test bench fuzz clean
+.PHONY: all build deps run test bench screenshots fuzz clean
 
 all: build
 
@@ -74,8 +75,13 @@ test: deps
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 bench: deps
-	$(MAKE) build SAN=0
+	$(MAKE) build SAN=0 TSAN=0
 	@for b in build/bench/bench_*; do [ -x "$$b" ] && echo "== $$b" && QT_QPA_PLATFORM=offscreen "$$b" || exit 1; done
+
+screenshots: deps
+	$(MAKE) build SAN=0 TSAN=0
+	QT_QPA_PLATFORM=offscreen ./build/tools/screenshot Zorvath docs/zorvath.png
+	QT_QPA_PLATFORM=offscreen ./build/tools/screenshot Zorvane docs/zorvane.png
 
 fuzz:
 	$(call install_missing,$(FUZZ_PACKAGES))

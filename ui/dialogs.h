@@ -1,16 +1,27 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <optional>
 
 namespace ui {
 
-/// What the save dialog is told: a filter ("name|pattern|name|pattern"), the extension added
-/// to a name without one, and whether to ask before replacing an existing file.
+/// What a file dialog is told: a filter ("name|pattern|name|pattern"), the extension added to
+/// a name without one, whether to ask before replacing an existing file, and a name to offer.
 struct SaveDialogSettings {
     QString filter;
     QString defaultExtension;
     bool overwritePrompt = true;
+    QString suggestedName;
+};
+
+/// A progress dialog with a "Cancelar" button, shown while the object lives.
+class Progress {
+public:
+    virtual ~Progress() = default;
+    virtual void SetValue(int value, const QString& text) = 0;
+    /// True once the user has pressed "Cancelar" (or closed the dialog).
+    virtual bool Cancelled() const = 0;
 };
 
 /// Every modal question the window asks goes through this interface: real dialogs in the
@@ -24,6 +35,10 @@ public:
     virtual bool MessageDlgYes(const QString& message) = 0;
     /// Save-file dialog; the chosen file name, or nothing when cancelled.
     virtual std::optional<QString> SaveFileName(const SaveDialogSettings& settings) = 0;
+    /// Open-file dialog for an existing file; the chosen name, or nothing when cancelled.
+    virtual std::optional<QString> OpenFileName(const QString& filter) = 0;
+    /// A progress dialog for long work, from 0 to `maximum`.
+    virtual std::unique_ptr<Progress> ShowProgress(const QString& title, int maximum) = 0;
     /// The standard error box.
     virtual void ShowException(const QString& message) = 0;
 };

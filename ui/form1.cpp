@@ -1,6 +1,8 @@
 #include "ui/form1.h"
 
 #include <QAction>
+#include <QCloseEvent>
+#include <QEventLoop>
 #include <QFont>
 #include <QFontDatabase>
 #include <QLabel>
@@ -10,14 +12,17 @@
 #include <QPainter>
 #include <QPushButton>
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <utility>
 
 #include "experiments/pie.h"
+#include "experiments/trial_pipeline.h"
 #include "experiments/uinftab.h"
 #include "toolkit/number_text.h"
 #include "ui/canvas.h"
@@ -29,8 +34,8 @@ namespace {
 
 constexpr int kClientWidth = 804;
 constexpr int kClientHeight = 566;
-// A refresh presents the window at most this often; its paint state follows every element.
-constexpr qint64 kPresentIntervalMs = 33;
+// Long work shows its latest trial this often.
+constexpr std::chrono::milliseconds kPresentInterval{200};
 
 // The designed font, "MS Sans Serif" at 11 pixels (8 points at 96 pixels per inch), or the
 // nearest sans-serif face installed. Pixel-sized so the fixed layout holds at any DPI.
@@ -51,16 +56,12 @@ QFont WindowFont() {
 
 QString IntText(long long value) { return QString::fromStdString(toolkit::IntToStr(value)); }
 
-QString GridText(float value, int exponentDigits) {
-    return QString::fromStdString(toolkit::FloatToStrF(static_cast<double>(value), 3, exponentDigits));
-}
-
 // A typed number: StrToInt's conversion error for anything but an integer, a range error
-// naming the accepted values for an integer outside them.
-int AskedNumber(const QString& text, int lowest, int highest, const char* what) {
+// naming the accepted values for an integer outside them ("'0' no es una dimensión válida: …").
+int AskedNumber(const QString& text, int lowest, int highest, const char* valid) {
     const int value = toolkit::StrToInt(text.toStdString());
     if (value < lowest || value > highest) {
-        std::string message = "'" + text.trimmed().toStdString() + "' no es " + what + " válido: ";
+        std::string message = "'" + text.trimmed().toStdString() + "' no es " + valid + ": ";
         if (highest == std::numeric_limits<int>::max())
             message += "debe ser " + std::to_string(lowest) + " o mayor";
         else
@@ -124,34 +125,38 @@ void TForm1::BuildMenu() {
     bar->setObjectName(QStringLiteral("MainMenu1"));
     QMenu* archivo = bar->addMenu(QStringLiteral("Archivo"));
     archivo->setObjectName(QStringLiteral("Archivo1"));
-    // The file items are shown and enabled but do nothing.
-    const std::pair<const char*, QString> fileItems[] = {
-        {"Cargarmatriz1", QStringLiteral("Cargar matriz")},
-        {"SalvarMatriz1", QStringLiteral("Salvar Matriz")},
-        {"SalvarCierreTransitivo1", QStringLiteral("Salvar Cierre Min-Transitivo")},
-        {"SalvarCietteProdTransitivo1", QStringLiteral("Salvar Cierre Prod-Transitivo")},
-        {"SalvarCierreWTransitivo1", QStringLiteral("Salvar Cierre W-Transitivo")},
-        {"SalvarMatrizMinTransitivizada1", QStringLiteral("Salvar Matriz Min-Transitivizada")},
-        {"SalvarMatrizProdTransitivizada1", QStringLiteral("Salvar Matriz Prod-Transitivizada")},
-        {"SalvarMatrizWTransitivizada1", QStringLiteral("Salvar Matriz W-Transitivizada")},
-        {"SalvarTodo1", QStringLiteral("Salvar Todo")},
+    using Item = std::tuple<const char*, QString, void (TForm1::*)(QObject*)>;
+    const Item fileItems[] = {
+        {"Cargarmatriz1", QStringLiteral("Cargar matriz"), &TForm1::Cargarmatriz1Click},
+        {"SalvarMatriz1", QStringLiteral("Salvar Matriz"), &TForm1::SalvarMatriz1Click},
+        {"SalvarCierreTransitivo1", QStringLiteral("Salvar Cierre Min-Transitivo"), &TForm1::SalvarCierreTransitivo1Click},
+        {"SalvarCietteProdTransitivo1", QStringLiteral("Salvar Cierre Prod-Transitivo"),
+         &TForm1::SalvarCietteProdTransitivo1Click},
+        {"SalvarCierreWTransitivo1", QStringLiteral("Salvar Cierre W-Transitivo"), &TForm1::SalvarCierreWTransitivo1Click},
+        {"SalvarMatrizMinTransitivizada1", QStringLiteral("Salvar Matriz Min-Transitivizada"),
+         &TForm1::SalvarMatrizMinTransitivizada1Click},
+        {"SalvarMatrizProdTransitivizada1", QStringLiteral("Salvar Matriz Prod-Transitivizada"),
+         &TForm1::SalvarMatrizProdTransitivizada1Click},
+        {"SalvarMatrizWTransitivizada1", QStringLiteral("Salvar Matriz W-Transitivizada"),
+         &TForm1::SalvarMatrizWTransitivizada1Click},
+        {"SalvarTodo1", QStringLiteral("Salvar Todo"), &TForm1::SalvarTodo1Click},
     };
-    for (const auto& [name, caption] : fileItems) {
-        QAction* action = archivo->addAction(caption);
-        action->setObjectName(QString::fromLatin1(name));
-    }
-    QMenu* opciones = bar->addMenu(QStringLiteral("Opciones"));
-    opciones->setObjectName(QStringLiteral("B1"));
-    const std::tuple<const char*, QString, void (TForm1::*)(QObject*)> optionItems[] = {
+    const Item optionItems[] = {
         {"GenerarMatriz1", QStringLiteral("Generar Matriz"), &TForm1::GenerarMatriz1Click},
         {"CambiarDimensin1", QStringLiteral("Cambiar Dimensión"), &TForm1::CambiarDimensin1Click},
         {"CambiarReflexividad1", QStringLiteral("Cambiar Reflexividad"), &TForm1::CambiarReflexividad1Click},
     };
-    for (const auto& [name, caption, handler] : optionItems) {
-        QAction* action = opciones->addAction(caption);
-        action->setObjectName(QString::fromLatin1(name));
-        connect(action, &QAction::triggered, this, [this, action, handler = handler] { Guarded(handler, action); });
-    }
+    const auto addItems = [this](QMenu* menu, const auto& items) {
+        for (const auto& [name, caption, handler] : items) {
+            QAction* action = menu->addAction(caption);
+            action->setObjectName(QString::fromLatin1(name));
+            connect(action, &QAction::triggered, this, [this, action, handler = handler] { Guarded(handler, action); });
+        }
+    };
+    addItems(archivo, fileItems);
+    QMenu* opciones = bar->addMenu(QStringLiteral("Opciones"));
+    opciones->setObjectName(QStringLiteral("B1"));
+    addItems(opciones, optionItems);
 }
 
 void TForm1::BuildControls() {
@@ -174,12 +179,13 @@ void TForm1::BuildControls() {
         {712, 240, 38, 13, "Label11"},       {712, 296, 38, 13, "Label12"},
     };
     struct GridSpec {
-        int left, top, width, height, colWidth;
+        int left, top, width, height, colWidth, exponentDigits;
     };
     const GridSpec gridSpecs[] = {
-        {296, 8, 209, 145, 18},  {24, 192, 209, 153, 18}, {232, 192, 257, 153, 23}, {488, 192, 209, 153, 18},
-        {16, 400, 217, 153, 18}, {240, 400, 257, 153, 23}, {496, 400, 201, 153, 18}, {712, 392, 65, 41, 18},
-        {712, 448, 65, 41, 18},  {712, 504, 65, 41, 18},
+        {296, 8, 209, 145, 18, 1},   {24, 192, 209, 153, 18, 1}, {232, 192, 257, 153, 23, 2},
+        {488, 192, 209, 153, 18, 1}, {16, 400, 217, 153, 18, 1}, {240, 400, 257, 153, 23, 1},
+        {496, 400, 201, 153, 18, 1}, {712, 392, 65, 41, 18, 1},  {712, 448, 65, 41, 18, 1},
+        {712, 504, 65, 41, 18, 1},
     };
     struct ButtonSpec {
         int left, top, width, height;
@@ -226,6 +232,7 @@ void TForm1::BuildControls() {
         grid->setObjectName(QStringLiteral("StringGrid%1").arg(k));
         grid->setGeometry(spec.left, spec.top, spec.width, spec.height);
         grid->SetDefaultColWidth(spec.colWidth);
+        grid->SetExponentDigits(spec.exponentDigits);
         grids_[k] = grid;
     }
     for (int k = 1; k <= 8; ++k) {
@@ -246,6 +253,7 @@ void TForm1::BuildControls() {
 }
 
 void TForm1::Guarded(void (TForm1::*handler)(QObject*), QObject* sender) {
+    if (busy_) return;
     try {
         (this->*handler)(sender);
     } catch (const std::exception& e) {
@@ -257,11 +265,6 @@ void TForm1::SetCaption(QLabel* label, const QString& text) {
     if (label->text() == text) return;
     label->setText(text);
     label->adjustSize();  // labels size themselves to their caption
-}
-
-void TForm1::ShowResultTexts() {
-    for (int k = 0; k < engine::kResultTextCount; ++k)
-        SetCaption(labels_[2 + k], QString::fromStdString(engine().results.resultText[k]));
 }
 
 // --- Start-up and shut-down ---
@@ -288,7 +291,6 @@ void TForm1::FormDestroy(QObject*) {
 
 void TForm1::Button1Click(QObject*) {
     experiment_->RunTrial();
-    ShowResultTexts();
     RefreshGrids();
 }
 
@@ -297,7 +299,7 @@ void TForm1::GenerarMatriz1Click(QObject* sender) { Button1Click(sender); }
 void TForm1::Button2Click(QObject* sender) {
     QString text;
     if (dialogs_.InputQuery(QStringLiteral("Cambiar dimensión"), QStringLiteral("Dame la nueva dimensión"), text))
-        engine().dimension = AskedNumber(text, 1, engine::MAX_DIM, "una dimensión");
+        engine().dimension = AskedNumber(text, 1, engine::MAX_DIM, "una dimensión válida");
     Button1Click(sender);
 }
 
@@ -325,7 +327,7 @@ bool TForm1::AskElement(const QString& prompt, int& index) {
     QString text;
     if (!dialogs_.InputQuery(QStringLiteral("Permutación"), prompt, text)) return false;
     // A number above n is allowed: the command then generates a new relation instead.
-    index = AskedNumber(text, 1, std::numeric_limits<int>::max(), "un número de elemento") - 1;
+    index = AskedNumber(text, 1, std::numeric_limits<int>::max(), "un número de elemento válido") - 1;
     return true;
 }
 
@@ -337,61 +339,111 @@ void TForm1::Button8Click(QObject* sender) {
     Button1Click(sender);
 }
 
-void TForm1::Button5Click(QObject* sender) {
-    for (int counter = 0; counter < 50; ++counter) Button1Click(sender);
+void TForm1::Button5Click(QObject*) {
+    constexpr int kTrials = 50;
+    const experiments::TrialGroup trials[] = {{engine().dimension, kTrials}};
+    const int threads = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, experiments::kMaxThreads);
+    RunInBackground(QStringLiteral("50 veces"), kTrials, [&](std::stop_token stop, const ProgressReport& report) {
+        long long done = 0;
+        experiments::TrialHooks hooks;
+        hooks.trialDone = [&] {
+            ++done;
+            report(done, QStringLiteral("Matriz %1 de %2").arg(done).arg(kTrials));
+        };
+        experiments::RunTrialGroups(*experiment_, trials, threads, stop, hooks);
+    });
 }
 
 void TForm1::Button7Click(QObject*) {
     experiment_->Reset();
-    ShowResultTexts();
     RefreshGrids();
 }
 
-// --- Grids ---
+// --- Presentation ---
 
-void TForm1::RefreshGrids() {
-    const engine::Engine& e = engine();
-    const engine::Analysis& r = e.results;
-    const int n = e.dimension;
-    engine::CheckDimension(n);
-    for (int k = 1; k <= 10; ++k) {
-        grids_[k]->SetRowCount(n);
-        grids_[k]->SetColCount(n);
-    }
-    // Element (i, j) goes to column i, row j: each grid shows the transpose of the row-major reading.
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j) grids_[1]->SetCells(i, j, GridText(e.relation[i][j], 1));
-    for (int i = 0; i < n; ++i) {
-        for (int j = 0; j < n; ++j) {
-            grids_[2]->SetCells(i, j, GridText(r.minClosure[i][j], 1));
-            grids_[3]->SetCells(i, j, GridText(r.prodClosure[i][j], 2));
-            grids_[4]->SetCells(i, j, GridText(r.wClosure[i][j], 1));
-            grids_[5]->SetCells(i, j, GridText(r.minTransitivized[i][j], 1));
-            grids_[8]->SetCells(i, j, GridText(r.minOrder[i][j], 1));
-            grids_[6]->SetCells(i, j, GridText(r.prodTransitivized[i][j], 1));
-            grids_[9]->SetCells(i, j, GridText(r.prodOrder[i][j], 1));
-            grids_[7]->SetCells(i, j, GridText(r.wTransitivized[i][j], 1));
-            grids_[10]->SetCells(i, j, GridText(r.wOrder[i][j], 1));
-            UpdatePaintState();
-            Present(i == n - 1 && j == n - 1);
-        }
-    }
+void TForm1::RefreshGrids() { Present(experiments::TakeSnapshot(*experiment_)); }
+
+void TForm1::Present(std::shared_ptr<const experiments::Snapshot> snapshot) {
+    shown_ = std::move(snapshot);
+    const experiments::Snapshot& s = *shown_;
+    for (int k = 0; k < engine::kResultTextCount; ++k)
+        SetCaption(labels_[2 + k], QString::fromStdString(s.results.resultText[k]));
+    // Each grid shares the snapshot and formats only the cells it paints; element (i, j) goes to
+    // column i, row j, so each grid shows the transpose of the row-major reading.
+    const engine::Analysis& r = s.results;
+    const engine::RelationMatrix* shown[] = {&s.relation,       &r.minClosure,       &r.prodClosure, &r.wClosure,
+                                             &r.minTransitivized, &r.prodTransitivized, &r.wTransitivized,
+                                             &r.minOrder,         &r.prodOrder,         &r.wOrder};
+    for (int k = 1; k <= 10; ++k)
+        grids_[k]->SetMatrix(std::shared_ptr<const engine::RelationMatrix>(shown_, shown[k - 1]), s.dimension);
+    UpdatePaintState();
+    client_->update();
 }
 
-void TForm1::Present(bool force) {
-    if (!force && presentTimer_.isValid() && presentTimer_.elapsed() < kPresentIntervalMs) return;
-    for (int k = 1; k <= 10; ++k) grids_[k]->Flush();
-    client_->repaint();
-    presentTimer_.start();
+void TForm1::SetCommandsEnabled(bool enabled) {
+    for (int k = 1; k <= 8; ++k) buttons_[k]->setEnabled(enabled);
+    for (QAction* menu : menuBar()->actions()) menu->setEnabled(enabled);
+}
+
+void TForm1::RunInBackground(const QString& title, long long total,
+                             const std::function<void(std::stop_token, const ProgressReport&)>& work) {
+    busy_ = true;
+    SetCommandsEnabled(false);
+    workStop_ = std::stop_source();
+    const std::unique_ptr<ui::Progress> progress = dialogs_.ShowProgress(title, static_cast<int>(total));
+    QEventLoop loop;
+    std::exception_ptr failure;
+    // Runs on the work's thread: a snapshot now and then, presented on this one.
+    auto lastShown = std::chrono::steady_clock::now() - kPresentInterval;
+    const ProgressReport report = [&](long long done, const QString& text) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastShown < kPresentInterval) return;
+        lastShown = now;
+        QMetaObject::invokeMethod(
+            this,
+            [this, &progress, snapshot = experiments::TakeSnapshot(*experiment_), done, text] {
+                Present(snapshot);
+                progress->SetValue(static_cast<int>(done), text);
+                if (progress->Cancelled()) workStop_.request_stop();
+            },
+            Qt::QueuedConnection);
+    };
+    {
+        // Everything the work posts is handled before the loop's quit, posted last.
+        std::jthread thread([&] {
+            try {
+                work(workStop_.get_token(), report);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        });
+        loop.exec();
+    }
+    busy_ = false;
+    SetCommandsEnabled(true);
+    RefreshGrids();
+    if (closeRequested_) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    if (failure) std::rethrow_exception(failure);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (!busy_) {
+        QMainWindow::closeEvent(event);
+        return;
+    }
+    // The work stops at its next trial boundary; the window closes then.
+    closeRequested_ = true;
+    workStop_.request_stop();
+    event->ignore();
 }
 
 // --- Plot and pies ---
 
 void TForm1::UpdatePaintState() {
-    const engine::Engine& e = engine();
-    const experiments::RunStatistics& s = experiment_->statistics;
-    SetCaption(labels_[9], QStringLiteral("Dist1, Dim: ") + IntText(e.dimension) + QStringLiteral(" matrices:") +
-                               IntText(e.trialCount));
+    const experiments::Snapshot& s = *shown_;
+    SetCaption(labels_[9], QStringLiteral("Dist1, Dim: ") + IntText(s.dimension) + QStringLiteral(" matrices:") +
+                               IntText(s.trialCount));
     for (int t = 0; t < engine::kTNormCount; ++t) {
         const int p = experiments::ClosureGreaterPercent(s.closureGreaterCount[t], s.closureNotGreaterCount[t]);
         pies_[1 + t]->SetStartAngle(0);
@@ -403,7 +455,7 @@ void TForm1::UpdatePaintState() {
 
 void TForm1::FormPaint(ui::Canvas& canvas) {
     UpdatePaintState();
-    const engine::Analysis& e = engine().results;
+    const engine::Analysis& e = shown_->results;
 
     // Bar chart of the last trial's d1 distances, two pixels per unit, below Label8.
     int left = labels_[8]->x();
@@ -423,10 +475,10 @@ void TForm1::FormPaint(ui::Canvas& canvas) {
         {e.d1Transitivized[1], 4, 25}, {e.d1Closure[2], 5, 20}, {e.d1Transitivized[2], 0, 25},
     };
     for (const Bar& bar : bars) {
-        canvas.TextOut(left + 8, top + 105, IntText(static_cast<long long>(bar.value)));
+        canvas.TextOut(left + 8, top + 105, IntText(toolkit::TruncToInt(bar.value)));
         canvas.SetBrushColor(seriesColor[bar.color]);
         const long double barTop = static_cast<long double>(top + 100) - 2.0L * static_cast<long double>(bar.value);
-        canvas.Rectangle(left, static_cast<int>(barTop), left + 20, top + 100);
+        canvas.Rectangle(left, toolkit::TruncToInt(static_cast<double>(barTop)), left + 20, top + 100);
         canvas.SetBrushColor(background);
         left += bar.advance;
     }
@@ -441,15 +493,10 @@ void TForm1::FormPaint(ui::Canvas& canvas) {
         const int t = curve / 2;
         const bool closure = curve % 2 == 0;
         const int baseline = y0 + 60 + 20 * t;
-        uinftab::PointList* const& series = experiment_->statistics.pointSeries[t];
-        const std::int32_t count = uinftab::PointListCount(series);
-        const std::int32_t first = count > 100 ? count - 100 : 0;
         canvas.SetPenColor(seriesColor[closure ? 3 : 5]);
         int x = x0;
         canvas.MoveTo(x, baseline);
-        for (std::int32_t i = first; i < count; ++i) {
-            uinftab::PlotPoint point;
-            uinftab::PointListGet(series, i, point);
+        for (const uinftab::PlotPoint& point : shown_->recentPoints[t]) {
             const std::int32_t v = closure ? uinftab::PlotPointX(point) : uinftab::PlotPointY(point);
             canvas.LineTo(x, baseline - v);
             x += 3;

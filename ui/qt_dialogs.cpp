@@ -5,9 +5,46 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QStringList>
 
 namespace ui {
+
+namespace {
+
+// Without an initial folder the file dialogs open in the process's current directory.
+std::optional<QString> ChosenFile(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty()) return std::nullopt;
+    return files.front();
+}
+
+// Not modal: the window stays readable (its grids scroll, its cells copy) while it refuses
+// commands, and no nested event processing happens behind the caller's back.
+class QtProgress : public Progress {
+public:
+    QtProgress(QWidget* parent, const QString& title, int maximum)
+        : dialog_(QString(), QStringLiteral("Cancelar"), 0, maximum, parent) {
+        dialog_.setWindowTitle(title);
+        dialog_.setWindowModality(Qt::NonModal);
+        dialog_.setMinimumDuration(0);
+        dialog_.setAutoClose(false);
+        dialog_.setAutoReset(false);
+        dialog_.setMinimumWidth(360);
+        dialog_.show();
+    }
+    void SetValue(int value, const QString& text) override {
+        dialog_.setLabelText(text);
+        dialog_.setValue(value);
+    }
+    bool Cancelled() const override { return dialog_.wasCanceled(); }
+
+private:
+    QProgressDialog dialog_;
+};
+
+}  // namespace
 
 bool QtDialogs::InputQuery(const QString& caption, const QString& prompt, QString& text) {
     bool ok = false;
@@ -31,17 +68,26 @@ QString QtDialogs::QtFilter(const QString& filter) {
 }
 
 std::optional<QString> QtDialogs::SaveFileName(const SaveDialogSettings& settings) {
-    // Without an initial folder the dialog opens in the process's current directory.
     QFileDialog dialog(parent_, QString(), QDir::currentPath(), QtFilter(settings.filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(settings.defaultExtension);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !settings.overwritePrompt);
     dialog.setSizeGripEnabled(true);
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    const QStringList files = dialog.selectedFiles();
-    if (files.isEmpty()) return std::nullopt;
-    return files.front();
+    if (!settings.suggestedName.isEmpty()) dialog.selectFile(settings.suggestedName);
+    return ChosenFile(dialog);
+}
+
+std::optional<QString> QtDialogs::OpenFileName(const QString& filter) {
+    QFileDialog dialog(parent_, QString(), QDir::currentPath(), QtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setSizeGripEnabled(true);
+    return ChosenFile(dialog);
+}
+
+std::unique_ptr<Progress> QtDialogs::ShowProgress(const QString& title, int maximum) {
+    return std::make_unique<QtProgress>(parent_, title, maximum);
 }
 
 void QtDialogs::ShowException(const QString& message) {

@@ -15,6 +15,8 @@ public:
     bool InputQuery(const QString& caption, const QString& prompt, QString& text) override;
     bool MessageDlgYes(const QString& message) override;
     std::optional<QString> SaveFileName(const SaveDialogSettings& settings) override;
+    std::optional<QString> OpenFileName(const QString& filter) override;
+    std::unique_ptr<Progress> ShowProgress(const QString& title, int maximum) override;
     void ShowException(const QString& message) override;
 
     /// "name|pattern|name|pattern" as Qt's "name (pattern);;name (pattern)".

@@ -1,15 +1,18 @@
 #include <QFile>
 #include <QString>
+#include <algorithm>
 #include <filesystem>
 #include <optional>
+#include <thread>
 
 #include "experiments/statistics_batch.h"
 #include "experiments/statistics_file.h"
+#include "experiments/trial_pipeline.h"
 #include "toolkit/number_text.h"
 #include "ui/form1.h"
 
 // The statistics command: asks for the largest dimension and the sample size, then for the
-// file, and runs the batch.
+// file, and runs the batch off the event loop on every core, showing its progress.
 void TForm1::Button6Click(QObject*) {
     const QString caption = QStringLiteral("Genera fichero");
     QString dimensionsText;
@@ -24,12 +27,21 @@ void TForm1::Button6Click(QObject*) {
     experiments::ValidateSampleSize(sampleSize);
 
     const std::optional<QString> fileName = dialogs().SaveFileName(
-        {QStringLiteral("fichero de texto|*.txt|todos los archivos|*"), QStringLiteral("txt"), true});
+        {QStringLiteral("fichero de texto|*.txt|todos los archivos|*"), QStringLiteral("txt"), true, {}});
     if (!fileName) return;
 
     // The name in the file system's own encoding.
     const std::filesystem::path path(QFile::encodeName(*fileName).toStdString());
-    experiments::RunStatisticsBatch(path, experiment(), largestDimension, sampleSize, {});
-    ShowResultTexts();
-    RefreshGrids();
+    const long long total = static_cast<long long>(std::max(0, largestDimension - 1)) * sampleSize;
+    const int threads = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, experiments::kMaxThreads);
+    RunInBackground(caption, total, [&](std::stop_token stop, const ProgressReport& report) {
+        const auto progress = [&](const experiments::BatchProgress& p) {
+            report(p.trialsDone, QStringLiteral("Dimensión %1 de %2: %3 de %4 matrices")
+                                     .arg(p.dimension)
+                                     .arg(p.largestDimension)
+                                     .arg(p.trialsDone)
+                                     .arg(p.trialsTotal));
+        };
+        experiments::RunStatisticsBatch(path, experiment(), largestDimension, sampleSize, {threads, stop, progress});
+    });
 }

@@ -1,0 +1,58 @@
+// Draws a program's window as a PNG, as it looks at start (or at another dimension, or after
+// "50 veces"), on whatever Qt platform is chosen; `make screenshots` runs it offscreen for the
+// README, so the pictures never go stale.
+//
+//   screenshot Zorvath|Zorvane FICHERO.png [DIMENSIÓN] [50]
+
+#include <QApplication>
+#include <QPixmap>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+#include "engine/variant.h"
+#include "ui/dialogs.h"
+#include "ui/form1.h"
+#include "ui/locale.h"
+
+namespace {
+
+// Nobody answers: no question is asked, and "50 veces" runs to its end.
+class NoDialogs : public ui::Dialogs {
+public:
+    bool InputQuery(const QString&, const QString&, QString&) override { return false; }
+    bool MessageDlgYes(const QString&) override { return false; }
+    std::optional<QString> SaveFileName(const ui::SaveDialogSettings&) override { return std::nullopt; }
+    std::optional<QString> OpenFileName(const QString&) override { return std::nullopt; }
+    std::unique_ptr<ui::Progress> ShowProgress(const QString&, int) override { return std::make_unique<Silent>(); }
+    void ShowException(const QString& message) override { std::fprintf(stderr, "%s\n", qPrintable(message)); }
+
+private:
+    struct Silent : ui::Progress {
+        void SetValue(int, const QString&) override {}
+        bool Cancelled() const override { return false; }
+    };
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3 || (std::strcmp(argv[1], "Zorvath") != 0 && std::strcmp(argv[1], "Zorvane") != 0)) {
+        std::fprintf(stderr, "uso: %s Zorvath|Zorvane FICHERO.png [DIMENSIÓN] [50]\n", argv[0]);
+        return 2;
+    }
+    QApplication application(argc, argv);
+    ui::InstallSpanishTranslation(application);
+    const engine::Variant& variant = std::strcmp(argv[1], "Zorvath") == 0 ? engine::kZorvath : engine::kZorvane;
+    NoDialogs dialogs;
+    TForm1 form(variant, dialogs);
+    if (argc > 3 && std::atoi(argv[3]) != form.engine().dimension) {
+        form.engine().dimension = std::atoi(argv[3]);
+        form.Guarded(&TForm1::Button1Click, &form);
+    }
+    if (argc > 4 && std::strcmp(argv[4], "50") == 0) form.Guarded(&TForm1::Button5Click, &form);
+    form.show();
+    QApplication::processEvents();
+    return form.grab().save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+}
