@@ -146,6 +146,7 @@ void SaveFileAtomically(const fs::path& path, std::string_view bytes) {
     const auto fail = [&](const std::string& reason) {
         return FileError("No se ha podido guardar el fichero " + Quoted(path) + ": " + reason);
     };
+    if (path.empty()) throw fail(SystemErrorText(ENOENT));  // nowhere to put the temporary file
     // A link to an existing file stays a link: the file it points to gets the new contents.
     fs::path target = path;
     struct stat status {};
