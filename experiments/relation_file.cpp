@@ -14,6 +14,11 @@ namespace experiments {
 
 namespace {
 
+// "1 valor", "3 valores".
+std::string Count(int count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 constexpr int kMaxDim = engine::MAX_DIM;
 
 void AppendUtf8(std::string& text, char32_t c) {
@@ -238,15 +243,15 @@ Reading Read(std::string_view content, Fields fields) {
         if (r == 1) reading.n = count;
         else if (count != reading.n)
             return fail(r, std::min(count, reading.n) + 1,
-                        row + ": tiene " + std::to_string(count) + " valores y la fila 1 tiene " +
+                        row + ": tiene " + Count(count, "valor", "valores") + " y la fila 1 tiene " +
                             std::to_string(reading.n));
 
         if (end == content.size()) break;
         at = end + (content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n' ? 2 : 1);
     }
     if (rows != reading.n)
-        return fail(rows + 1, 0, "la matriz no es cuadrada: tiene " + std::to_string(rows) + " filas de " +
-                                     std::to_string(reading.n) + " valores");
+        return fail(rows + 1, 0, "la matriz no es cuadrada: tiene " + Count(rows, "fila", "filas") + " de " +
+                                     Count(reading.n, "valor", "valores"));
     return reading;
 }
 

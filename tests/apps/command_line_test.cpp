@@ -98,7 +98,7 @@ TEST_P(CommandLine, FailuresNameTheFileAndTheReason) {
          "No se ha podido abrir el fichero «" + (dir / "tuberia").string() + "»: no es un fichero normal"},
         {{"--analiza", In("")}, "No se ha podido leer el fichero «" + (dir / "").string() + "»: es una carpeta"},
         {{"--analiza", In("mala.txt")},
-         "El fichero «" + (dir / "mala.txt").string() + "» no contiene una matriz válida: fila 2: tiene 1 valores y la fila 1 tiene 2"},
+         "El fichero «" + (dir / "mala.txt").string() + "» no contiene una matriz válida: fila 2: tiene 1 valor y la fila 1 tiene 2"},
     };
     for (const auto& [arguments, message] : failures) {
         const auto result = Run(arguments);
