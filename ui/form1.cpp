@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <exception>
 #include <limits>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <tuple>
@@ -29,8 +30,6 @@ namespace {
 
 constexpr int kClientWidth = 804;
 constexpr int kClientHeight = 566;
-// A refresh presents the window at most this often; its paint state follows every element.
-constexpr qint64 kPresentIntervalMs = 33;
 
 // The designed font, "MS Sans Serif" at 11 pixels (8 points at 96 pixels per inch), or the
 // nearest sans-serif face installed. Pixel-sized so the fixed layout holds at any DPI.
@@ -50,10 +49,6 @@ QFont WindowFont() {
 }
 
 QString IntText(long long value) { return QString::fromStdString(toolkit::IntToStr(value)); }
-
-QString GridText(float value, int exponentDigits) {
-    return QString::fromStdString(toolkit::FloatToStrF(static_cast<double>(value), 3, exponentDigits));
-}
 
 // A typed number: StrToInt's conversion error for anything but an integer, a range error
 // naming the accepted values for an integer outside them.
@@ -175,12 +170,13 @@ void TForm1::BuildControls() {
         {712, 240, 38, 13, "Label11"},       {712, 296, 38, 13, "Label12"},
     };
     struct GridSpec {
-        int left, top, width, height, colWidth;
+        int left, top, width, height, colWidth, exponentDigits;
     };
     const GridSpec gridSpecs[] = {
-        {296, 8, 209, 145, 18},  {24, 192, 209, 153, 18}, {232, 192, 257, 153, 23}, {488, 192, 209, 153, 18},
-        {16, 400, 217, 153, 18}, {240, 400, 257, 153, 23}, {496, 400, 201, 153, 18}, {712, 392, 65, 41, 18},
-        {712, 448, 65, 41, 18},  {712, 504, 65, 41, 18},
+        {296, 8, 209, 145, 18, 1},  {24, 192, 209, 153, 18, 1}, {232, 192, 257, 153, 23, 2},
+        {488, 192, 209, 153, 18, 1}, {16, 400, 217, 153, 18, 1}, {240, 400, 257, 153, 23, 1},
+        {496, 400, 201, 153, 18, 1}, {712, 392, 65, 41, 18, 1},  {712, 448, 65, 41, 18, 1},
+        {712, 504, 65, 41, 18, 1},
     };
     struct ButtonSpec {
         int left, top, width, height;
@@ -227,6 +223,7 @@ void TForm1::BuildControls() {
         grid->setObjectName(QStringLiteral("StringGrid%1").arg(k));
         grid->setGeometry(spec.left, spec.top, spec.width, spec.height);
         grid->SetDefaultColWidth(spec.colWidth);
+        grid->SetExponentDigits(spec.exponentDigits);
         grids_[k] = grid;
     }
     for (int k = 1; k <= 8; ++k) {
@@ -366,36 +363,19 @@ void TForm1::RefreshGrids() {
     const engine::Engine& e = *engine_;
     const int n = e.dimension;
     engine::CheckDimension(n);
-    for (int k = 1; k <= 10; ++k) {
-        grids_[k]->SetRowCount(n);
-        grids_[k]->SetColCount(n);
-    }
-    // Element (i, j) goes to column i, row j: each grid shows the transpose of the row-major reading.
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j) grids_[1]->SetCells(i, j, GridText(e.relation[i][j], 1));
-    for (int i = 0; i < n; ++i) {
-        for (int j = 0; j < n; ++j) {
-            grids_[2]->SetCells(i, j, GridText(e.minClosure[i][j], 1));
-            grids_[3]->SetCells(i, j, GridText(e.prodClosure[i][j], 2));
-            grids_[4]->SetCells(i, j, GridText(e.wClosure[i][j], 1));
-            grids_[5]->SetCells(i, j, GridText(e.minTransitivized[i][j], 1));
-            grids_[8]->SetCells(i, j, GridText(e.minOrder[i][j], 1));
-            grids_[6]->SetCells(i, j, GridText(e.prodTransitivized[i][j], 1));
-            grids_[9]->SetCells(i, j, GridText(e.prodOrder[i][j], 1));
-            grids_[7]->SetCells(i, j, GridText(e.wTransitivized[i][j], 1));
-            grids_[10]->SetCells(i, j, GridText(e.wOrder[i][j], 1));
-            UpdatePaintState();
-            Present(i == n - 1 && j == n - 1);
-        }
-    }
+    // Each grid keeps a copy of its matrix and formats only the cells it paints; element (i, j)
+    // goes to column i, row j, so each grid shows the transpose of the row-major reading.
+    const engine::RelationMatrix* shown[] = {&e.relation,        &e.minClosure,       &e.prodClosure,
+                                             &e.wClosure,        &e.minTransitivized, &e.prodTransitivized,
+                                             &e.wTransitivized,  &e.minOrder,         &e.prodOrder,
+                                             &e.wOrder};
+    for (int k = 1; k <= 10; ++k)
+        grids_[k]->SetMatrix(std::make_shared<const engine::RelationMatrix>(*shown[k - 1]), n);
+    UpdatePaintState();
+    Present();
 }
 
-void TForm1::Present(bool force) {
-    if (!force && presentTimer_.isValid() && presentTimer_.elapsed() < kPresentIntervalMs) return;
-    for (int k = 1; k <= 10; ++k) grids_[k]->Flush();
-    client_->repaint();
-    presentTimer_.start();
-}
+void TForm1::Present() { client_->repaint(); }
 
 // --- Plot and pies ---
 

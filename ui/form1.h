@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QColor>
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <array>
 #include <memory>
@@ -60,7 +59,8 @@ public:
     void Button7Click(QObject* sender);
     void Button8Click(QObject* sender);
 
-    /// Sizes the ten grids to n and writes every matrix into its grid.
+    /// Hands each of the ten grids a copy of its matrix at the current n, then brings the
+    /// paint state up to date and presents the window.
     void RefreshGrids();
     /// The part of the paint handler that changes state: Label9's caption, the pies' angles,
     /// the percentage labels and closureGreaterPercent.
@@ -86,8 +86,9 @@ private:
     void BuildMenu();
     void ShowResultTexts();
     void SetCaption(QLabel* label, const QString& text);
-    /// Repaints the client area synchronously, at most about 30 times a second unless forced.
-    void Present(bool force);
+    /// Repaints the client area synchronously: the message loop does not run between the
+    /// trials of "50 veces".
+    void Present();
     /// Asks for an element number in the permutation dialog; false when cancelled.
     bool AskElement(const QString& prompt, int& index);
 
@@ -100,6 +101,5 @@ private:
     std::array<ui::StringGrid*, 11> grids_{};  // StringGrid1 … StringGrid10 at 1 … 10
     std::array<ui::Pie*, 4> pies_{};  // Pie1 … Pie3 at 1 … 3
     std::array<QPushButton*, 9> buttons_{};  // Button1 … Button8 at 1 … 8
-    QElapsedTimer presentTimer_;
     bool destroyed_ = false;
 };

@@ -64,3 +64,6 @@ protected:
 };
 
 }  // namespace ui_test
+
+/// Failure messages show texts as text.
+inline std::ostream& operator<<(std::ostream& out, const QString& text) { return out << text.toStdString(); }

@@ -1,5 +1,7 @@
 // Start-up of both programs, the grid refresh and the commands that choose the relation.
+#include <QCoreApplication>
 #include <QMenu>
+#include <QScrollBar>
 #include <tuple>
 
 #include "form_fixture.h"
@@ -65,6 +67,10 @@ TEST_F(FormTest, GridsShowTheMatricesTransposed) {
     EXPECT_EQ(Grid(2)->Cells(0, 0), "1E-6");
     EXPECT_EQ(Grid(3)->Cells(0, 0), "1E-06");  // the Prod closure's grid writes two exponent digits
     ExpectGridsShowTheMatrices(*form);
+    form->show();
+    QCoreApplication::processEvents();
+    for (int k = 1; k <= 10; ++k)  // at n = 10 the seven large grids show every cell, the small ones scroll
+        EXPECT_EQ(Grid(k)->horizontalScrollBar()->isVisible() || Grid(k)->verticalScrollBar()->isVisible(), k > 7) << k;
     for (const char* n : {"5", "12"}) {
         dialogs.inputs = {n};
         Click("Button2");
