@@ -87,7 +87,9 @@ private:
 
 QString ShownText(const QFontMetrics& metrics, const QString& text, int width) {
     if (metrics.horizontalAdvance(text) <= width) return text;
-    return metrics.elidedText(text, Qt::ElideRight, width);
+    const QString elided = metrics.elidedText(text, Qt::ElideRight, width);
+    // elidedText leaves a single character as it is, whether it fits or not.
+    return metrics.horizontalAdvance(elided) <= width ? elided : QString();
 }
 
 QString ShownText(const QFontMetrics& metrics, const QString& text, const QRect& cell, const QSize& viewport) {

@@ -14,7 +14,8 @@ namespace ui {
 class StringGridModel;
 
 /// What a cell `width` pixels wide shows of `text`: the text itself when it fits, otherwise
-/// the longest prefix that fits followed by "…", so that no cell shows a shorter number.
+/// the longest prefix that fits followed by "…" (nothing when not even "…" fits), so that no
+/// cell shows a shorter number.
 QString ShownText(const QFontMetrics& metrics, const QString& text, int width);
 /// The same for a cell at `cell` in a viewport of size `viewport`: a cell cut by the right edge
 /// shows what fits the part inside; one cut by the bottom edge shows nothing, since the tops of

@@ -67,3 +67,4 @@ protected:
 
 /// Failure messages show texts as text.
 inline std::ostream& operator<<(std::ostream& out, const QString& text) { return out << text.toStdString(); }
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text << '"'; }

@@ -53,8 +53,9 @@ TEST_F(Grid, EveryTextIsShownWholeOrVisiblyElided) {
     }
     EXPECT_GT(elided, 0);  // "0.0189" does not fit 18 pixels
     // In a viewport of 108 × 49: cut by the right edge, cut by the bottom edge, whole.
-    for (const auto& [left, top, shown] : {std::tuple(96, 0, "…"), {72, 42, ""}, {72, 28, "0.405"}})
-        EXPECT_EQ(ui::ShownText(metrics, "0.405", QRect(left, top, 23, 13), QSize(108, 49)), shown);
+    for (const auto& [left, top, text, shown] :
+         {std::tuple(96, 0, "0.405", "…"), {104, 0, "1", ""}, {72, 42, "0.405", ""}, {72, 28, "0.405", "0.405"}})
+        EXPECT_EQ(ui::ShownText(metrics, text, QRect(left, top, 23, 13), QSize(108, 49)), shown) << left << " " << text;
     Show(1, {});
     grid.SetDefaultColWidth(23);  // the text area; the grid line comes in addition
     EXPECT_EQ(grid.columnWidth(0), 24);
