@@ -74,8 +74,7 @@ TEST_F(Grid, ANewMatrixOfTheSameSizeKeepsTheView) {
     EXPECT_EQ(grid.verticalScrollBar()->value(), scrolled);
     EXPECT_EQ(grid.SelectedText(), "0.75\r\n");
     Show(5, {});
-    EXPECT_EQ(grid.RowCount(), 5);
-    EXPECT_EQ(reset.count(), 1);
+    EXPECT_EQ(reset.count(), 1);  // only the change of shape resets the view
 }
 
 TEST_F(Grid, CopiesTheSelectionInFull) {
