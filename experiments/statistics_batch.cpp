@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "experiments/file_io.h"
 #include "experiments/pie.h"
 #include "experiments/statistics_file.h"
 #include "experiments/trial_pipeline.h"
@@ -59,6 +58,11 @@ bool RunStatisticsBatch(const std::filesystem::path& path, Experiment& experimen
     ValidateLargestDimension(largestDimension);
     ValidateSampleSize(sampleSize);
     LineFile file(path);
+    return RunStatisticsBatch(file, experiment, largestDimension, sampleSize, options);
+}
+
+bool RunStatisticsBatch(LineFile& file, Experiment& experiment, int largestDimension, int sampleSize,
+                        const BatchOptions& options) {
     return WriteStatistics([&](std::string_view line) { file.WriteLine(line); }, experiment, largestDimension,
                            sampleSize, options);
 }

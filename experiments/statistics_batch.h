@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "experiments/experiment.h"
+#include "experiments/file_io.h"
 
 namespace experiments {
 
@@ -42,5 +43,8 @@ bool WriteStatistics(const std::function<void(std::string_view line)>& writeLine
 /// not a regular file (FileError), throws before any trial runs.
 bool RunStatisticsBatch(const std::filesystem::path& path, Experiment& experiment, int largestDimension,
                         int sampleSize, const BatchOptions& options);
+/// The same into a file already open, so that a caller can refuse it before anything starts.
+bool RunStatisticsBatch(LineFile& file, Experiment& experiment, int largestDimension, int sampleSize,
+                        const BatchOptions& options);
 
 }  // namespace experiments

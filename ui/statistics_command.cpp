@@ -5,6 +5,7 @@
 #include <optional>
 #include <thread>
 
+#include "experiments/file_io.h"
 #include "experiments/statistics_batch.h"
 #include "experiments/statistics_file.h"
 #include "experiments/trial_pipeline.h"
@@ -30,8 +31,9 @@ void TForm1::Button6Click(QObject*) {
         {QStringLiteral("fichero de texto|*.txt|todos los archivos|*"), QStringLiteral("txt"), true, {}});
     if (!fileName) return;
 
-    // The name in the file system's own encoding.
-    const std::filesystem::path path(QFile::encodeName(*fileName).toStdString());
+    // The name in the file system's own encoding; a file that cannot be written is refused
+    // before anything runs.
+    experiments::LineFile file(std::filesystem::path(QFile::encodeName(*fileName).toStdString()));
     const long long total = static_cast<long long>(std::max(0, largestDimension - 1)) * sampleSize;
     const int threads = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, experiments::kMaxThreads);
     RunInBackground(caption, total, [&](std::stop_token stop, const ProgressReport& report) {
@@ -42,6 +44,6 @@ void TForm1::Button6Click(QObject*) {
                                      .arg(p.trialsDone)
                                      .arg(p.trialsTotal));
         };
-        experiments::RunStatisticsBatch(path, experiment(), largestDimension, sampleSize, {threads, stop, progress});
+        experiments::RunStatisticsBatch(file, experiment(), largestDimension, sampleSize, {threads, stop, progress});
     });
 }

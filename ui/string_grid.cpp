@@ -1,96 +1,183 @@
 #include "ui/string_grid.h"
 
+#include <QAbstractTableModel>
+#include <QAction>
+#include <QClipboard>
+#include <QFont>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QHash>
 #include <QHeaderView>
-#include <QMetaObject>
+#include <QItemSelectionModel>
+#include <QKeySequence>
 #include <QPainter>
+#include <QStaticText>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "toolkit/number_text.h"
 
 namespace ui {
 
+/// The grid's cells over a shared matrix: texts are formatted when a view asks for them.
+class StringGridModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override { return parent.isValid() ? 0 : n_; }
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override { return parent.isValid() ? 0 : n_; }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid()) return {};
+        if (role == Qt::DisplayRole) return Cell(index.column(), index.row());
+        if (role == Qt::ToolTipRole) return FullText(index.column(), index.row());
+        return {};
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    }
+
+    int Size() const { return n_; }
+
+    QString Cell(int col, int row) const {
+        if (!Inside(col, row)) return {};
+        return QString::fromStdString(toolkit::FloatToStrF(static_cast<double>(Value(col, row)), 3, exponentDigits_));
+    }
+
+    QString FullText(int col, int row) const {
+        if (!Inside(col, row)) return {};
+        return QString::fromStdString(toolkit::FloatToShortestStr(Value(col, row)));
+    }
+
+    void SetMatrix(std::shared_ptr<const engine::RelationMatrix> matrix, int n) {
+        n = matrix ? std::clamp(n, 0, engine::MAX_DIM) : 0;
+        if (n != n_) {
+            beginResetModel();
+            matrix_ = std::move(matrix);
+            n_ = n;
+            endResetModel();
+            return;
+        }
+        matrix_ = std::move(matrix);
+        AllChanged();
+    }
+
+    void SetExponentDigits(int digits) {
+        if (digits == exponentDigits_) return;
+        exponentDigits_ = digits;
+        AllChanged();
+    }
+
+private:
+    bool Inside(int col, int row) const { return col >= 0 && row >= 0 && col < n_ && row < n_; }
+    float Value(int col, int row) const {
+        return (*matrix_)[static_cast<std::size_t>(col)][static_cast<std::size_t>(row)];
+    }
+    void AllChanged() {
+        if (n_ > 0) emit dataChanged(index(0, 0), index(n_ - 1, n_ - 1), {Qt::DisplayRole, Qt::ToolTipRole});
+    }
+
+    std::shared_ptr<const engine::RelationMatrix> matrix_;
+    int n_ = 0;
+    int exponentDigits_ = 1;
+};
+
+QString ShownText(const QFontMetrics& metrics, const QString& text, int width) {
+    if (metrics.horizontalAdvance(text) <= width) return text;
+    const QString elided = metrics.elidedText(text, Qt::ElideRight, width);
+    // elidedText leaves a single character as it is, whether it fits or not.
+    return metrics.horizontalAdvance(elided) <= width ? elided : QString();
+}
+
+QString ShownText(const QFontMetrics& metrics, const QString& text, const QRect& cell, const QSize& viewport) {
+    if (cell.bottom() >= viewport.height()) return {};
+    return ShownText(metrics, text, std::min(cell.width(), viewport.width() - cell.left()));
+}
+
 namespace {
-// The style's item margins leave too little of an 18-pixel column for "0.75"; a cell text
-// starts 2 pixels in from the cell's left edge and is clipped by the cell.
+
+// The face of the cells, narrow enough for three significant digits in the design's columns.
+const QString kCellFace = QStringLiteral("Liberation Sans Narrow");
+
+// Only the face and the pixel size are set; everything else, and the face when the narrow one
+// is missing, comes from the window.
+QFont CellFont() {
+    QFont font;
+    if (QFontDatabase::hasFamily(kCellFace)) font.setFamilies({kCellFace});
+    font.setPixelSize(11);
+    return font;
+}
+
+// Paints a cell's text from its left edge, vertically centred, as ShownText has it. The text
+// comes straight from the model, so nothing is formatted for cells not painted, and each
+// distinct text of a whole cell is laid out once: shaping would cost more than the painting.
 class CellDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    CellDelegate(const StringGridModel& model, const QAbstractScrollArea& area, QObject* parent)
+        : QStyledItemDelegate(parent), model_(model), area_(area) {}
+
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        QStyleOptionViewItem opt = option;
-        initStyleOption(&opt, index);
-        const QString text = opt.text;
-        opt.text.clear();
-        const QWidget* widget = opt.widget;
-        QStyle* style = widget != nullptr ? widget->style() : nullptr;
-        if (style != nullptr) style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
-        painter->save();
-        painter->setClipRect(opt.rect);
-        const bool selected = (opt.state & QStyle::State_Selected) != 0;
-        painter->setPen(opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        painter->setFont(opt.font);
-        painter->drawText(opt.rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
-        painter->restore();
+        const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                           : (option.state & QStyle::State_Active) ? QPalette::Active
+                                                                                   : QPalette::Inactive;
+        const bool selected = (option.state & QStyle::State_Selected) != 0;
+        if (selected) painter->fillRect(option.rect, option.palette.brush(group, QPalette::Highlight));
+        PaintFocus(painter, option, group, selected);
+        const QString cell = model_.Cell(index.column(), index.row());
+        const QRect visible = option.rect & QRect(QPoint(0, 0), area_.viewport()->size());
+        painter->setFont(option.font);
+        painter->setPen(option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        const QPoint topLeft(option.rect.left(),
+                             option.rect.top() + (option.rect.height() - option.fontMetrics.height() + 1) / 2);
+        if (visible == option.rect) painter->drawStaticText(topLeft, Laid(cell, option));
+        else painter->drawText(topLeft + QPoint(0, option.fontMetrics.ascent()),
+                               ShownText(option.fontMetrics, cell, option.rect, area_.viewport()->size()));
     }
+
+private:
+    static void PaintFocus(QPainter* painter, const QStyleOptionViewItem& option, QPalette::ColorGroup group,
+                           bool selected) {
+        if (!(option.state & QStyle::State_HasFocus) || option.widget == nullptr) return;
+        QStyleOptionFocusRect focus;
+        focus.QStyleOption::operator=(option);
+        focus.backgroundColor = option.palette.color(group, selected ? QPalette::Highlight : QPalette::Base);
+        option.widget->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, option.widget);
+    }
+
+    // The shown text of `cell` in a whole cell, laid out in the cell's font; kept until the
+    // font or the width changes or a few thousand texts have been seen.
+    const QStaticText& Laid(const QString& cell, const QStyleOptionViewItem& option) const {
+        if (option.rect.width() != width_ || option.font != font_ || laid_.size() >= 4096) {
+            laid_.clear();
+            width_ = option.rect.width();
+            font_ = option.font;
+        }
+        auto found = laid_.find(cell);
+        if (found == laid_.end()) {
+            QStaticText text(ShownText(option.fontMetrics, cell, width_));
+            text.setTextFormat(Qt::PlainText);
+            text.prepare(QTransform(), font_);
+            found = laid_.insert(cell, text);
+        }
+        return *found;
+    }
+
+    const StringGridModel& model_;
+    const QAbstractScrollArea& area_;
+    mutable QHash<QString, QStaticText> laid_;
+    mutable int width_ = -1;
+    mutable QFont font_;
 };
+
 }  // namespace
-
-StringGridModel::StringGridModel(QObject* parent) : QAbstractTableModel(parent) {}
-
-int StringGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
-
-int StringGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : cols_; }
-
-QVariant StringGridModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || role != Qt::DisplayRole) return {};
-    return Cell(index.column(), index.row());
-}
-
-Qt::ItemFlags StringGridModel::flags(const QModelIndex& index) const {
-    if (!index.isValid()) return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-}
-
-void StringGridModel::Resize(int cols, int rows) {
-    cols = std::max(0, cols);
-    rows = std::max(0, rows);
-    if (cols == cols_ && rows == rows_) return;
-    std::vector<QString> cells(static_cast<std::size_t>(cols) * static_cast<std::size_t>(rows));
-    for (int r = 0; r < std::min(rows, rows_); ++r)
-        for (int c = 0; c < std::min(cols, cols_); ++c)
-            cells[static_cast<std::size_t>(r) * cols + c] = std::move(cells_[static_cast<std::size_t>(r) * cols_ + c]);
-    beginResetModel();
-    cells_ = std::move(cells);
-    cols_ = cols;
-    rows_ = rows;
-    dirty_ = false;
-    endResetModel();
-}
-
-QString StringGridModel::Cell(int col, int row) const {
-    if (col < 0 || row < 0 || col >= cols_ || row >= rows_) return {};
-    return cells_[static_cast<std::size_t>(row) * cols_ + col];
-}
-
-void StringGridModel::SetCell(int col, int row, const QString& text) {
-    if (col < 0 || row < 0 || col >= cols_ || row >= rows_) return;
-    cells_[static_cast<std::size_t>(row) * cols_ + col] = text;
-    dirty_ = true;
-    // One notification per batch of writes, even for writers that never call Flush().
-    if (!flushPosted_) {
-        flushPosted_ = true;
-        QMetaObject::invokeMethod(this, [this] { Flush(); }, Qt::QueuedConnection);
-    }
-}
-
-void StringGridModel::Flush() {
-    flushPosted_ = false;
-    if (!dirty_) return;
-    dirty_ = false;
-    if (rows_ > 0 && cols_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1), {Qt::DisplayRole});
-}
 
 StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new StringGridModel(this)) {
     setModel(model_);
-    setItemDelegate(new CellDelegate(this));
+    setItemDelegate(new CellDelegate(*model_, *this, this));
+    setFont(CellFont());
     horizontalHeader()->hide();
     verticalHeader()->hide();
     horizontalHeader()->setMinimumSectionSize(1);
@@ -105,18 +192,71 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new StringG
     setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setWordWrap(false);
-    setTextElideMode(Qt::ElideNone);
     setCornerButtonEnabled(false);
     SetDefaultRowHeight(13);
-    model_->Resize(10, 10);
+
+    auto* copy = new QAction(QStringLiteral("Copiar"), this);
+    copy->setObjectName(QStringLiteral("Copiar"));
+    copy->setShortcut(QKeySequence::Copy);
+    connect(copy, &QAction::triggered, this, [this] { CopySelection(); });
+    auto* all = new QAction(QStringLiteral("Seleccionar todo"), this);
+    all->setObjectName(QStringLiteral("SeleccionarTodo"));
+    all->setShortcut(QKeySequence::SelectAll);
+    connect(all, &QAction::triggered, this, &QAbstractItemView::selectAll);
+    for (QAction* action : {copy, all}) {
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(action);
+    }
+    setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
-void StringGrid::SetRowCount(int rows) { model_->Resize(model_->ColCount(), rows); }
+void StringGrid::SetMatrix(std::shared_ptr<const engine::RelationMatrix> matrix, int n) {
+    model_->SetMatrix(std::move(matrix), n);
+}
 
-void StringGrid::SetColCount(int cols) { model_->Resize(cols, model_->RowCount()); }
+void StringGrid::SetExponentDigits(int digits) { model_->SetExponentDigits(digits); }
 
-void StringGrid::SetDefaultColWidth(int width) { horizontalHeader()->setDefaultSectionSize(width); }
+int StringGrid::RowCount() const { return model_->Size(); }
 
-void StringGrid::SetDefaultRowHeight(int height) { verticalHeader()->setDefaultSectionSize(height); }
+int StringGrid::ColCount() const { return model_->Size(); }
+
+QString StringGrid::Cells(int col, int row) const { return model_->Cell(col, row); }
+
+QString StringGrid::FullText(int col, int row) const { return model_->FullText(col, row); }
+
+QString StringGrid::SelectedText() const {
+    const QItemSelection selection = selectionModel()->selection();
+    if (selection.isEmpty()) return {};
+    int top = model_->Size(), left = model_->Size(), bottom = -1, right = -1;
+    for (const QItemSelectionRange& range : selection) {
+        top = std::min(top, range.top());
+        left = std::min(left, range.left());
+        bottom = std::max(bottom, range.bottom());
+        right = std::max(right, range.right());
+    }
+    if (bottom < top || right < left) return {};
+    const int width = right - left + 1;
+    std::vector<bool> selected(static_cast<std::size_t>(width) * static_cast<std::size_t>(bottom - top + 1));
+    for (const QItemSelectionRange& range : selection)
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            for (int col = range.left(); col <= range.right(); ++col)
+                selected[static_cast<std::size_t>((row - top) * width + col - left)] = true;
+    QString text;
+    for (int row = top; row <= bottom; ++row) {
+        for (int col = left; col <= right; ++col) {
+            if (col > left) text += QLatin1Char('\t');
+            if (selected[static_cast<std::size_t>((row - top) * width + col - left)]) text += FullText(col, row);
+        }
+        text += QLatin1String("\r\n");
+    }
+    return text;
+}
+
+void StringGrid::CopySelection() const { QGuiApplication::clipboard()->setText(SelectedText()); }
+
+// The grid line is drawn outside the text area, so a section is one pixel longer.
+void StringGrid::SetDefaultColWidth(int width) { horizontalHeader()->setDefaultSectionSize(width + 1); }
+
+void StringGrid::SetDefaultRowHeight(int height) { verticalHeader()->setDefaultSectionSize(height + 1); }
 
 }  // namespace ui

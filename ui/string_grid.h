@@ -1,56 +1,55 @@
 #pragma once
 
-#include <QAbstractTableModel>
+#include <QFontMetrics>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <QTableView>
-#include <vector>
+#include <memory>
+
+#include "engine/relation_matrix.h"
 
 namespace ui {
 
-/// Texts of a grid, column index first as the grid counts them. Writing a cell does not
-/// notify the views; Flush() sends one notification for everything written since the last one.
-class StringGridModel : public QAbstractTableModel {
-public:
-    explicit StringGridModel(QObject* parent = nullptr);
+class StringGridModel;
 
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
+/// What a cell `width` pixels wide shows of `text`: the text itself when it fits, otherwise
+/// the longest prefix that fits followed by "…" (nothing when not even "…" fits), so that no
+/// cell shows a shorter number.
+QString ShownText(const QFontMetrics& metrics, const QString& text, int width);
+/// The same for a cell at `cell` in a viewport of size `viewport`: a cell cut by the right edge
+/// shows what fits the part inside; one cut by the bottom edge shows nothing, since the tops of
+/// its digits could be read as other digits.
+QString ShownText(const QFontMetrics& metrics, const QString& text, const QRect& cell, const QSize& viewport);
 
-    int RowCount() const { return rows_; }
-    int ColCount() const { return cols_; }
-    /// Changes the shape; cells inside both shapes keep their texts, new cells are empty.
-    void Resize(int cols, int rows);
-    /// Empty for a cell outside the grid.
-    QString Cell(int col, int row) const;
-    /// Ignored for a cell outside the grid.
-    void SetCell(int col, int row, const QString& text);
-    void Flush();
-
-private:
-    int rows_ = 0;
-    int cols_ = 0;
-    std::vector<QString> cells_;  // row by row
-    bool dirty_ = false;
-    bool flushPosted_ = false;
-};
-
-/// A string grid without header rows or columns: uniform column width, row height 13,
-/// cells selectable but not editable, scroll bars when the cells don't fit.
+/// A grid without header rows or columns showing the leading n × n block of a matrix,
+/// element (i, j) at column i, row j. The texts are made when asked for, so only the cells
+/// painted cost anything. Column width and row height are the text area of a cell; the
+/// one-pixel grid line comes in addition. Cells are selectable but not editable; Ctrl+C and
+/// the context menu copy the selection at full precision, Ctrl+A selects everything.
 class StringGrid : public QTableView {
 public:
     explicit StringGrid(QWidget* parent = nullptr);
 
-    int RowCount() const { return model_->RowCount(); }
-    int ColCount() const { return model_->ColCount(); }
-    void SetRowCount(int rows);
-    void SetColCount(int cols);
-    QString Cells(int col, int row) const { return model_->Cell(col, row); }
-    /// The views learn of the new text at the next Flush() or, at the latest, when the event
-    /// loop runs again.
-    void SetCells(int col, int row, const QString& text) { model_->SetCell(col, row, text); }
-    void Flush() { model_->Flush(); }
+    /// Shows `matrix` (kept, not copied; several grids may share one) as an n × n grid.
+    /// With the same n as before the view keeps its scroll position and selection; a null
+    /// matrix empties the grid.
+    void SetMatrix(std::shared_ptr<const engine::RelationMatrix> matrix, int n);
+    /// Exponent digits of the cell texts written in scientific notation (1 at start).
+    void SetExponentDigits(int digits);
+
+    int RowCount() const;
+    int ColCount() const;
+    /// The cell's text: three significant digits in the program's decimal separator
+    /// ("0.405", "1E-6", "1.02E3"); empty outside the grid.
+    QString Cells(int col, int row) const;
+    /// The cell's value in full: the shortest text that reads back to the same number.
+    QString FullText(int col, int row) const;
+    /// The selected cells' full texts as rows of the grid: TAB between cells, CR LF after
+    /// each row. Cells inside the selection's bounding rectangle but not selected are empty.
+    QString SelectedText() const;
+    /// Puts SelectedText() on the clipboard.
+    void CopySelection() const;
 
     void SetDefaultColWidth(int width);
     void SetDefaultRowHeight(int height);

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <deque>
+#include <functional>
 #include <memory>
 
 #include "ui/form1.h"
@@ -30,14 +31,36 @@ public:
     std::optional<QString> SaveFileName(const ui::SaveDialogSettings& settings) override {
         asked << "save " + settings.filter + " ." + settings.defaultExtension;
         if (settings.overwritePrompt) asked.last() += " (replace?)";
+        if (!settings.suggestedName.isEmpty()) asked.last() += " " + settings.suggestedName;
         return saveName;
+    }
+    std::optional<QString> OpenFileName(const QString& filter) override {
+        asked << "open " + filter;
+        return openName;
+    }
+    /// Every value shown goes to onProgress; "Cancelar" reads `cancel`.
+    std::unique_ptr<ui::Progress> ShowProgress(const QString& title, int maximum) override {
+        asked << "progress " + title + " " + QString::number(maximum);
+        return std::make_unique<Progress>(*this);
     }
     void ShowException(const QString& message) override { errors << message; }
 
     std::deque<const char*> inputs;
     bool yes = false;
-    std::optional<QString> saveName;
+    std::optional<QString> saveName, openName;
+    std::function<void(int value)> onProgress;
+    bool cancel = false;
     QStringList asked, errors;
+
+private:
+    struct Progress : ui::Progress {
+        explicit Progress(ScriptedDialogs& dialogs) : dialogs(dialogs) {}
+        void SetValue(int value, const QString&) override {
+            if (dialogs.onProgress) dialogs.onProgress(value);
+        }
+        bool Cancelled() const override { return dialogs.cancel; }
+        ScriptedDialogs& dialogs;
+    };
 };
 
 /// A started window of one program with scripted dialogs (not shown).
@@ -64,3 +87,7 @@ protected:
 };
 
 }  // namespace ui_test
+
+/// Failure messages show texts as text.
+inline std::ostream& operator<<(std::ostream& out, const QString& text) { return out << text.toStdString(); }
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text << '"'; }

@@ -3,6 +3,7 @@
 
 #include "experiments/uinftab.h"
 #include "form_fixture.h"
+#include "tests/experiments/same_state.h"
 #include "ui/canvas.h"
 #include "ui/pie.h"
 
@@ -47,6 +48,7 @@ TEST_F(Plot, BarsOfTheLastTrialAndCurvesOfTheLastHundred) {
         uinftab::PlotPointMake(point, i, 1000 + i);
         uinftab::PointListAppend(Stats().pointSeries[0], point);
     }
+    form->RefreshGrids();  // the window draws what it presented last
     const QString face = "brush " + form->formColor().name();
     QStringList expected{"pen #000000", "move 152,129", "line 252,129", face};
     // Bars: left edge, number written, top edge, fill.
@@ -77,7 +79,7 @@ TEST_F(Plot, PiesShowThePercentageOfTrialsWithTheClosureFarther) {
         for (int t = 0; t < 3; ++t)
             std::tie(Stats().closureGreaterCount[t], Stats().closureNotGreaterCount[t], std::ignore, std::ignore) =
                 cases[(shift + t) % 5];
-        Draw();
+        form->RefreshGrids();
         for (int t = 0; t < 3; ++t) {
             const auto& [greater, notGreater, percent, endAngle] = cases[(shift + t) % 5];
             EXPECT_EQ(form->closureGreaterPercent[t], percent) << greater << ":" << notGreater;
@@ -89,7 +91,10 @@ TEST_F(Plot, PiesShowThePercentageOfTrialsWithTheClosureFarther) {
 
 TEST_F(Plot, RepeatThenReset) {
     Click("Button5");
-    EXPECT_EQ(E().trialCount, 51);
+    EXPECT_EQ(dialogs.asked, QStringList{"progress 50 veces 50"});
+    experiments::Experiment plain(engine::kZorvane);  // the same 51 trials, one after another
+    for (int k = 0; k < 51; ++k) plain.RunTrial();
+    test_support::ExpectSameExperiment(form->experiment(), plain);
     for (int t = 0; t < 3; ++t) EXPECT_EQ(SeriesLength(t), 51);
     Click("Button5");
     for (int t = 0; t < 3; ++t) EXPECT_EQ(SeriesLength(t), 101);

@@ -1,8 +1,17 @@
 // Start-up of both programs, the grid refresh and the commands that choose the relation.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
 #include <QMenu>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <filesystem>
+#include <fstream>
 #include <tuple>
 
 #include "form_fixture.h"
+#include "experiments/file_io.h"
 #include "toolkit/number_text.h"
 
 namespace ui_test {
@@ -33,6 +42,9 @@ TEST_F(FormTest, StartUpOfBothPrograms) {
         for (int k = 0; k < engine::kResultTextCount; ++k)
             EXPECT_EQ(Label(2 + k)->text().toStdString(), E().results.resultText[k]) << "Label" << 2 + k;
     }
+    // Qt's own texts are Spanish too.
+    QMessageBox question(QMessageBox::Question, {}, {}, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(question.button(QMessageBox::Yes)->text(), "&Sí");
 }
 
 // Every grid is n × n and shows element (i, j) of its matrix at column i, row j.
@@ -66,6 +78,10 @@ TEST_F(FormTest, GridsShowTheMatricesTransposed) {
     EXPECT_EQ(Grid(2)->Cells(0, 0), "1E-6");
     EXPECT_EQ(Grid(3)->Cells(0, 0), "1E-06");  // the Prod closure's grid writes two exponent digits
     ExpectGridsShowTheMatrices(*form);
+    form->show();
+    QCoreApplication::processEvents();
+    for (int k = 1; k <= 10; ++k)  // at n = 10 the seven large grids show every cell, the small ones scroll
+        EXPECT_EQ(Grid(k)->horizontalScrollBar()->isVisible() || Grid(k)->verticalScrollBar()->isVisible(), k > 7) << k;
     for (const char* n : {"5", "12"}) {
         dialogs.inputs = {n};
         Click("Button2");
@@ -140,15 +156,47 @@ TEST_F(FormTest, QuestionsSetReflexivityAndSymmetry) {
     EXPECT_EQ(dialogs.asked, QStringList({reflexiva, reflexiva, reflexiva, simetrica, simetrica, simetrica}));
 }
 
-TEST_F(FormTest, ArchivoItemsDoNothing) {
+// Every message of ours that the error box can show, as the user reads it, the state untouched.
+TEST_F(FormTest, ErrorMessagesReadAsWritten) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("mensajes_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    ASSERT_EQ(::mkfifo((dir / "tuberia").c_str(), 0600), 0);
+    std::ofstream(dir / "mala.txt") << "1;1,5\r\n0;1\r\n";
+    const std::string in = dir.string(), longName = in + "/" + std::string(300, 'x') + "/m.txt";
+    const struct {
+        const char* trigger;
+        std::deque<const char*> inputs;
+        std::string file;  // the name chosen in the file dialog
+        std::string message;
+    } cases[] = {
+        {"Button2", {"abc"}, "", "'abc' no es un valor entero válido"},
+        {"Button2", {"0"}, "", "'0' no es una dimensión válida: debe estar entre 1 y 100"},
+        {"Button8", {"0"}, "", "'0' no es un número de elemento válido: debe ser 1 o mayor"},
+        {"Button6", {"101", "3"}, "", "La dimensión máxima no puede pasar de 100 (se ha pedido 101)."},
+        {"Button6", {"3", "0"}, "", "El número de matrices por dimensión debe ser al menos 1 (se ha pedido 0)."},
+        {"Button6", {"3", "2"}, in + "/tuberia",
+         "No se ha podido abrir el fichero «" + in + "/tuberia»: no es un fichero normal"},
+        {"Cargarmatriz1", {}, in + "/mala.txt",
+         "El fichero «" + in + "/mala.txt» no contiene una matriz válida: fila 1, columna 2: '1,5' no está entre 0 y 1"},
+        {"Cargarmatriz1", {}, in, "No se ha podido leer el fichero «" + in + "»: es una carpeta"},
+        {"SalvarMatriz1", {}, in + "/no/m.txt", "No se ha podido guardar el fichero «" + in + "/no/m.txt»: no existe"},
+        {"SalvarTodo1", {}, longName,
+         "No se ha podido guardar el fichero «" + experiments::ShortPath(longName) + "»: el nombre es demasiado largo"},
+    };
     Start(kZorvane);
-    const engine::RelationMatrix before = E().relation;
-    const QList<QAction*> items = Find<QMenu>("Archivo1")->actions();
-    EXPECT_EQ(items.size(), 9);
-    for (QAction* item : items) item->trigger();
+    const engine::RelationMatrix relation = E().relation;
+    for (const auto& c : cases) {
+        dialogs.inputs = c.inputs;
+        dialogs.saveName = dialogs.openName = QString::fromStdString(c.file);
+        dialogs.errors.clear();
+        Click(c.trigger);
+        EXPECT_EQ(dialogs.errors, QStringList{QString::fromStdString(c.message)});
+    }
     EXPECT_EQ(E().trialCount, 1);
-    EXPECT_EQ(E().relation, before);
-    EXPECT_TRUE(dialogs.asked.isEmpty() && dialogs.errors.isEmpty());
+    EXPECT_EQ(E().relation, relation);
+    EXPECT_TRUE(fs::is_fifo(dir / "tuberia"));
+    fs::remove_all(dir);
 }
 
 }  // namespace
