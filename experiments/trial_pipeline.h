@@ -30,8 +30,8 @@ struct TrialHooks {
 /// number of threads. The relations are drawn in order on the calling thread, analysed on
 /// `threads` threads of their own (each trial with scratch of its own), and taken over in
 /// order. A stop request ends the run at the next trial boundary, leaving the experiment (the
-/// random sequence included) as if it had stopped there; so does an exception from a hook,
-/// which then propagates. Returns the number of trials run.
+/// random sequence included) as if it had stopped there, and starts no further group; so does
+/// an exception from a hook, which then propagates. Returns the number of trials run.
 long long RunTrialGroups(Experiment& experiment, std::span<const TrialGroup> groups, int threads,
                          std::stop_token stop, const TrialHooks& hooks);
 
