@@ -34,12 +34,13 @@ void PainterCanvas::Rectangle(int x1, int y1, int x2, int y2) {
     painter_.drawRect(x1, y1, std::max(0, x2 - x1 - 1), std::max(0, y2 - y1 - 1));
 }
 
-void PainterCanvas::TextOut(int x, int y, const QString& text) {
+void PainterCanvas::TextOut(int x, int y, const QString& text, int maxWidth) {
     const QFontMetrics metrics(painter_.font());
-    const QRect box(x, y, metrics.horizontalAdvance(text), metrics.height());
+    const QString shown = metrics.horizontalAdvance(text) <= maxWidth ? text : metrics.elidedText(text, Qt::ElideRight, maxWidth);
+    const QRect box(x, y, metrics.horizontalAdvance(shown), metrics.height());
     painter_.fillRect(box, brush_);
     painter_.setPen(QPen(Qt::black));
-    painter_.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    painter_.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, shown);
 }
 
 }  // namespace ui

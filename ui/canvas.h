@@ -19,8 +19,9 @@ public:
     virtual void LineTo(int x, int y) = 0;
     /// Outlined with the pen and filled with the brush; covers x1 … x2 − 1, y1 … y2 − 1.
     virtual void Rectangle(int x1, int y1, int x2, int y2) = 0;
-    /// Text with its top left corner at (x, y), on the brush colour.
-    virtual void TextOut(int x, int y, const QString& text) = 0;
+    /// Text with its top left corner at (x, y), on the brush colour; a text wider than
+    /// `maxWidth` pixels is shortened visibly with "…" rather than run into what follows.
+    virtual void TextOut(int x, int y, const QString& text, int maxWidth) = 0;
 };
 
 class PainterCanvas : public Canvas {
@@ -31,7 +32,7 @@ public:
     void MoveTo(int x, int y) override;
     void LineTo(int x, int y) override;
     void Rectangle(int x1, int y1, int x2, int y2) override;
-    void TextOut(int x, int y, const QString& text) override;
+    void TextOut(int x, int y, const QString& text, int maxWidth) override;
 
 private:
     QPainter& painter_;

@@ -20,8 +20,8 @@ public:
     void Rectangle(int x1, int y1, int x2, int y2) override {
         calls << QString::asprintf("rect %d,%d,%d,%d", x1, y1, x2, y2);
     }
-    void TextOut(int x, int y, const QString& text) override {
-        calls << QString::asprintf("text %d,%d ", x, y) + text;
+    void TextOut(int x, int y, const QString& text, int maxWidth) override {
+        calls << QString::asprintf("text %d,%d ", x, y) + text + QString::asprintf(" (%d)", maxWidth);
     }
     QStringList calls;
 };
@@ -56,7 +56,8 @@ TEST_F(Plot, BarsOfTheLastTrialAndCurvesOfTheLastHundred) {
         {152, "12", 103, "#ffff00"}, {172, "3", 122, "#008000"}, {197, "30", 69, "#0000ff"},
         {217, "7", 114, "#800000"},  {242, "0", 129, "#800080"}, {262, "49", 29, "#ff0000"}};
     for (const auto& [left, number, top, fill] : bars)
-        expected << QString("text %1,134 %2").arg(left + 8).arg(number) << QString("brush ") + fill
+        expected << QString("text %1,134 %2 (%3)").arg(left + 8).arg(number).arg(left == 152 || left == 197 || left == 242 ? 20 : 25)
+                 << QString("brush ") + fill
                  << QString("rect %1,%2,%3,129").arg(left).arg(top).arg(left + 20) << face;
     expected << "pen #000000" << "move 514,113" << "line 814,113";
     // Curves: baseline, pen, points drawn, first value drawn.
