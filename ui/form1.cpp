@@ -482,9 +482,9 @@ void TForm1::FormPaint(ui::Canvas& canvas) {
         {e.d1Transitivized[1], 4, 25}, {e.d1Closure[2], 5, 20}, {e.d1Transitivized[2], 0, 25},
     };
     for (const Bar& bar : bars) {
-        // A number wider than its bar's place (distances of 100 and more) is elided, not run
-        // into the next one, where it would read as another number.
-        canvas.TextOut(left + 8, top + 105, IntText(toolkit::TruncToInt(bar.value)), bar.advance);
+        // A number wider than its place (a couple of pixels short of the next number) is
+        // elided, not run into the next one, where the two would read as another number.
+        canvas.TextOut(left + 8, top + 105, IntText(toolkit::TruncToInt(bar.value)), bar.advance - 2);
         canvas.SetBrushColor(seriesColor[bar.color]);
         const long double barTop = static_cast<long double>(top + 100) - 2.0L * static_cast<long double>(bar.value);
         canvas.Rectangle(left, toolkit::TruncToInt(static_cast<double>(barTop)), left + 20, top + 100);

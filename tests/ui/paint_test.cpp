@@ -56,7 +56,7 @@ TEST_F(Plot, BarsOfTheLastTrialAndCurvesOfTheLastHundred) {
         {152, "12", 103, "#ffff00"}, {172, "3", 122, "#008000"}, {197, "30", 69, "#0000ff"},
         {217, "7", 114, "#800000"},  {242, "0", 129, "#800080"}, {262, "49", 29, "#ff0000"}};
     for (const auto& [left, number, top, fill] : bars)
-        expected << QString("text %1,134 %2 (%3)").arg(left + 8).arg(number).arg(left == 152 || left == 197 || left == 242 ? 20 : 25)
+        expected << QString("text %1,134 %2 (%3)").arg(left + 8).arg(number).arg(left == 152 || left == 197 || left == 242 ? 18 : 23)
                  << QString("brush ") + fill
                  << QString("rect %1,%2,%3,129").arg(left).arg(top).arg(left + 20) << face;
     expected << "pen #000000" << "move 514,113" << "line 814,113";
