@@ -234,9 +234,12 @@ Reading Read(std::string_view content, Fields fields) {
             const int c = static_cast<int>(k) + 1;
             if (c > kMaxDim) return fail(r, c, row + ": tiene más de " + std::to_string(kMaxDim) + " valores");
             const std::string cell = row + ", columna " + std::to_string(c) + ": ";
-            if (items[k].empty()) return fail(r, c, cell + "falta el valor");
+            std::string_view item = items[k];
+            // A spreadsheet writes a cell it holds as text between double quotes.
+            if (item.size() >= 2 && item.front() == '"' && item.back() == '"') item = Trim(item.substr(1, item.size() - 2));
+            if (item.empty()) return fail(r, c, cell + "falta el valor");
             float value = 0.0f;
-            if (auto reason = ReadValue(items[k], fields != Fields::Comma, value)) return fail(r, c, cell + *reason);
+            if (auto reason = ReadValue(item, fields != Fields::Comma, value)) return fail(r, c, cell + *reason);
             reading.values.push_back(value);
         }
         const int count = static_cast<int>(items.size());

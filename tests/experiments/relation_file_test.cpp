@@ -70,6 +70,7 @@ TEST(RelationFile, ReadsWhatSpreadsheetsRAndNumpyWrite) {
         {tab},                                                   // spreadsheet, TAB, decimal commas
         {"\xEF\xBB\xBF" "0,5;1\r\n0,1;0\r\n"},                    // spreadsheet CSV with ';'
         {"0.5;1\n0.1;0"},                                         // the same, decimal points, no final line end
+        {"\"0,5\"\t1\n\"0,1\"\t0\n"},                             // cells held as text, quoted
         {Utf16(tab, false)}, {Utf16(tab + "\r\n", true)},         // "Unicode text"
         {"0.5,1\n0.1,0\n"},                                       // R write.table(sep = ",")
         {"0.5 1\n0.1 0\n"},                                       // R write.table(sep = " ")

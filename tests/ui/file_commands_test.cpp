@@ -44,7 +44,10 @@ TEST_F(FormTest, ArchivoSavesEveryMatrixAndLoadsARelationAsIfDrawn) {
             EXPECT_EQ(dialogs.asked.last(), QString("save fichero de texto|*.txt|todos los archivos|* .txt (replace?) ") + name);
             EXPECT_EQ(Contents(dir / name), experiments::RelationText(10, *matrix, toolkit::DecimalSeparator())) << item;
         }
+        dialogs.saveName.reset();  // cancelled: nothing written
+        Click("SalvarTodo1");
         dialogs.saveName = QString::fromStdString((dir / "todo.txt").string());
+        EXPECT_FALSE(fs::exists(dir / "todo.txt"));
         Click("SalvarTodo1");
         EXPECT_EQ(Contents(dir / "todo.txt"), experiments::SaveAllText(form->experiment()));
         const engine::Analysis drawn = r;
