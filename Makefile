@@ -72,7 +72,8 @@ run: deps
 
 test: deps
 	$(MAKE) build
-	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp" \
+	  ctest --output-on-failure -j $(JOBS)
 
 bench: deps
 	$(MAKE) build SAN=0 TSAN=0

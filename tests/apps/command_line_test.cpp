@@ -32,9 +32,9 @@ std::string Contents(const fs::path& path) {
 
 struct Program {
     engine::Variant variant;
-    QString path;
+    const char* path;
 };
-const Program kPrograms[] = {{engine::kZorvath, QStringLiteral(ZORVATH_EXE)}, {engine::kZorvane, QStringLiteral(ZORVANE_EXE)}};
+const Program kPrograms[] = {{engine::kZorvath, ZORVATH_EXE}, {engine::kZorvane, ZORVANE_EXE}};
 
 class CommandLine : public ::testing::TestWithParam<Program> {
 protected:
@@ -43,9 +43,11 @@ protected:
         fs::create_directories(dir);
     }
     void TearDown() override { fs::remove_all(dir); }
-    QString In(const char* name) const { return QString::fromStdString((dir / name).string()); }
+    std::string In(const char* name) const { return (dir / name).string(); }
     std::string Name() const { return engine::ProgramName(GetParam().variant); }
-    test_support::CommandResult Run(const QStringList& arguments) const { return RunCommand(GetParam().path, arguments); }
+    test_support::CommandResult Run(const std::vector<std::string>& arguments) const {
+        return RunCommand(GetParam().path, arguments);
+    }
 
     const fs::path dir = fs::temp_directory_path() / ("command_line_" + std::to_string(::getpid()));
 };
@@ -60,7 +62,7 @@ TEST_P(CommandLine, HelpVersionAndUsageErrors) {
     EXPECT_EQ(Run({"--version"}).out, Name() + " 1.1.0\n");
 
     // Arguments, then the message that comes first on standard error, before the usage.
-    const std::tuple<QStringList, std::string> usage[] = {
+    const std::tuple<std::vector<std::string>, std::string> usage[] = {
         {{"5"}, "falta el modo: --estadisticas o --analiza"},
         {{"--bogus"}, "Opción desconocida «bogus»."},
         {{"--estadisticas", "101", "3", "f.txt"}, "La dimensión máxima no puede pasar de 100 (se ha pedido 101)."},
@@ -92,7 +94,7 @@ TEST_P(CommandLine, HelpVersionAndUsageErrors) {
 TEST_P(CommandLine, FailuresNameTheFileAndTheReason) {
     ASSERT_EQ(::mkfifo((dir / "tuberia").c_str(), 0600), 0);
     std::ofstream(dir / "mala.txt") << "0.5 0.2\n0.1\n";
-    const std::tuple<QStringList, std::string> failures[] = {
+    const std::tuple<std::vector<std::string>, std::string> failures[] = {
         {{"--estadisticas", "3", "2", In("no/f.txt")}, "No se ha podido abrir el fichero «" + (dir / "no/f.txt").string() + "»: no existe"},
         {{"--estadisticas", "3", "2", In("tuberia")},
          "No se ha podido abrir el fichero «" + (dir / "tuberia").string() + "»: no es un fichero normal"},

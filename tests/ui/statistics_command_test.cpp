@@ -82,8 +82,8 @@ TEST_P(StatisticsCommand, RefusalsRunNothingAndABatchIsTheCommandLines) {
                                           "save fichero de texto|*.txt|todos los archivos|* .txt (replace?)",
                                           "progress Genera fichero 9"}));
     // The command line writes the same bytes, from its own start.
-    const QString program = GetParam().program == engine::Variant::Program::Zorvath ? ZORVATH_EXE : ZORVANE_EXE;
-    const auto command = test_support::RunCommand(program, {"--estadisticas", "4", "3", (dir / "orden.txt").c_str()});
+    const char* program = GetParam().program == engine::Variant::Program::Zorvath ? ZORVATH_EXE : ZORVANE_EXE;
+    const auto command = test_support::RunCommand(program, {"--estadisticas", "4", "3", (dir / "orden.txt").string()});
     ASSERT_EQ(command.status, 0) << command.err;
     const std::string bytes = ReadFile(dir / "ventana.txt");
     EXPECT_EQ(bytes, ReadFile(dir / "orden.txt"));
