@@ -44,6 +44,7 @@ TEST_F(FormTest, ArchivoSavesEveryMatrixAndLoadsARelationAsIfDrawn) {
             EXPECT_EQ(dialogs.asked.last(), QString("save fichero de texto|*.txt|todos los archivos|* .txt (replace?) ") + name);
             EXPECT_EQ(Contents(dir / name), experiments::RelationText(10, *matrix, toolkit::DecimalSeparator())) << item;
         }
+        fs::remove(dir / "todo.txt");
         dialogs.saveName.reset();  // cancelled: nothing written
         Click("SalvarTodo1");
         dialogs.saveName = QString::fromStdString((dir / "todo.txt").string());
