@@ -1,5 +1,5 @@
-// Hand-worked examples of the closures, the transitivization, the result texts and the run
-// statistics in both programs; random generation, the element swap and the guards of a trial.
+// Hand-worked examples of the closures, the transitivization and the result texts in both
+// programs; the closures' memory; random generation, the element swap and the guards of a trial.
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "engine/engine.h"
-#include "experiments/experiment.h"
 #include "toolkit/number_text.h"
 
 namespace {
@@ -32,7 +31,7 @@ void PutExample(RelationMatrix& r, int at) {
         for (int j = 0; j < 3; ++j) r[at + i][at + j] = v[i][j];
 }
 
-// A fresh experiment (previous iterates all zero) holding the example.
+// A fresh engine (previous iterates all zero) holding the example.
 class Examples : public ::testing::TestWithParam<engine::Variant> {
 protected:
     void SetUp() override {
@@ -42,24 +41,17 @@ protected:
     }
     void TearDown() override { toolkit::SetDecimalSeparator(saved); }
     bool Zorvath() const { return GetParam().symmetrizing; }
-    // One analysis, counted as a trial's.
-    void Analyze() {
-        e->AnalyzeRelation();
-        x->statistics.Record(r);
-    }
 
     const char saved = toolkit::DecimalSeparator();
-    std::unique_ptr<experiments::Experiment> x = std::make_unique<experiments::Experiment>(GetParam());
-    Engine* const e = &x->engine;
+    std::unique_ptr<Engine> e = std::make_unique<Engine>(GetParam());
     engine::Analysis& r = e->results;
-    experiments::RunStatistics& stats = x->statistics;
 };
 
 INSTANTIATE_TEST_SUITE_P(Programs, Examples, ::testing::Values(engine::kZorvath, engine::kZorvane),
                          [](const auto& info) { return info.param.symmetrizing ? "Zorvath" : "Zorvane"; });
 
 TEST_P(Examples, ClosuresRaiseTheWeakPairAndRepeatTheirWorkOnTheSameRelation) {
-    Analyze();
+    e->AnalyzeRelation();
     // Min raises 0.3 to 0.5, Prod to 0.5 · 0.7 rounded to 32 bits; W leaves it.
     const float raised[] = {0.5f, static_cast<float>(0.5 * static_cast<double>(0.7f)), 0.3f};
     for (int t = Min; t <= W; ++t)
@@ -71,20 +63,30 @@ TEST_P(Examples, ClosuresRaiseTheWeakPairAndRepeatTheirWorkOnTheSameRelation) {
     EXPECT_EQ(r.resultText[1],
               "Cierre Prod-transit. Iter= 2 Incr= 2\nd1=0.1 eucl=0.070711\ndist1 máxima 0.05 en (2, 1)");
     EXPECT_EQ(r.resultText[2], "Cierre W-transit. Iter= 1 Incr= 0\nd1=0 eucl=0\ndist1 máxima 0 en (1, 1)");
-    // Both Min distances are the same two 32-bit differences: equal is not greater.
-    EXPECT_EQ(stats.closureNotGreaterCount, (std::array<int, 3>{1, 1, 1}));
 
     // The previous iterates now hold the closures: Min and Prod start from the relation again,
     // W finds it equal to its last iterate. The same texts with the decimal comma.
     toolkit::SetDecimalSeparator(',');
-    Analyze();
+    e->AnalyzeRelation();
     EXPECT_EQ(r.resultText[1],
               "Cierre Prod-transit. Iter= 2 Incr= 2\nd1=0,1 eucl=0,070711\ndist1 máxima 0,05 en (2, 1)");
     EXPECT_EQ(r.resultText[2], "Cierre W-transit. Iter= 0 Incr= 0\nd1=0 eucl=0\ndist1 máxima 0 en (1, 1)");
+
+    // The zero relation: one iteration away from the closure of a non-zero relation, none the
+    // next time; nothing to lower.
+    e->ClearRelation();
+    for (const char* iterations : {"1", "0"}) {
+        e->AnalyzeRelation();
+        for (int t = Min; t <= W; ++t) {
+            EXPECT_TRUE(r.resultText[t].ends_with(std::string(" Iter= ") + iterations + " Incr= 0\nd1=0 eucl=0\n"
+                                                  "dist1 máxima 0 en (1, 1)"));
+            EXPECT_TRUE(r.resultText[3 + t].ends_with("Transitivizada\nd1=0 eucl=0\ndist1 máxima 0 en (1, 1)  0 reducidos"));
+        }
+    }
 }
 
 TEST_P(Examples, MinTransitivizationLowersOnePairInTheOrderOfValues) {
-    Analyze();
+    e->AnalyzeRelation();
     // Steps 1 … 6 take (0,1), (0,2), (1,0), (2,0), (1,2), (2,1); steps 7 … 9 re-mark (2,1).
     const float order[3][3] = {{0, 1, 2}, {3, 0, 5}, {4, 9, 0}};
     for (int i = 0; i < 3; ++i)
@@ -113,7 +115,7 @@ TEST_P(Examples, SmallerFactorIsLoweredAndEqualFactorsLowerTheSecond) {
         e->relation[0][1] = c.v;
         e->relation[0][2] = c.pk;
         e->relation[2][1] = c.kq;
-        Analyze();
+        e->AnalyzeRelation();
         const int li = c.first ? 0 : 2, lj = c.first ? 2 : 1;
         for (int t = Min; t <= W; ++t) {
             EXPECT_EQ(r.reducedCount[t], 1);
@@ -130,48 +132,6 @@ TEST_P(Examples, SmallerFactorIsLoweredAndEqualFactorsLowerTheSecond) {
     }
 }
 
-TEST_P(Examples, CloserTransitivizationCountsAndPlotsTheTruncatedPoint) {
-    // Eleven copies of the example (0.4 each way); four paths 0.8, 0.9 over a direct 0.1 (0.7
-    // each way), the last with a second branch (another 0.7 for the closure): 7.9 against 7.2.
-    e->dimension = 46;
-    for (int b = 0; b < 11; ++b) PutExample(e->relation, 3 * b);
-    for (int at = 33; at < 45; at += 3) {
-        e->relation[at][at + 2] = 0.8f;
-        e->relation[at + 2][at + 1] = 0.9f;
-        e->relation[at][at + 1] = 0.1f;
-    }
-    e->relation[44][45] = 0.9f;
-    e->relation[42][45] = 0.1f;
-    Analyze();
-    EXPECT_NEAR(r.d1Closure[Min], 7.9, 1e-4);
-    EXPECT_NEAR(r.d1Transitivized[Min], 7.2, 1e-4);
-    EXPECT_EQ(stats.closureGreaterCount[Min], 1);
-    uinftab::PlotPoint point;
-    ASSERT_TRUE(uinftab::PointListGet(stats.pointSeries[Min], 0, point));
-    EXPECT_TRUE(point.x == 7.0f && point.y == 7.0f) << point.x << ", " << point.y;
-}
-
-TEST_P(Examples, RunOnTheZeroRelation) {
-    const std::string kTransitivizedTitles[] = {"Matriz Min-Transitivizada", "Matriz Prod-Transitivizada",
-                                                "Matriz W-Transitivizada"};
-    Analyze();
-    e->ClearRelation();
-    for (int run = 1; run <= 2; ++run) {
-        Analyze();
-        for (int t = Min; t <= W; ++t) {
-            // One iteration away from the last closure of a non-zero relation, none the next time.
-            EXPECT_TRUE(r.resultText[t].ends_with(" Iter= " + std::to_string(2 - run) +
-                                                   " Incr= 0\nd1=0 eucl=0\ndist1 máxima 0 en (1, 1)"));
-            EXPECT_EQ(r.resultText[3 + t],
-                      kTransitivizedTitles[t] + "\nd1=0 eucl=0\ndist1 máxima 0 en (1, 1)  0 reducidos");
-            EXPECT_EQ(stats.closureNotGreaterCount[t], run + 1);
-            uinftab::PlotPoint point;
-            ASSERT_TRUE(uinftab::PointListGet(stats.pointSeries[t], run, point));
-            EXPECT_TRUE(point.x == 0.0f && point.y == 0.0f);
-        }
-    }
-}
-
 // An entry just above 1 adds one unit in the last place to (0,1) and (1,0) per W iteration
 // (its own W value is capped at 1, so nothing compounds): only the limit ends the loop.
 TEST_P(Examples, WClosureStopsAtTheHundredthIterate) {
@@ -179,7 +139,7 @@ TEST_P(Examples, WClosureStopsAtTheHundredthIterate) {
     e->relation = {};
     e->relation[0][0] = std::nextafter(1.0f, 2.0f);
     e->relation[0][1] = 0.5f;
-    Analyze();
+    e->AnalyzeRelation();
     EXPECT_TRUE(r.resultText[2].starts_with("Cierre W-transit. Iter= 100 Incr= 200\n"));
     EXPECT_EQ(r.wClosure[0][1], 0.5f + 100 * 0x1p-23f);
 }

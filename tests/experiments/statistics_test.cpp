@@ -1,12 +1,9 @@
 // The statistics table byte for byte, the batch on any number of threads against plain trials,
-// stopping at a trial boundary, and the requests and files the batch refuses.
+// and trials stopped at a trial boundary. (Refused requests and a batch cancelled midway: the
+// window's and the command line's tests.)
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <array>
-#include <climits>
-#include <filesystem>
 #include <locale>
 #include <memory>
 #include <optional>
@@ -23,7 +20,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using experiments::Experiment;
 
 // The five heading lines byte by byte: 0xF1 is "ñ" and 0xF3 is "ó" in Windows-1252.
@@ -196,41 +192,6 @@ TEST(TrialPipeline, StopsAndFailuresLeaveThePlainRunsState) {
         x->RunTrial();
         plain->RunTrial();
         test_support::ExpectSameExperiment(*x, *plain);
-    }
-}
-
-TEST(StatisticsBatch, StoppedBatchKeepsTheCompleteRows) {
-    auto x = Started(engine::kZorvath, false, {}), plain = Started(engine::kZorvath, false, {});
-    int shortcuts = 0;
-    const std::string complete = PlainBatch(*plain, 3, 4, shortcuts);
-    std::stop_source stop;
-    std::string text;
-    // Stop asked during the second trial of dimension 3.
-    const experiments::BatchOptions options{2, stop.get_token(), [&](const experiments::BatchProgress& p) {
-                                                EXPECT_EQ(p.trialsTotal, 16);
-                                                if (p.trialsDone == 6) stop.request_stop();
-                                            }};
-    EXPECT_FALSE(experiments::WriteStatistics([&](std::string_view line) { (text += line) += "\r\n"; }, *x, 5, 4,
-                                              options));
-    const std::string rowOf2 = complete.substr(Heading(3, 4).size(), complete.find("\r\n3\t") - Heading(3, 4).size() + 2);
-    EXPECT_EQ(text, Heading(5, 4) + rowOf2 + "\r\n");
-    EXPECT_EQ(x->engine.trialCount, 1 + 6);
-}
-
-TEST(StatisticsBatch, RefusedRequestRunsNoTrial) {
-    const fs::path file = fs::temp_directory_path() / ("rechazado_" + std::to_string(::getpid()) + ".txt");
-    const std::tuple<int, int, std::string> cases[] = {
-        {101, 3, "101"}, {INT_MAX, 1, "2147483647"}, {5, 0, "0"}, {5, -2, "-2"}};
-    for (const auto& [largest, sample, named] : cases) {
-        Experiment x(engine::kZorvane);
-        try {
-            experiments::RunStatisticsBatch(file, x, largest, sample, {});
-            ADD_FAILURE() << named << " accepted";
-        } catch (const experiments::StatisticsError& error) {
-            EXPECT_NE(std::string(error.what()).find(named), std::string::npos) << error.what();
-        }
-        EXPECT_FALSE(fs::exists(file));
-        EXPECT_EQ(x.engine.trialCount, 0);
     }
 }
 
