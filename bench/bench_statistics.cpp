@@ -32,10 +32,6 @@ int AllThreads() { return static_cast<int>(std::max(1u, std::thread::hardware_co
 // Answers the command's two questions and its save dialog; any error is fatal to the run.
 class BatchDialogs : public ui::Dialogs {
 public:
-    struct Silent : ui::Progress {
-        void SetValue(int, const QString&) override {}
-        bool Cancelled() const override { return false; }
-    };
     explicit BatchDialogs(QString file) : file_(std::move(file)) {}
     bool InputQuery(const QString&, const QString& prompt, QString& text) override {
         text = prompt.contains(QStringLiteral("Dimensiones")) ? QString::number(kLargestDimension)
@@ -44,7 +40,7 @@ public:
     }
     bool MessageDlgYes(const QString&) override { return false; }
     std::optional<QString> OpenFileName(const QString&) override { return std::nullopt; }
-    std::unique_ptr<ui::Progress> ShowProgress(const QString&, int) override { return std::make_unique<Silent>(); }
+    std::unique_ptr<ui::Progress> ShowProgress(const QString&, int) override { return std::make_unique<ui::NoProgress>(); }
     std::optional<QString> SaveFileName(const ui::SaveDialogSettings&) override { return file_; }
     void ShowException(const QString& message) override { throw std::runtime_error(message.toStdString()); }
 

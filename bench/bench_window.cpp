@@ -17,14 +17,10 @@ namespace {
 
 class NoDialogs : public ui::Dialogs {
 public:
-    struct Silent : ui::Progress {
-        void SetValue(int, const QString&) override {}
-        bool Cancelled() const override { return false; }
-    };
     bool InputQuery(const QString&, const QString&, QString&) override { return false; }
     bool MessageDlgYes(const QString&) override { return false; }
     std::optional<QString> OpenFileName(const QString&) override { return std::nullopt; }
-    std::unique_ptr<ui::Progress> ShowProgress(const QString&, int) override { return std::make_unique<Silent>(); }
+    std::unique_ptr<ui::Progress> ShowProgress(const QString&, int) override { return std::make_unique<ui::NoProgress>(); }
     std::optional<QString> SaveFileName(const ui::SaveDialogSettings&) override { return std::nullopt; }
     void ShowException(const QString& message) override { errors.push_back(message); }
     std::vector<QString> errors;

@@ -25,14 +25,8 @@ public:
     bool MessageDlgYes(const QString&) override { return false; }
     std::optional<QString> SaveFileName(const ui::SaveDialogSettings&) override { return std::nullopt; }
     std::optional<QString> OpenFileName(const QString&) override { return std::nullopt; }
-    std::unique_ptr<ui::Progress> ShowProgress(const QString&, int) override { return std::make_unique<Silent>(); }
+    std::unique_ptr<ui::Progress> ShowProgress(const QString&, int) override { return std::make_unique<ui::NoProgress>(); }
     void ShowException(const QString& message) override { std::fprintf(stderr, "%s\n", qPrintable(message)); }
-
-private:
-    struct Silent : ui::Progress {
-        void SetValue(int, const QString&) override {}
-        bool Cancelled() const override { return false; }
-    };
 };
 
 }  // namespace

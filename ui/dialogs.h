@@ -24,6 +24,13 @@ public:
     virtual bool Cancelled() const = 0;
 };
 
+/// Progress shown to nobody, never cancelled: for programs that drive the window unattended.
+class NoProgress : public Progress {
+public:
+    void SetValue(int, const QString&) override {}
+    bool Cancelled() const override { return false; }
+};
+
 /// Every modal question the window asks goes through this interface: real dialogs in the
 /// programs, scripted answers in tests.
 class Dialogs {
