@@ -430,7 +430,10 @@ void TForm1::RunInBackground(const QString& title, long long total,
     busy_ = false;
     SetCommandsEnabled(true);
     RefreshGrids();
-    if (closeRequested_) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    if (closeRequested_) {
+        closeRequested_ = false;
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
     if (failure) std::rethrow_exception(failure);
 }
 

@@ -100,12 +100,15 @@ public:
         const long long inDimension = p.trialsDone - static_cast<long long>(p.dimension - 2) * sampleSize_;
         double done = static_cast<double>(inDimension) * Work(p.dimension) / sampleSize_;
         for (int n = 2; n < p.dimension; ++n) done += Work(n);
-        const double left = done > 0 ? seconds * (totalWork_ - done) / done : 0.0;
-        const long long leftSeconds = static_cast<long long>(left + 0.5);
+        // The estimate means something once a second of work has been seen.
+        char left[32] = "--:--";
+        if (seconds >= 1.0 && done > 0) {
+            const auto leftSeconds = static_cast<long long>(seconds * (totalWork_ - done) / done + 0.5);
+            std::snprintf(left, sizeof left, "%lld:%02lld", leftSeconds / 60, leftSeconds % 60);
+        }
         char line[160];
-        std::snprintf(line, sizeof line, "\rDimensión %d de %d · %.0f matrices/s · quedan %lld:%02lld\x1b[K", p.dimension,
-                      p.largestDimension, seconds > 0 ? static_cast<double>(p.trialsDone) / seconds : 0.0,
-                      leftSeconds / 60, leftSeconds % 60);
+        std::snprintf(line, sizeof line, "\rDimensión %d de %d · %.0f matrices/s · quedan %s\x1b[K", p.dimension,
+                      p.largestDimension, seconds > 0 ? static_cast<double>(p.trialsDone) / seconds : 0.0, left);
         Print(stderr, line);
         std::fflush(stderr);
     }
@@ -116,7 +119,7 @@ private:
     const int sampleSize_;
     double totalWork_ = 0;
     const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-    std::chrono::steady_clock::time_point shown_{};
+    std::chrono::steady_clock::time_point shown_ = start_;
 };
 
 // An experiment as the window has it right after start-up: the options, the start-up trial.
