@@ -2,15 +2,25 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <cstdint>
+#include <memory>
+#include <optional>
 
 #include "experiments/experiment.h"
+#include "tests/support.h"
 
 namespace test_support {
 
-template <class T>
-bool SameBits(const T& a, const T& b) {
-    return std::memcmp(&a, &b, sizeof(T)) == 0;
+/// An experiment as the window (or the command line with these options) has it after start-up.
+inline std::unique_ptr<experiments::Experiment> Started(const engine::Variant& variant, bool reflexive = false,
+                                                        std::optional<bool> symmetric = {},
+                                                        std::optional<std::uint32_t> seed = {}) {
+    auto x = std::make_unique<experiments::Experiment>(variant);
+    x->engine.reflexive = reflexive;
+    if (symmetric) x->engine.symmetric = *symmetric;
+    if (seed) x->engine.SetRandom(toolkit::RandomGenerator(*seed));
+    x->RunTrial();
+    return x;
 }
 
 /// Everything an experiment holds, bit for bit over the whole storage of every matrix, the
