@@ -42,56 +42,48 @@ protected:
 INSTANTIATE_TEST_SUITE_P(BothPrograms, CommandLine, ::testing::ValuesIn(kPrograms),
                          [](const auto& info) { return engine::ProgramName(info.param.variant); });
 
-TEST_P(CommandLine, HelpVersionAndUsageErrors) {
+TEST_P(CommandLine, HelpVersionUsageErrorsAndFailures) {
     const auto help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Uso: " + Name() + " [opciones]", 0), 0u) << help.out;
     EXPECT_EQ(Run({"--version"}).out, Name() + " 1.1.0\n");
 
-    // Arguments, then the message that comes first on standard error, before the usage.
-    const std::tuple<std::vector<std::string>, std::string> usage[] = {
-        {{"5"}, "falta el modo: --estadisticas o --analiza"},
-        {{"--bogus"}, "Opción desconocida «bogus»."},
-        {{"--estadisticas", "101", "3", "f.txt"}, "La dimensión máxima no puede pasar de 100 (se ha pedido 101)."},
-        {{"--estadisticas", "tres", "3", "f.txt"}, "'tres' no es un valor entero válido"},
-        {{"--estadisticas", "3", "0", "f.txt"},
-         "El número de matrices por dimensión debe ser al menos 1 (se ha pedido 0)."},
-        {{"--estadisticas", "3", "2"}, "--estadisticas necesita D, S y FICHERO"},
-        {{"--estadisticas", "3", "2", "f.txt", "--hilos", "0"},
-         "'0' no es un número de hilos válido: debe estar entre 1 y 256"},
-        {{"--estadisticas", "3", "2", "f.txt", "--semilla", "-1"},
-         "'-1' no es una semilla válida: debe ser un entero entre 0 y 4294967295"},
-        {{"--estadisticas", "3", "2", "f.txt", "--semilla", "4294967296"},
-         "'4294967296' no es una semilla válida: debe ser un entero entre 0 y 4294967295"},
-        {{"--estadisticas", "3", "2", "f.txt", "--simetrica", "--no-simetrica"},
-         "--simetrica y --no-simetrica no van juntas"},
-        {{"--analiza", "m.txt", "--reflexiva"}, "--reflexiva solo va con --estadisticas"},
-        {{"--analiza", "m.txt", "--estadisticas"}, "--estadisticas y --analiza no van juntas"},
-        {{"--estadisticas", "3", "2", "f.txt", "--salva-todo", "t.txt"}, "--salva-todo solo va con --analiza"},
-    };
-    for (const auto& [arguments, message] : usage) {
-        const auto result = Run(arguments);
-        EXPECT_EQ(result.status, 2) << message;
-        EXPECT_EQ(result.err.rfind(Name() + ": " + message + "\n\nUso: ", 0), 0u) << result.err;
-        EXPECT_TRUE(result.out.empty());
-    }
-    EXPECT_TRUE(fs::is_empty(dir.path));
-}
-
-// One failure of each mode (the other reasons: the file I/O and relation file tests).
-TEST_P(CommandLine, FailuresNameTheFileAndTheReason) {
     ASSERT_EQ(::mkfifo((dir / "tuberia").c_str(), 0600), 0);
     std::ofstream(dir / "mala.txt") << "0.5 0.2\n0.1\n";
-    const std::tuple<std::vector<std::string>, std::string> failures[] = {
-        {{"--estadisticas", "3", "2", In("tuberia")},
+    // Arguments, the exit status and the message that comes first on standard error: the usage
+    // follows a usage error (2), nothing a failure (1; one of each mode, the other reasons: the
+    // file I/O and relation file tests).
+    const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
+        {{"5"}, 2, "falta el modo: --estadisticas o --analiza"},
+        {{"--bogus"}, 2, "Opción desconocida «bogus»."},
+        {{"--estadisticas", "101", "3", "f.txt"}, 2, "La dimensión máxima no puede pasar de 100 (se ha pedido 101)."},
+        {{"--estadisticas", "tres", "3", "f.txt"}, 2, "'tres' no es un valor entero válido"},
+        {{"--estadisticas", "3", "0", "f.txt"}, 2,
+         "El número de matrices por dimensión debe ser al menos 1 (se ha pedido 0)."},
+        {{"--estadisticas", "3", "2"}, 2, "--estadisticas necesita D, S y FICHERO"},
+        {{"--estadisticas", "3", "2", "f.txt", "--hilos", "0"}, 2,
+         "'0' no es un número de hilos válido: debe estar entre 1 y 256"},
+        {{"--estadisticas", "3", "2", "f.txt", "--semilla", "-1"}, 2,
+         "'-1' no es una semilla válida: debe ser un entero entre 0 y 4294967295"},
+        {{"--estadisticas", "3", "2", "f.txt", "--semilla", "4294967296"}, 2,
+         "'4294967296' no es una semilla válida: debe ser un entero entre 0 y 4294967295"},
+        {{"--estadisticas", "3", "2", "f.txt", "--simetrica", "--no-simetrica"}, 2,
+         "--simetrica y --no-simetrica no van juntas"},
+        {{"--analiza", "m.txt", "--reflexiva"}, 2, "--reflexiva solo va con --estadisticas"},
+        {{"--analiza", "m.txt", "--estadisticas"}, 2, "--estadisticas y --analiza no van juntas"},
+        {{"--estadisticas", "3", "2", "f.txt", "--salva-todo", "t.txt"}, 2, "--salva-todo solo va con --analiza"},
+        {{"--estadisticas", "3", "2", In("tuberia")}, 1,
          "No se ha podido abrir el fichero «" + In("tuberia") + "»: no es un fichero normal"},
-        {{"--analiza", In("mala.txt")},
-         "El fichero «" + (dir / "mala.txt").string() + "» no contiene una matriz válida: fila 2: tiene 1 valor y la fila 1 tiene 2"},
+        {{"--analiza", In("mala.txt")}, 1,
+         "El fichero «" + In("mala.txt") + "» no contiene una matriz válida: fila 2: tiene 1 valor y la fila 1 tiene 2"},
     };
-    for (const auto& [arguments, message] : failures) {
+    for (const auto& [arguments, status, message] : cases) {
         const auto result = Run(arguments);
-        EXPECT_EQ(result.status, 1) << message;
-        EXPECT_EQ(result.err, Name() + ": " + message + "\n");
+        EXPECT_EQ(result.status, status) << message;
+        const std::string first = Name() + ": " + message + "\n";
+        EXPECT_EQ(result.err.substr(0, first.size()), first);
+        EXPECT_EQ(result.err.substr(first.size(), 6), status == 2 ? "\nUso: " : "") << result.err;
+        EXPECT_TRUE(result.out.empty());
     }
 }
 

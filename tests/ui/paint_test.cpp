@@ -1,4 +1,4 @@
-// The paint handler, "50 veces" and "Inicia".
+// The plot and the pies of what the window presented last, "50 veces" and "Inicia".
 #include <tuple>
 
 #include "experiments/uinftab.h"
@@ -29,16 +29,12 @@ public:
 class Plot : public FormTest {
 protected:
     void SetUp() override { Start(engine::kZorvane); }
-    QStringList Draw() {
-        RecordingCanvas canvas;
-        form->FormPaint(canvas);
-        return canvas.calls;
-    }
     experiments::RunStatistics& Stats() { return form->experiment().statistics; }
     ui::Pie* PieControl(int k) const { return Find<ui::Pie>(QString("Pie%1").arg(k)); }
 };
 
-TEST_F(Plot, BarsOfTheLastTrialAndCurvesOfTheLastHundred) {
+// The pies' percentages and angles themselves: the statistics tests.
+TEST_F(Plot, BarsOfTheLastTrialCurvesOfTheLastHundredAndPies) {
     E().results.d1Closure = {12.9f, 30.0f, 0.0f};
     E().results.d1Transitivized = {3.5f, 7.25f, 49.99f};
     Stats().ResetSeries();
@@ -47,7 +43,17 @@ TEST_F(Plot, BarsOfTheLastTrialAndCurvesOfTheLastHundred) {
         uinftab::PlotPointMake(point, i, 1000 + i);
         uinftab::PointListAppend(Stats().pointSeries[0], point);
     }
+    // Counters (greater, not greater), then percentage and end angle, one case per pie.
+    const std::tuple<int, int, int, int> pies[] = {{3, 1, 75, 270}, {1, 2, 33, 118}, {0, 0, 0, 0}};
+    for (int t = 0; t < 3; ++t)
+        std::tie(Stats().closureGreaterCount[t], Stats().closureNotGreaterCount[t], std::ignore, std::ignore) = pies[t];
     form->RefreshGrids();  // the window draws what it presented last
+    for (int t = 0; t < 3; ++t) {
+        const auto& [greater, notGreater, percent, endAngle] = pies[t];
+        EXPECT_EQ(form->closureGreaterPercent[t], percent) << t;
+        EXPECT_EQ(PieControl(1 + t)->EndAngle(), endAngle) << t;
+        EXPECT_EQ(Label(10 + t)->text(), QString::number(percent) + "%");
+    }
     const QString face = "brush " + form->formColor().name();
     QStringList expected{"pen #000000", "move 152,129", "line 252,129", face};
     // Bars: left edge, number written, top edge, fill.
@@ -68,30 +74,17 @@ TEST_F(Plot, BarsOfTheLastTrialAndCurvesOfTheLastHundred) {
         for (int i = 0; i < points; ++i)
             expected << QString("line %1,%2").arg(514 + 3 * i).arg(baseline - first - i);
     }
-    EXPECT_EQ(Draw(), expected);
-}
-
-// The percentages and angles themselves: the statistics tests.
-TEST_F(Plot, PiesShowThePercentageOfTrialsWithTheClosureFarther) {
-    // Counters (greater, not greater), then percentage and end angle, one case per pie.
-    const std::tuple<int, int, int, int> cases[] = {{3, 1, 75, 270}, {1, 2, 33, 118}, {0, 0, 0, 0}};
-    for (int t = 0; t < 3; ++t)
-        std::tie(Stats().closureGreaterCount[t], Stats().closureNotGreaterCount[t], std::ignore, std::ignore) = cases[t];
-    form->RefreshGrids();
-    for (int t = 0; t < 3; ++t) {
-        const auto& [greater, notGreater, percent, endAngle] = cases[t];
-        EXPECT_EQ(form->closureGreaterPercent[t], percent) << t;
-        EXPECT_EQ(PieControl(1 + t)->EndAngle(), endAngle) << t;
-        EXPECT_EQ(Label(10 + t)->text(), QString::number(percent) + "%");
-    }
+    RecordingCanvas canvas;
+    form->FormPaint(canvas);
+    EXPECT_EQ(canvas.calls, expected);
 }
 
 TEST_F(Plot, RepeatThenReset) {
     Click("Button5");
     EXPECT_EQ(dialogs.asked, QStringList{"progress 50 veces 50"});
-    experiments::Experiment plain(engine::kZorvane);  // the same 51 trials, one after another
-    for (int k = 0; k < 51; ++k) plain.RunTrial();
-    test_support::ExpectSameExperiment(form->experiment(), plain);  // the point series included
+    auto plain = test_support::Started(engine::kZorvane);  // the same 51 trials, one after another
+    for (int k = 0; k < 50; ++k) plain->RunTrial();
+    test_support::ExpectSameExperiment(form->experiment(), *plain);  // the point series included
 
     dialogs.inputs = {"5"};
     Click("Button2");

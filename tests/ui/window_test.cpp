@@ -150,8 +150,12 @@ TEST_F(FormTest, QuestionsSetReflexivityAndSymmetry) {
     EXPECT_EQ(dialogs.asked, QStringList({reflexiva, reflexiva, reflexiva, simetrica, simetrica, simetrica}));
 }
 
+// Refused files: one of each kind, the reason in the error box (the other reasons: the file I/O
+// and relation file tests).
 TEST_F(FormTest, ArchivoSavesEveryMatrixAndLoadsARelationAsIfDrawn) {
     const test_support::ScratchDir dir("archivo");
+    std::ofstream(dir / "mala.txt") << "1;1,5\r\n0;1\r\n";
+    const std::string bad = (dir / "mala.txt").string(), longName = dir.path.string() + "/" + std::string(300, 'x');
     for (const engine::Variant& variant : {engine::kZorvath, engine::kZorvane}) {
         Start(variant);
         const engine::Analysis& r = E().results;
@@ -174,8 +178,13 @@ TEST_F(FormTest, ArchivoSavesEveryMatrixAndLoadsARelationAsIfDrawn) {
         fs::remove(dir / "todo.txt");
         dialogs.saveName.reset();  // cancelled: nothing written
         Click("SalvarTodo1");
-        dialogs.saveName = QString::fromStdString((dir / "todo.txt").string());
+        dialogs.saveName = QString::fromStdString(longName);
+        Click("SalvarTodo1");
+        EXPECT_EQ(dialogs.errors, QStringList{QString::fromStdString("No se ha podido guardar el fichero «" +
+                                                                     experiments::ShortPath(longName) +
+                                                                     "»: el nombre es demasiado largo")});
         EXPECT_FALSE(fs::exists(dir / "todo.txt"));
+        dialogs.saveName = QString::fromStdString((dir / "todo.txt").string());
         Click("SalvarTodo1");
         EXPECT_EQ(Contents(dir / "todo.txt"), experiments::SaveAllText(form->experiment()));
         const engine::RelationMatrix drawn = E().relation;
@@ -183,10 +192,13 @@ TEST_F(FormTest, ArchivoSavesEveryMatrixAndLoadsARelationAsIfDrawn) {
         Click("Button1");
         const engine::RelationMatrix next = E().relation;
 
-        // A fresh window loads the relation its twin drew: the same results, and nothing drawn.
+        // A fresh window loads the relation its twin drew: the same results, and nothing drawn;
+        // a cancelled or refused load changes nothing.
         Start(variant);
         dialogs.openName.reset();
-        Click("Cargarmatriz1");  // cancelled
+        Click("Cargarmatriz1");
+        dialogs.openName = QString::fromStdString(bad);
+        Click("Cargarmatriz1");
         EXPECT_EQ(E().trialCount, 1);
         dialogs.openName = QString::fromStdString((dir / "matriz.txt").string());
         Click("Cargarmatriz1");
@@ -197,28 +209,10 @@ TEST_F(FormTest, ArchivoSavesEveryMatrixAndLoadsARelationAsIfDrawn) {
         EXPECT_EQ(Label(9)->text(), "Dist1, Dim: 10 matrices:2");
         Click("Button1");
         EXPECT_EQ(E().relation, next);
+        EXPECT_EQ(dialogs.errors,
+                  QStringList({QString::fromStdString("El fichero «" + bad + "» no contiene una matriz válida: fila 1, "
+                                                      "columna 2: '1,5' no está entre 0 y 1")}));
     }
-}
-
-// A file refused shows why in the error box and changes nothing. (The other reasons: the file
-// I/O and relation file tests.)
-TEST_F(FormTest, ArchivoRefusalsShowTheReason) {
-    const test_support::ScratchDir dir("archivo_mal");
-    std::ofstream(dir / "mala.txt") << "1;1,5\r\n0;1\r\n";
-    const std::string bad = (dir / "mala.txt").string(), longName = dir.path.string() + "/" + std::string(300, 'x');
-    Start(kZorvane);
-    const engine::RelationMatrix relation = E().relation;
-    dialogs.openName = QString::fromStdString(bad);
-    dialogs.saveName = QString::fromStdString(longName);
-    Click("Cargarmatriz1");
-    Click("SalvarTodo1");
-    EXPECT_EQ(dialogs.errors,
-              QStringList({QString::fromStdString("El fichero «" + bad + "» no contiene una matriz válida: fila 1, "
-                                                  "columna 2: '1,5' no está entre 0 y 1"),
-                           QString::fromStdString("No se ha podido guardar el fichero «" +
-                                                  experiments::ShortPath(longName) + "»: el nombre es demasiado largo")}));
-    EXPECT_EQ(E().trialCount, 1);
-    EXPECT_EQ(E().relation, relation);
 }
 
 }  // namespace
