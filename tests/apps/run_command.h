@@ -4,11 +4,9 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
-#include <string_view>
 #include <vector>
-
-extern char** environ;
 
 namespace test_support {
 
@@ -21,25 +19,18 @@ struct CommandResult {
 /// no Qt platform chosen; its standard output and error go to files of their own. (fork and
 /// exec, which the thread sanitizer follows, unlike the clone calls of QProcess.)
 inline CommandResult RunCommand(const std::string& program, const std::vector<std::string>& arguments) {
-    std::vector<std::string> argv{program}, environment;
+    std::vector<std::string> argv{program};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string_view variable(*entry);
-        if (!variable.starts_with("DISPLAY=") && !variable.starts_with("WAYLAND_DISPLAY=") &&
-            !variable.starts_with("QT_QPA_PLATFORM="))
-            environment.emplace_back(variable);
-    }
-    std::vector<char*> args, env;
+    std::vector<char*> args;
     for (std::string& s : argv) args.push_back(s.data());
-    for (std::string& s : environment) env.push_back(s.data());
     args.push_back(nullptr);
-    env.push_back(nullptr);
     std::FILE *out = std::tmpfile(), *err = std::tmpfile();
     const pid_t child = ::fork();
     if (child == 0) {
+        for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) ::unsetenv(variable);
         ::dup2(::fileno(out), STDOUT_FILENO);
         ::dup2(::fileno(err), STDERR_FILENO);
-        ::execve(program.c_str(), args.data(), env.data());
+        ::execv(program.c_str(), args.data());
         ::_exit(127);
     }
     int status = 0;
