@@ -199,23 +199,25 @@ TEST(TrialPipeline, StopsAndFailuresLeaveThePlainRunsState) {
             e->engine.swapSecond = 3;
             e->engine.swapPending = true;
         }
+        // A stop after the last trial of a group starts no further group; one within a group
+        // ends it there; so does a failure.
         std::stop_source stop;
         int done = 0;
         experiments::TrialHooks hooks;
         hooks.trialDone = [&] {
-            if (++done == 7) stop.request_stop();
+            if (++done == 4 || done == 7) stop.request_stop();
+            if (done == 9) throw std::runtime_error("disco lleno");
         };
-        const experiments::TrialGroup groups[] = {{6, 4}, {9, 10}};
-        EXPECT_EQ(experiments::RunTrialGroups(*x, groups, threads, stop.get_token(), hooks), 7);
-        PlainTrials(*plain, {{6, 4}, {9, 3}});
+        const experiments::TrialGroup groups[] = {{6, 4}, {9, 10}}, more[] = {{5, 6}};
+        EXPECT_EQ(experiments::RunTrialGroups(*x, groups, threads, stop.get_token(), hooks), 4);
+        PlainTrials(*plain, {{6, 4}});
         test_support::ExpectSameExperiment(*x, *plain);
-
-        hooks.trialDone = [&] {
-            if (++done == 9) throw std::runtime_error("disco lleno");
-        };
-        const experiments::TrialGroup more[] = {{5, 6}};
-        EXPECT_THROW(experiments::RunTrialGroups(*x, more, threads, {}, hooks), std::runtime_error);
-        PlainTrials(*plain, {{5, 2}});
+        stop = {};
+        EXPECT_EQ(experiments::RunTrialGroups(*x, more, threads, stop.get_token(), hooks), 3);
+        PlainTrials(*plain, {{5, 3}});
+        test_support::ExpectSameExperiment(*x, *plain);
+        EXPECT_THROW(experiments::RunTrialGroups(*x, groups, threads, {}, hooks), std::runtime_error);
+        PlainTrials(*plain, {{6, 2}});
         test_support::ExpectSameExperiment(*x, *plain);  // the random sequence included
     }
 }

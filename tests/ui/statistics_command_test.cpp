@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "experiments/statistics_batch.h"
+#include "experiments/statistics_file.h"
 #include "form_fixture.h"
 #include "tests/experiments/same_state.h"
 
@@ -79,19 +80,24 @@ TEST_P(StatisticsCommand, CancelOrCloseEndsAtATrialBoundaryKeepingTheCompleteRow
             else dialogs.cancel = true;
         };
         Run("100", "20", "parcial.txt");
-        const long long trials = E().trialCount - 1;  // at least one: the first report comes after a trial
+        const int trials = E().trialCount - 1, completed = trials / 20;
         ASSERT_LT(trials, 99 * 20);
-        // The file and the state of the batch on one thread stopped after as many trials (which
-        // plain trials leave: the statistics tests).
+        // The rows of the completed dimensions, as a plain run writes them, then the empty line.
         auto plain = test_support::Started(GetParam());
-        std::string expected;
-        std::stop_source stop;
-        const auto progress = [&](const experiments::BatchProgress& p) {
-            if (p.trialsDone == trials) stop.request_stop();
-        };
-        experiments::WriteStatistics([&](std::string_view line) { (expected += line) += "\r\n"; }, *plain, 100, 20,
-                                     {1, stop.get_token(), progress});
-        EXPECT_EQ(Contents(dir / "parcial.txt"), expected);
+        experiments::RunStatisticsBatch(dir / "plano.txt", *plain, 1 + completed, 20, {});
+        std::string expected, rows = Contents(dir / "plano.txt");
+        for (const std::string& line : experiments::StatisticsHeading(100, 20)) {
+            expected += line + "\r\n";
+            rows.erase(0, rows.find("\r\n") + 2);
+        }
+        EXPECT_EQ(Contents(dir / "parcial.txt"), expected + rows);
+        // The experiment stands where the plain run of the same trials stands (a stop between
+        // two dimensions leaves the last one's dimension and counters).
+        if (trials > completed * 20) {
+            plain->engine.dimension = completed + 2;
+            plain->statistics.ResetCounters();
+        }
+        for (int k = completed * 20; k < trials; ++k) plain->RunTrial();
         ExpectSameExperiment(form->experiment(), *plain);
         QCoreApplication::processEvents();
         EXPECT_EQ(form->isVisible(), !close);

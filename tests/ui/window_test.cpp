@@ -186,7 +186,13 @@ TEST_F(FormTest, ArchivoSavesEveryMatrixAndLoadsARelationAsIfDrawn) {
         EXPECT_FALSE(fs::exists(dir / "todo.txt"));
         dialogs.saveName = QString::fromStdString((dir / "todo.txt").string());
         Click("SalvarTodo1");
-        EXPECT_EQ(Contents(dir / "todo.txt"), experiments::SaveAllText(form->experiment()));
+        const std::string all = Contents(dir / "todo.txt");
+        EXPECT_EQ(all, experiments::SaveAllText(form->experiment()));
+        std::size_t at = 0;  // the seven matrices as their items save them, in order
+        for (const auto& [item, name, matrix] : saves) {
+            at = all.find(Contents(dir / name), at);
+            EXPECT_NE(at, std::string::npos) << name;
+        }
         const engine::RelationMatrix drawn = E().relation;
         const auto texts = r.resultText;
         Click("Button1");
