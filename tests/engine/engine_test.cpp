@@ -1,7 +1,7 @@
 // Hand-worked examples of the closures, the transitivization and the result texts in both
-// programs; the closures' memory; random generation and the element swap. (The engine refuses
-// a dimension or an element out of range before anything changes; every caller refuses them
-// first: the window's and the relation file tests.)
+// programs; the closures' memory; random generation and the element swap. (The engine's own
+// refusals of a dimension, an element or a degree out of range are left unchecked: every caller
+// refuses them first, as the window's and the relation file tests check.)
 
 #include <gtest/gtest.h>
 
@@ -144,7 +144,7 @@ TEST(ClosureMemory, NoShortcutBeyondTheBlockOfTheLastClosure) {
     EXPECT_TRUE(e->results.minClosure[0][2] == 0.5f && e->results.minClosure[0][3] == 0.5f);
 }
 
-// ---- generation, swap and guards ----
+// ---- generation and swap ----
 
 std::unique_ptr<Engine> Make(int n) {
     auto e = std::make_unique<Engine>(engine::kZorvane);

@@ -49,7 +49,7 @@ protected:
     const test_support::ScratchDir dir{"file_io"};
 };
 
-TEST(FileText, OtherReasonsAndShortPaths) {
+TEST(FileText, UnknownReasonAndShortPaths) {
     EXPECT_EQ(experiments::SystemErrorText(12345), "error del sistema 12345");
     const auto repeat = [](const std::string& s, int times) {
         std::string out;

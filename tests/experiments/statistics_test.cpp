@@ -28,8 +28,8 @@ using test_support::Started;
 constexpr int kMax = std::numeric_limits<int>::max();
 
 TEST(RunStatistics, EachTrialCountsOnceAndPlotsItsTruncatedDistances) {
-    // Per t-norm: the closure farther (truncated towards the same point), as far (not farther),
-    // and farther beyond the 32-bit range.
+    // Per t-norm: the closure farther (both plotted truncated), as far (not farther), and
+    // farther beyond the 32-bit range.
     engine::Analysis analysis;
     analysis.d1Closure = {7.9f, 3.0f, 1e20f};
     analysis.d1Transitivized = {7.2f, 3.0f, 0.5f};
