@@ -1,14 +1,12 @@
 #pragma once
 
-#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
-#include <string_view>
 #include <vector>
-
-extern char** environ;
 
 namespace test_support {
 
@@ -18,59 +16,33 @@ struct CommandResult {
 };
 
 /// Runs a program to its end as a script would on a machine without a display: no DISPLAY,
-/// no Qt platform chosen. (fork and exec, which the thread sanitizer follows, unlike the clone
-/// calls of QProcess.)
+/// no Qt platform chosen; its standard output and error go to files of their own. (fork and
+/// exec, which the thread sanitizer follows, unlike the clone calls of QProcess.)
 inline CommandResult RunCommand(const std::string& program, const std::vector<std::string>& arguments) {
-    std::vector<std::string> environment;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string_view variable(*entry);
-        if (!variable.starts_with("DISPLAY=") && !variable.starts_with("WAYLAND_DISPLAY=") &&
-            !variable.starts_with("QT_QPA_PLATFORM="))
-            environment.emplace_back(variable);
-    }
-    const auto pointers = [](std::vector<std::string>& strings) {
-        std::vector<char*> list;
-        for (std::string& s : strings) list.push_back(s.data());
-        list.push_back(nullptr);
-        return list;
-    };
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    std::vector<char*> args = pointers(argv), env = pointers(environment);
-    int out[2], err[2];
-    if (::pipe(out) != 0 || ::pipe(err) != 0) return {};
+    std::vector<char*> args;
+    for (std::string& s : argv) args.push_back(s.data());
+    args.push_back(nullptr);
+    std::FILE *out = std::tmpfile(), *err = std::tmpfile();
     const pid_t child = ::fork();
     if (child == 0) {
-        ::dup2(out[1], STDOUT_FILENO);
-        ::dup2(err[1], STDERR_FILENO);
-        ::close(out[0]), ::close(out[1]), ::close(err[0]), ::close(err[1]);
-        ::execve(program.c_str(), args.data(), env.data());
+        for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) ::unsetenv(variable);
+        ::dup2(::fileno(out), STDOUT_FILENO);
+        ::dup2(::fileno(err), STDERR_FILENO);
+        ::execv(program.c_str(), args.data());
         ::_exit(127);
-    }
-    ::close(out[1]);
-    ::close(err[1]);
-    CommandResult result;
-    pollfd streams[] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    std::string* texts[] = {&result.out, &result.err};
-    for (int open = 2; open > 0;) {
-        ::poll(streams, 2, -1);
-        for (int k = 0; k < 2; ++k) {
-            if (streams[k].fd < 0 || streams[k].revents == 0) continue;
-            char buffer[4096];
-            const ssize_t got = ::read(streams[k].fd, buffer, sizeof buffer);
-            if (got > 0) {
-                texts[k]->append(buffer, static_cast<std::size_t>(got));
-            } else {
-                ::close(streams[k].fd);
-                streams[k].fd = -1;
-                --open;
-            }
-        }
     }
     int status = 0;
     ::waitpid(child, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    const auto text = [](std::FILE* file) {
+        std::string bytes;
+        std::rewind(file);
+        for (int c; (c = std::fgetc(file)) != EOF;) bytes += static_cast<char>(c);
+        std::fclose(file);
+        return bytes;
+    };
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text(out), text(err)};
 }
 
 }  // namespace test_support

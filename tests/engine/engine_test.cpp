@@ -1,12 +1,13 @@
 // Hand-worked examples of the closures, the transitivization and the result texts in both
-// programs; the closures' memory; random generation, the element swap and the guards of a trial.
+// programs; the closures' memory; random generation and the element swap. (The engine's own
+// refusals of a dimension, an element or a degree out of range are left unchecked: every caller
+// refuses them first, as the window's and the relation file tests check.)
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -23,21 +24,16 @@ using engine::RelationMatrix;
 using engine::TNorm;
 using engine::W;
 
-// Elements at, at + 1, at + 2, reflexive, with 0.3 between the first two, 0.5 between the
-// first and the third and 0.7 between the last two.
-void PutExample(RelationMatrix& r, int at) {
-    const float v[3][3] = {{1.0f, 0.3f, 0.5f}, {0.3f, 1.0f, 0.7f}, {0.5f, 0.7f, 1.0f}};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) r[at + i][at + j] = v[i][j];
-}
-
-// A fresh engine (previous iterates all zero) holding the example.
+// A fresh engine (previous iterates all zero) holding the example: three elements, reflexive,
+// with 0.3 between the first two, 0.5 between the first and the third and 0.7 between the last two.
 class Examples : public ::testing::TestWithParam<engine::Variant> {
 protected:
     void SetUp() override {
         toolkit::SetDecimalSeparator('.');
         e->dimension = 3;
-        PutExample(e->relation, 0);
+        e->relation[0] = {1.0f, 0.3f, 0.5f};
+        e->relation[1] = {0.3f, 1.0f, 0.7f};
+        e->relation[2] = {0.5f, 0.7f, 1.0f};
     }
     void TearDown() override { toolkit::SetDecimalSeparator(saved); }
     bool Zorvath() const { return GetParam().symmetrizing; }
@@ -52,12 +48,7 @@ INSTANTIATE_TEST_SUITE_P(Programs, Examples, ::testing::Values(engine::kZorvath,
 
 TEST_P(Examples, ClosuresRaiseTheWeakPairAndRepeatTheirWorkOnTheSameRelation) {
     e->AnalyzeRelation();
-    // Min raises 0.3 to 0.5, Prod to 0.5 · 0.7 rounded to 32 bits; W leaves it.
-    const float raised[] = {0.5f, static_cast<float>(0.5 * static_cast<double>(0.7f)), 0.3f};
-    for (int t = Min; t <= W; ++t)
-        for (int i = 0; i < 3; ++i)
-            for (int j = 0; j < 3; ++j)
-                EXPECT_EQ(r.Closure(TNorm(t))[i][j], i + j == 1 ? raised[t] : e->relation[i][j]) << t;
+    // Min raises the pair of 0.3 to 0.5, Prod to 0.5 · 0.7, in two iterations; W leaves it.
     EXPECT_EQ(r.resultText[0],
               "Cierre Min-transit. Iter= 2 Incr= 2\nd1=0.4 eucl=0.28284\ndist1 máxima 0.2 en (2, 1)");
     EXPECT_EQ(r.resultText[1],
@@ -71,18 +62,6 @@ TEST_P(Examples, ClosuresRaiseTheWeakPairAndRepeatTheirWorkOnTheSameRelation) {
     EXPECT_EQ(r.resultText[1],
               "Cierre Prod-transit. Iter= 2 Incr= 2\nd1=0,1 eucl=0,070711\ndist1 máxima 0,05 en (2, 1)");
     EXPECT_EQ(r.resultText[2], "Cierre W-transit. Iter= 0 Incr= 0\nd1=0 eucl=0\ndist1 máxima 0 en (1, 1)");
-
-    // The zero relation: one iteration away from the closure of a non-zero relation, none the
-    // next time; nothing to lower.
-    e->ClearRelation();
-    for (const char* iterations : {"1", "0"}) {
-        e->AnalyzeRelation();
-        for (int t = Min; t <= W; ++t) {
-            EXPECT_TRUE(r.resultText[t].ends_with(std::string(" Iter= ") + iterations + " Incr= 0\nd1=0 eucl=0\n"
-                                                  "dist1 máxima 0 en (1, 1)"));
-            EXPECT_TRUE(r.resultText[3 + t].ends_with("Transitivizada\nd1=0 eucl=0\ndist1 máxima 0 en (1, 1)  0 reducidos"));
-        }
-    }
 }
 
 TEST_P(Examples, MinTransitivizationLowersOnePairInTheOrderOfValues) {
@@ -163,13 +142,9 @@ TEST(ClosureMemory, NoShortcutBeyondTheBlockOfTheLastClosure) {
     e->AnalyzeRelation();
     EXPECT_EQ(e->results.closureCounts[Min], (engine::ClosureCounts{2, 2, true}));
     EXPECT_TRUE(e->results.minClosure[0][2] == 0.5f && e->results.minClosure[0][3] == 0.5f);
-    // On the block of that closure, the closure itself now takes no iteration.
-    e->relation = e->results.minClosure;
-    e->AnalyzeRelation();
-    EXPECT_EQ(e->results.closureCounts[Min].iterCount, 0);
 }
 
-// ---- generation, swap and guards ----
+// ---- generation and swap ----
 
 std::unique_ptr<Engine> Make(int n) {
     auto e = std::make_unique<Engine>(engine::kZorvane);
@@ -210,13 +185,13 @@ TEST(Generation, ElevenDegreesAndNSquaredDrawsPerRelationBeforeTheOptions) {
     }
 }
 
-TEST(Swap, RelabelsTheElementsTwiceRestoresAndDrawsNothing) {
+TEST(Swap, RelabelsTheElementsAndDrawsNothing) {
     const int n = 7;
     auto e = Make(n), plain = Make(n);
     e->RunTrial();
     plain->RunTrial();
-    const RelationMatrix old = e->relation;
     for (const auto& [a, b] : {std::pair{1, 5}, {6, 0}, {3, 3}}) {
+        const RelationMatrix old = e->relation;
         e->swapFirst = a;
         e->swapSecond = b;
         e->swapPending = true;
@@ -226,57 +201,12 @@ TEST(Swap, RelabelsTheElementsTwiceRestoresAndDrawsNothing) {
         const auto sigma = [&](int i) { return i == a ? b : i == b ? a : i; };
         for (int i = 0; i < n; ++i)
             for (int j = 0; j < n; ++j) EXPECT_EQ(e->relation[sigma(i)][sigma(j)], old[i][j]) << a << b;
-        e->swapPending = true;
-        e->RunTrial();
-        EXPECT_TRUE(engine::MatrixEqual(n, e->relation, old));
     }
-    // Every swap trial counted and analysed, a = b included; none drew a number.
-    EXPECT_EQ(e->trialCount, 7);
+    // Every swap trial counted, a = b included; none drew a number, and none is left pending.
+    EXPECT_EQ(e->trialCount, 4);
     e->RunTrial();
     plain->RunTrial();
     EXPECT_TRUE(engine::MatrixEqual(n, e->relation, plain->relation));
-}
-
-// What a trial changes (the results through their texts).
-void ExpectSameState(Engine& a, Engine& b) {
-    EXPECT_EQ(a.trialCount, b.trialCount);
-    EXPECT_EQ(a.swapPending, b.swapPending);
-    EXPECT_TRUE(engine::MatrixEqual(engine::MAX_DIM, a.relation, b.relation));
-    EXPECT_EQ(a.results.resultText, b.results.resultText);
-}
-
-TEST(Guards, RefusedTrialChangesNothing) {
-    // A dimension outside 1 … 100, or a pending swap of an element outside 0 … n − 1.
-    const int cases[][3] = {{0, 0, 0}, {101, 0, 0}, {-1, 0, 0}, {5, -1, 2}, {5, 2, 5}, {5, 2147483647, 0}};
-    for (const auto& c : cases) {
-        auto e = Make(5), twin = Make(5);
-        for (Engine* x : {e.get(), twin.get()}) {
-            x->RunTrial();
-            x->dimension = c[0];
-            x->swapFirst = c[1];
-            x->swapSecond = c[2];
-            x->swapPending = c[0] == 5;
-        }
-        EXPECT_THROW(e->RunTrial(), std::out_of_range) << c[0] << " " << c[1] << " " << c[2];
-        EXPECT_THROW(e->SwapElements(), std::out_of_range);
-        if (c[0] != 5) {
-            EXPECT_THROW(e->ClearRelation(), std::out_of_range);
-            EXPECT_THROW(e->AnalyzeRelation(), std::out_of_range);
-            EXPECT_THROW(engine::MatrixEqual(c[0], e->relation, e->relation), std::out_of_range);
-            EXPECT_THROW(engine::MatrixCopy(c[0], twin->relation, e->relation), std::out_of_range);
-        }
-        // A loaded relation outside 1 … 100 or with a degree outside [0, 1] is refused too.
-        auto loaded = std::make_unique<RelationMatrix>();
-        (*loaded)[4][3] = c[1] < 0 ? -0.5f : c[1] > 2 ? std::nanf("") : 1.5f;
-        EXPECT_THROW(e->LoadRelation(c[0], *loaded), std::out_of_range);
-        ExpectSameState(*e, *twin);
-        // Nothing was drawn either.
-        e->dimension = twin->dimension = 5;
-        e->swapPending = twin->swapPending = false;
-        e->RunTrial();
-        twin->RunTrial();
-        ExpectSameState(*e, *twin);
-    }
 }
 
 }  // namespace

@@ -6,13 +6,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <random>
 #include <string>
 
 #include "engine/engine.h"
 #include "tests/engine/reference_engine.h"
+#include "tests/engine/same_results.h"
 
 namespace {
 
@@ -45,28 +45,6 @@ float Draw(Kind kind, int i, int j, float parameter, std::mt19937& rng) {
         case Upper: return j > i ? tenth / 10.0f : 0.0f;
         default: return tenth / 10.0f;
     }
-}
-
-template <class T>
-bool SameBits(const T& a, const T& b) {
-    return std::memcmp(&a, &b, sizeof(T)) == 0;
-}
-
-void ExpectSame(const Engine& fast, const Engine& oracle) {
-    // The closure memory, then the closure, transitivized and order matrices.
-    EXPECT_TRUE(SameBits(fast.closureMemory, oracle.closureMemory));
-    const engine::Analysis &f = fast.results, &o = oracle.results;
-    using Matrix = const RelationMatrix& (engine::Analysis::*)(TNorm) const;
-    for (int t = engine::Min; t <= engine::W; ++t)
-        for (Matrix matrix : {Matrix{&engine::Analysis::Closure}, Matrix{&engine::Analysis::Transitivized},
-                              Matrix{&engine::Analysis::Order}})
-            EXPECT_TRUE(SameBits((f.*matrix)(TNorm(t)), (o.*matrix)(TNorm(t)))) << "t-norm " << t;
-    EXPECT_EQ(f.closureCounts, o.closureCounts);
-    EXPECT_EQ(f.reducedCount, o.reducedCount);
-    for (auto d : {&engine::Analysis::d1Closure, &engine::Analysis::d2Closure, &engine::Analysis::d1Transitivized,
-                   &engine::Analysis::d2Transitivized})
-        EXPECT_TRUE(SameBits(f.*d, o.*d));
-    EXPECT_EQ(f.resultText, o.resultText);
 }
 
 // The largest amount by which T(X[i][k], X[k][j]) exceeds X[i][j], in full precision.
@@ -121,7 +99,7 @@ TEST(FastVsReference, AgreeBitForBit) {
             }
             pair[0]->AnalyzeRelation();
             reference::AnalyzeRelation(*pair[1]);
-            ExpectSame(*pair[0], *pair[1]);
+            test_support::ExpectSameResults(*pair[0], *pair[1]);
         }
         if (unit) ExpectProperties(n, *engines[1][0]);
     };

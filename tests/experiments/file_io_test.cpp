@@ -12,30 +12,16 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <set>
-#include <sstream>
 #include <string>
+
+#include "tests/support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using experiments::FileError;
-
-std::string Contents(const fs::path& path) {
-    std::ostringstream bytes;
-    bytes << std::ifstream(path, std::ios::binary).rdbuf();
-    return bytes.str();
-}
-
-std::string Message(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const FileError& error) {
-        return error.what();
-    }
-    return "(sin error)";
-}
+using test_support::Contents;
+using test_support::ErrorText;
 
 std::set<std::string> Names(const fs::path& folder) {
     std::set<std::string> names;
@@ -60,16 +46,10 @@ struct FileSizeLimit {
 
 class FileIo : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    const fs::path dir = fs::temp_directory_path() / ("file_io_" + std::to_string(::getpid()));
+    const test_support::ScratchDir dir{"file_io"};
 };
 
-TEST(FileText, SpanishReasonsAndShortPaths) {
-    EXPECT_EQ(experiments::SystemErrorText(EPERM), "permiso denegado");
+TEST(FileText, UnknownReasonAndShortPaths) {
     EXPECT_EQ(experiments::SystemErrorText(12345), "error del sistema 12345");
     const auto repeat = [](const std::string& s, int times) {
         std::string out;
@@ -90,7 +70,7 @@ TEST_F(FileIo, EveryOperationRefusesWhatIsNotARegularFileWithoutWaiting) {
         fs::path path;
         std::string reason;
     } cases[] = {
-        {dir, "es una carpeta"},
+        {dir.path, "es una carpeta"},
         {fifo, "no es un fichero normal"},  // opened for reading or writing it would wait for the other end
         {"/dev/zero", "no es un fichero normal"},
         {dir / "no_existe" / "datos.txt", "no existe"},
@@ -99,12 +79,12 @@ TEST_F(FileIo, EveryOperationRefusesWhatIsNotARegularFileWithoutWaiting) {
     };
     for (const auto& c : cases) {
         const std::string shown = "«" + c.path.string() + "»: " + c.reason;
-        EXPECT_EQ(Message([&] { experiments::ReadTextFile(c.path, 100); }), "No se ha podido leer el fichero " + shown);
-        EXPECT_EQ(Message([&] { experiments::SaveFileAtomically(c.path, "x"); }),
+        EXPECT_EQ(ErrorText([&] { experiments::ReadTextFile(c.path, 100); }), "No se ha podido leer el fichero " + shown);
+        EXPECT_EQ(ErrorText([&] { experiments::SaveFileAtomically(c.path, "x"); }),
                   "No se ha podido guardar el fichero " + shown);
-        EXPECT_EQ(Message([&] { experiments::LineFile file(c.path); }), "No se ha podido abrir el fichero " + shown);
+        EXPECT_EQ(ErrorText([&] { experiments::LineFile file(c.path); }), "No se ha podido abrir el fichero " + shown);
     }
-    EXPECT_EQ(Names(dir), (std::set<std::string>{"tubería", "fichero.txt"}));
+    EXPECT_EQ(Names(dir.path), (std::set<std::string>{"tubería", "fichero.txt"}));
     EXPECT_EQ(Contents(plain), "x");
 }
 
@@ -126,12 +106,12 @@ TEST_F(FileIo, SaveReplacesAtOnceKeepingPermissionsAndLinksOrNotAtAll) {
     std::string message;
     {
         const FileSizeLimit full(8);
-        message = Message([&] { experiments::SaveFileAtomically(old, "0.5\t1\r\n1\t0.5\r\n"); });
+        message = ErrorText([&] { experiments::SaveFileAtomically(old, "0.5\t1\r\n1\t0.5\r\n"); });
     }
     EXPECT_EQ(message, "No se ha podido guardar el fichero «" + old.string() +
                            "»: el fichero supera el tamaño máximo permitido");
     EXPECT_EQ(Contents(old), "dos\r\n");
-    EXPECT_EQ(Names(dir), (std::set<std::string>{"nuevo.txt", "viejo.txt", "enlace.txt"}));
+    EXPECT_EQ(Names(dir.path), (std::set<std::string>{"nuevo.txt", "viejo.txt", "enlace.txt"}));
 }
 
 TEST_F(FileIo, LineFileThatFillsUpEndsAtTheLastCompleteLine) {
@@ -144,11 +124,11 @@ TEST_F(FileIo, LineFileThatFillsUpEndsAtTheLastCompleteLine) {
                                  "»: el fichero supera el tamaño máximo permitido";
     {
         const FileSizeLimit full(9);  // "tres" fits in part
-        EXPECT_EQ(Message([&] { file.WriteLine("tres"); }), expected);
+        EXPECT_EQ(ErrorText([&] { file.WriteLine("tres"); }), expected);
     }
     EXPECT_EQ(Contents(path), "uno\r\n\r\n");
     // Refused from then on, even with room again.
-    EXPECT_EQ(Message([&] { file.WriteLine("4"); }), expected);
+    EXPECT_EQ(ErrorText([&] { file.WriteLine("4"); }), expected);
     EXPECT_EQ(Contents(path), "uno\r\n\r\n");
 }
 

@@ -1,26 +1,63 @@
-// The statistics table byte for byte, the batch on any number of threads against plain trials,
-// and trials stopped at a trial boundary. (Refused requests and a batch cancelled midway: the
-// window's and the command line's tests.)
+// The score kept across trials and the pies' percentages; the statistics table byte for byte,
+// the batch on any number of threads against plain trials, and trials stopped at a trial
+// boundary. (Refused requests and a batch cancelled midway: the window's and the command
+// line's tests.)
 #include <gtest/gtest.h>
 
 #include <array>
+#include <limits>
 #include <locale>
-#include <memory>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "experiments/pie.h"
+#include "experiments/run_statistics.h"
 #include "experiments/statistics_batch.h"
 #include "experiments/statistics_file.h"
 #include "experiments/trial_pipeline.h"
 #include "tests/experiments/same_state.h"
+#include "toolkit/number_text.h"
 
 namespace {
 
 using experiments::Experiment;
+using test_support::Started;
+
+constexpr int kMax = std::numeric_limits<int>::max();
+
+TEST(RunStatistics, EachTrialCountsOnceAndPlotsItsTruncatedDistances) {
+    // Per t-norm: the closure farther (both plotted truncated), as far (not farther), and
+    // farther beyond the 32-bit range.
+    engine::Analysis analysis;
+    analysis.d1Closure = {7.9f, 3.0f, 1e20f};
+    analysis.d1Transitivized = {7.2f, 3.0f, 0.5f};
+    experiments::RunStatistics statistics;
+    statistics.Record(analysis);
+    EXPECT_EQ(statistics.closureGreaterCount, (std::array<int, 3>{1, 0, 1}));
+    EXPECT_EQ(statistics.closureNotGreaterCount, (std::array<int, 3>{0, 1, 0}));
+    const int points[3][2] = {{7, 7}, {3, 3}, {kMax, 0}};
+    for (int t = 0; t < 3; ++t) {
+        ASSERT_EQ(statistics.pointSeries[t]->points.size(), 1u);
+        EXPECT_EQ(uinftab::PlotPointX(statistics.pointSeries[t]->points[0]), points[t][0]) << t;
+        EXPECT_EQ(uinftab::PlotPointY(statistics.pointSeries[t]->points[0]), points[t][1]) << t;
+    }
+}
+
+TEST(Pie, PercentagesAndEndAngles) {
+    // greater, not greater, percentage, end angle
+    const int cases[][4] = {
+        {3, 1, 75, 270}, {1, 2, 33, 118}, {2, 1, 66, 237}, {0, 0, 0, 0}, {5, 0, 100, 360},
+        {0, 1, 0, 0},    {0, kMax, 0, 0}, {1, 199, 0, 0},  {199, 1, 99, 356},
+        // 100 × a count leaves the 32-bit range from 21474837 on.
+        {kMax, kMax, 50, 180}, {kMax, 1, 99, 356}, {1, kMax, 0, 0}, {21474837, 0, 100, 360},
+    };
+    for (const auto& [greater, others, percent, angle] : cases) {
+        EXPECT_EQ(experiments::ClosureGreaterPercent(greater, others), percent) << greater << "/" << others;
+        EXPECT_EQ(experiments::PieEndAngle(percent), angle) << percent;
+    }
+}
 
 // The five heading lines byte by byte: 0xF1 is "ñ" and 0xF3 is "ó" in Windows-1252.
 std::string Heading(int largest, int sample) {
@@ -52,7 +89,8 @@ std::string Row(int dimension, const std::vector<Distances>& trials, bool intege
     return experiments::StatisticsRow(dimension, sums, percent, static_cast<int>(trials.size()), integerMeans);
 }
 
-// A window locale with decimal commas; the file keeps its decimal points.
+// A window locale with decimal commas; the file keeps its decimal points, whatever the
+// program's separator too.
 struct CommaPunct : std::numpunct<char> {
     char do_decimal_point() const override { return ','; }
 };
@@ -74,7 +112,9 @@ TEST(StatisticsFile, HeadingAndRowsInBothNumberFormats) {
         {{one}, true, "2\t0\t0\t100%\t17\t17\t0%\t2\t3\t0%\t2\t4294967296\t0\t5\t5\t1\t1"},
     };
     const std::locale previous = std::locale::global(std::locale(std::locale::classic(), new CommaPunct));
+    toolkit::SetDecimalSeparator(',');
     for (const auto& [trials, integerMeans, row] : cases) EXPECT_EQ(Row(2, trials, integerMeans), row);
+    toolkit::SetDecimalSeparator('.');
     std::locale::global(previous);
 }
 
@@ -106,15 +146,6 @@ std::string PlainBatch(Experiment& x, int largest, int sample, int& shortcuts, s
     return text + "\r\n";
 }
 
-// A started experiment with the given options, as the window has it after start-up.
-std::unique_ptr<Experiment> Started(const engine::Variant& variant, bool reflexive, std::optional<bool> symmetric) {
-    auto x = std::make_unique<Experiment>(variant);
-    x->engine.reflexive = reflexive;
-    if (symmetric) x->engine.symmetric = *symmetric;
-    x->RunTrial();
-    return x;
-}
-
 TEST(StatisticsBatch, OnAnyNumberOfThreadsEqualsPlainTrials) {
     const struct {
         engine::Variant variant;
@@ -136,9 +167,7 @@ TEST(StatisticsBatch, OnAnyNumberOfThreadsEqualsPlainTrials) {
         int shortcuts = 0;
         std::string plainTrace;
         const std::string expected = PlainBatch(*plain, c.largest, c.sample, shortcuts, &plainTrace);
-        if (c.sample == 150) {
-            EXPECT_GT(shortcuts, 10);
-        }
+        if (c.sample == 150) { EXPECT_GT(shortcuts, 10); }
         for (const int threads : {1, 2, 3, 8}) {
             auto x = Started(c.variant, c.reflexive, c.symmetric);
             std::string text, trace;
@@ -163,35 +192,33 @@ void PlainTrials(Experiment& x, const std::vector<std::pair<int, int>>& groups) 
 
 TEST(TrialPipeline, StopsAndFailuresLeaveThePlainRunsState) {
     for (const int threads : {1, 3}) {
-        auto x = Started(engine::kZorvane, false, {}), plain = Started(engine::kZorvane, false, {});
+        auto x = Started(engine::kZorvane), plain = Started(engine::kZorvane);
         // A pending swap is the first trial's.
         for (Experiment* e : {x.get(), plain.get()}) {
             e->engine.swapFirst = 1;
             e->engine.swapSecond = 3;
             e->engine.swapPending = true;
         }
+        // A stop after the last trial of a group starts no further group; one within a group
+        // ends it there; so does a failure.
         std::stop_source stop;
         int done = 0;
         experiments::TrialHooks hooks;
         hooks.trialDone = [&] {
-            if (++done == 7) stop.request_stop();
+            if (++done == 4 || done == 7) stop.request_stop();
+            if (done == 9) throw std::runtime_error("disco lleno");
         };
-        const experiments::TrialGroup groups[] = {{6, 4}, {9, 10}};
-        EXPECT_EQ(experiments::RunTrialGroups(*x, groups, threads, stop.get_token(), hooks), 7);
-        PlainTrials(*plain, {{6, 4}, {9, 3}});
+        const experiments::TrialGroup groups[] = {{6, 4}, {9, 10}}, more[] = {{5, 6}};
+        EXPECT_EQ(experiments::RunTrialGroups(*x, groups, threads, stop.get_token(), hooks), 4);
+        PlainTrials(*plain, {{6, 4}});
         test_support::ExpectSameExperiment(*x, *plain);
-
-        hooks.trialDone = [&] {
-            if (++done == 9) throw std::runtime_error("disco lleno");
-        };
-        const experiments::TrialGroup more[] = {{5, 6}};
-        EXPECT_THROW(experiments::RunTrialGroups(*x, more, threads, {}, hooks), std::runtime_error);
-        PlainTrials(*plain, {{5, 2}});
+        stop = {};
+        EXPECT_EQ(experiments::RunTrialGroups(*x, more, threads, stop.get_token(), hooks), 3);
+        PlainTrials(*plain, {{5, 3}});
         test_support::ExpectSameExperiment(*x, *plain);
-        // And both go on with the same relations.
-        x->RunTrial();
-        plain->RunTrial();
-        test_support::ExpectSameExperiment(*x, *plain);
+        EXPECT_THROW(experiments::RunTrialGroups(*x, groups, threads, {}, hooks), std::runtime_error);
+        PlainTrials(*plain, {{6, 2}});
+        test_support::ExpectSameExperiment(*x, *plain);  // the random sequence included
     }
 }
 

@@ -29,9 +29,9 @@ public:
         return yes;
     }
     std::optional<QString> SaveFileName(const ui::SaveDialogSettings& settings) override {
-        asked << "save " + settings.filter + " ." + settings.defaultExtension;
-        if (settings.overwritePrompt) asked.last() += " (replace?)";
-        if (!settings.suggestedName.isEmpty()) asked.last() += " " + settings.suggestedName;
+        asked << "save " + settings.filter + " ." + settings.defaultExtension +
+                     (settings.overwritePrompt ? " (replace?)" : "") +
+                     (settings.suggestedName.isEmpty() ? "" : " " + settings.suggestedName);
         return saveName;
     }
     std::optional<QString> OpenFileName(const QString& filter) override {

@@ -1,4 +1,4 @@
-// The paint handler, "50 veces" and "Inicia".
+// The plot and the pies of what the window presented last, "50 veces" and "Inicia".
 #include <tuple>
 
 #include "experiments/uinftab.h"
@@ -29,17 +29,12 @@ public:
 class Plot : public FormTest {
 protected:
     void SetUp() override { Start(engine::kZorvane); }
-    QStringList Draw() {
-        RecordingCanvas canvas;
-        form->FormPaint(canvas);
-        return canvas.calls;
-    }
     experiments::RunStatistics& Stats() { return form->experiment().statistics; }
-    int SeriesLength(int t) { return uinftab::PointListCount(Stats().pointSeries[t]); }
     ui::Pie* PieControl(int k) const { return Find<ui::Pie>(QString("Pie%1").arg(k)); }
 };
 
-TEST_F(Plot, BarsOfTheLastTrialAndCurvesOfTheLastHundred) {
+// The pies' percentages and angles themselves: the statistics tests.
+TEST_F(Plot, BarsOfTheLastTrialCurvesOfTheLastHundredAndPies) {
     E().results.d1Closure = {12.9f, 30.0f, 0.0f};
     E().results.d1Transitivized = {3.5f, 7.25f, 49.99f};
     Stats().ResetSeries();
@@ -48,7 +43,17 @@ TEST_F(Plot, BarsOfTheLastTrialAndCurvesOfTheLastHundred) {
         uinftab::PlotPointMake(point, i, 1000 + i);
         uinftab::PointListAppend(Stats().pointSeries[0], point);
     }
+    // Counters (greater, not greater), then percentage and end angle, one case per pie.
+    const std::tuple<int, int, int, int> pies[] = {{3, 1, 75, 270}, {1, 2, 33, 118}, {0, 0, 0, 0}};
+    for (int t = 0; t < 3; ++t)
+        std::tie(Stats().closureGreaterCount[t], Stats().closureNotGreaterCount[t], std::ignore, std::ignore) = pies[t];
     form->RefreshGrids();  // the window draws what it presented last
+    for (int t = 0; t < 3; ++t) {
+        const auto& [greater, notGreater, percent, endAngle] = pies[t];
+        EXPECT_EQ(form->closureGreaterPercent[t], percent) << t;
+        EXPECT_EQ(PieControl(1 + t)->EndAngle(), endAngle) << t;
+        EXPECT_EQ(Label(10 + t)->text(), QString::number(percent) + "%");
+    }
     const QString face = "brush " + form->formColor().name();
     QStringList expected{"pen #000000", "move 152,129", "line 252,129", face};
     // Bars: left edge, number written, top edge, fill.
@@ -69,52 +74,27 @@ TEST_F(Plot, BarsOfTheLastTrialAndCurvesOfTheLastHundred) {
         for (int i = 0; i < points; ++i)
             expected << QString("line %1,%2").arg(514 + 3 * i).arg(baseline - first - i);
     }
-    EXPECT_EQ(Draw(), expected);
-}
-
-TEST_F(Plot, PiesShowThePercentageOfTrialsWithTheClosureFarther) {
-    // Counters (greater, not greater), percentage, end angle.
-    const std::tuple<int, int, int, int> cases[] = {
-        {3, 1, 75, 270}, {1, 2, 33, 118}, {2, 1, 66, 237}, {0, 0, 0, 0}, {5, 0, 100, 360}};
-    for (int shift = 0; shift < 5; ++shift) {  // each pie meets every case, next to different ones
-        for (int t = 0; t < 3; ++t)
-            std::tie(Stats().closureGreaterCount[t], Stats().closureNotGreaterCount[t], std::ignore, std::ignore) =
-                cases[(shift + t) % 5];
-        form->RefreshGrids();
-        for (int t = 0; t < 3; ++t) {
-            const auto& [greater, notGreater, percent, endAngle] = cases[(shift + t) % 5];
-            EXPECT_EQ(form->closureGreaterPercent[t], percent) << greater << ":" << notGreater;
-            EXPECT_EQ(PieControl(1 + t)->EndAngle(), endAngle);
-            EXPECT_EQ(Label(10 + t)->text(), QString::number(percent) + "%");
-        }
-    }
+    RecordingCanvas canvas;
+    form->FormPaint(canvas);
+    EXPECT_EQ(canvas.calls, expected);
 }
 
 TEST_F(Plot, RepeatThenReset) {
     Click("Button5");
     EXPECT_EQ(dialogs.asked, QStringList{"progress 50 veces 50"});
-    experiments::Experiment plain(engine::kZorvane);  // the same 51 trials, one after another
-    for (int k = 0; k < 51; ++k) plain.RunTrial();
-    test_support::ExpectSameExperiment(form->experiment(), plain);
-    for (int t = 0; t < 3; ++t) EXPECT_EQ(SeriesLength(t), 51);
-    Click("Button5");
-    for (int t = 0; t < 3; ++t) EXPECT_EQ(SeriesLength(t), 101);
-    EXPECT_EQ(Draw().filter("line").size(), 2 + 6 * 100);  // two axes and six curves of the last 100
+    auto plain = test_support::Started(engine::kZorvane);  // the same 51 trials, one after another
+    for (int k = 0; k < 50; ++k) plain->RunTrial();
+    test_support::ExpectSameExperiment(form->experiment(), *plain);  // the point series included
 
     dialogs.inputs = {"5"};
     Click("Button2");
     const engine::RelationMatrix before = E().relation;  // outside the 5 × 5 block: left from n = 10
-    ASSERT_NE(PieControl(1)->EndAngle(), 0);
     for (int press = 0; press < 2; ++press) {  // twice is the same as once
         Click("Button7");
-        EXPECT_EQ(E().trialCount, 0);
-        EXPECT_TRUE(Label(9)->text().endsWith(" matrices:0"));
-        for (int t = 0; t < 3; ++t) {
-            EXPECT_EQ(Stats().closureGreaterCount[t], 0);
-            EXPECT_EQ(Stats().closureNotGreaterCount[t], 1);  // the run over the zero relation counts
-            EXPECT_EQ(SeriesLength(t), 0);
-            EXPECT_EQ(PieControl(1 + t)->EndAngle(), 0);
-        }
+        EXPECT_TRUE(Label(9)->text().endsWith(" matrices:0"));  // no trial, and shown
+        EXPECT_EQ(Stats().closureGreaterCount, (std::array<int, 3>{0, 0, 0}));
+        EXPECT_EQ(Stats().closureNotGreaterCount, (std::array<int, 3>{1, 1, 1}));  // the run over the zero relation
+        for (int t = 0; t < 3; ++t) EXPECT_EQ(uinftab::PointListCount(Stats().pointSeries[t]), 0);
         for (int i = 0; i < engine::MAX_DIM; ++i)
             for (int j = 0; j < engine::MAX_DIM; ++j)
                 ASSERT_EQ(E().relation[i][j], i < 5 && j < 5 ? 0.0f : before[i][j]) << i << "," << j;

@@ -1,23 +1,24 @@
-// Start-up of both programs, the grid refresh and the commands that choose the relation.
-#include <sys/stat.h>
-#include <unistd.h>
-
+// Start-up of both programs, the grids, the commands with scripted answers (their dialogs,
+// refusals and messages) and the "Archivo" menu.
 #include <QCoreApplication>
-#include <QMenu>
 #include <QMessageBox>
 #include <QScrollBar>
 #include <filesystem>
 #include <fstream>
 #include <tuple>
 
-#include "form_fixture.h"
 #include "experiments/file_io.h"
+#include "experiments/relation_file.h"
+#include "form_fixture.h"
+#include "tests/support.h"
 #include "toolkit/number_text.h"
 
 namespace ui_test {
 namespace {
 
+namespace fs = std::filesystem;
 using engine::kZorvane;
+using test_support::Contents;
 
 bool IsSymmetric(const engine::Engine& e) {
     for (int k = 0; k < 100; ++k)
@@ -37,8 +38,6 @@ TEST_F(FormTest, StartUpOfBothPrograms) {
         EXPECT_EQ(Find<QPushButton>("Button6")->text(), button6);
         EXPECT_EQ(IsSymmetric(E()), symmetric);
         EXPECT_EQ(E().trialCount, 1);
-        EXPECT_EQ(Label(1)->text(), "Matriz Inicial:");
-        EXPECT_EQ(Label(8)->text(), "Histograma dist1");
         for (int k = 0; k < engine::kResultTextCount; ++k)
             EXPECT_EQ(Label(2 + k)->text().toStdString(), E().results.resultText[k]) << "Label" << 2 + k;
     }
@@ -70,11 +69,9 @@ void ExpectGridsShowTheMatrices(const TForm1& form) {
 TEST_F(FormTest, GridsShowTheMatricesTransposed) {
     Start(kZorvane);  // a non-symmetric relation, decimal commas
     E().relation[0][1] = 0.3f;
-    E().relation[1][0] = 0.7f;
     E().results.minClosure[0][0] = E().results.prodClosure[0][0] = 0.000001f;
     form->RefreshGrids();
     EXPECT_EQ(Grid(1)->Cells(0, 1), "0,3");
-    EXPECT_EQ(Grid(1)->Cells(1, 0), "0,7");
     EXPECT_EQ(Grid(2)->Cells(0, 0), "1E-6");
     EXPECT_EQ(Grid(3)->Cells(0, 0), "1E-06");  // the Prod closure's grid writes two exponent digits
     ExpectGridsShowTheMatrices(*form);
@@ -90,24 +87,25 @@ TEST_F(FormTest, GridsShowTheMatricesTransposed) {
 }
 
 TEST_F(FormTest, CommandsWithScriptedAnswers) {
-    // Button or menu item, clicks, answers (nullptr: Cancel), then afterwards: dimension, trials run,
-    // errors shown, the 0-based swap indices (both 0 at start), and whether the relation stayed or came back.
-    const std::tuple<const char*, int, std::deque<const char*>, int, int, int, int, int, bool> cases[] = {
-        {"Button2", 1, {nullptr}, 10, 1, 0, 0, 0, false},  // cancelled: a trial at the old dimension
-        {"Button2", 1, {"5"}, 5, 1, 0, 0, 0, false},
-        {"CambiarDimensin1", 1, {"4"}, 4, 1, 0, 0, 0, false},
-        {"CambiarDimensin1", 1, {"99999999999"}, 10, 0, 1, 0, 0, true},  // refused (messages: below)
-        {"Button8", 1, {"3", "5"}, 10, 1, 0, 2, 4, false},
-        {"Button8", 2, {"3", "5", "3", "5"}, 10, 2, 0, 2, 4, true},
-        {"Button8", 1, {"4", "4"}, 10, 1, 0, 3, 3, true},
-        {"Button8", 1, {nullptr, nullptr}, 10, 1, 0, 0, 0, true},  // element 1 with itself
-        {"Button8", 1, {"2", "11"}, 10, 1, 0, 1, 10, false},       // n + 1: a new relation
-        {"Button8", 2, {"4", "4", "0"}, 10, 1, 1, 3, 3, true},     // first below 1: no second dialog
-        {"Button8", 1, {"6", "x"}, 10, 0, 1, 5, 0, true},
+    // Button or menu item, clicks, answers (nullptr: Cancel), then afterwards: dimension, trials
+    // run, the 0-based swap indices (both 0 at start), whether the relation stayed or came back,
+    // and the message shown, if any.
+    const std::tuple<const char*, int, std::deque<const char*>, int, int, int, int, bool, const char*> cases[] = {
+        {"Button2", 1, {nullptr}, 10, 1, 0, 0, false, ""},  // cancelled: a trial at the old dimension
+        {"Button2", 1, {"5"}, 5, 1, 0, 0, false, ""},
+        {"CambiarDimensin1", 1, {"4"}, 4, 1, 0, 0, false, ""},
+        {"Button2", 1, {"abc"}, 10, 0, 0, 0, true, "'abc' no es un valor entero válido"},
+        {"Button2", 1, {"0"}, 10, 0, 0, 0, true, "'0' no es una dimensión válida: debe estar entre 1 y 100"},
+        {"Button8", 2, {"3", "5", "3", "5"}, 10, 2, 2, 4, true, ""},  // the same swap twice
+        {"Button8", 1, {nullptr, nullptr}, 10, 1, 0, 0, true, ""},    // element 1 with itself
+        {"Button8", 1, {"2", "11"}, 10, 1, 1, 10, false, ""},         // n + 1: a new relation
+        {"Button8", 2, {"4", "4", "0"}, 10, 1, 3, 3, true,  // first below 1: no second dialog
+         "'0' no es un número de elemento válido: debe ser 1 o mayor"},
+        {"Button8", 1, {"6", "x"}, 10, 0, 5, 0, true, "'x' no es un valor entero válido"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
-        const auto& [trigger, clicks, answers, dimension, trials, errors, swapFirst, swapSecond, same] = c;
+        const auto& [trigger, clicks, answers, dimension, trials, swapFirst, swapSecond, same, message] = c;
         Start(kZorvane);
         const engine::RelationMatrix start = E().relation;
         dialogs.inputs = answers;
@@ -118,7 +116,7 @@ TEST_F(FormTest, CommandsWithScriptedAnswers) {
             EXPECT_EQ(dialogs.asked[k], !permuta ? "Cambiar dimensión: Dame la nueva dimensión"
                                         : k % 2  ? "Permutación: Dame otro número"
                                                  : "Permutación: Dame un número");
-        EXPECT_EQ(dialogs.errors.size(), errors);
+        EXPECT_EQ(dialogs.errors, *message ? QStringList{message} : QStringList());
         EXPECT_EQ(E().dimension, dimension);
         EXPECT_EQ(E().trialCount, 1 + trials);
         EXPECT_EQ(E().swapFirst, swapFirst);
@@ -152,47 +150,74 @@ TEST_F(FormTest, QuestionsSetReflexivityAndSymmetry) {
     EXPECT_EQ(dialogs.asked, QStringList({reflexiva, reflexiva, reflexiva, simetrica, simetrica, simetrica}));
 }
 
-// Every message of ours that the error box can show, as the user reads it, the state untouched.
-TEST_F(FormTest, ErrorMessagesReadAsWritten) {
-    namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / ("mensajes_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    ASSERT_EQ(::mkfifo((dir / "tuberia").c_str(), 0600), 0);
+// Refused files: one of each kind, the reason in the error box (the other reasons: the file I/O
+// and relation file tests).
+TEST_F(FormTest, ArchivoSavesEveryMatrixAndLoadsARelationAsIfDrawn) {
+    const test_support::ScratchDir dir("archivo");
     std::ofstream(dir / "mala.txt") << "1;1,5\r\n0;1\r\n";
-    const std::string in = dir.string(), longName = in + "/" + std::string(300, 'x') + "/m.txt";
-    const struct {
-        const char* trigger;
-        std::deque<const char*> inputs;
-        std::string file;  // the name chosen in the file dialog
-        std::string message;
-    } cases[] = {
-        {"Button2", {"abc"}, "", "'abc' no es un valor entero válido"},
-        {"Button2", {"0"}, "", "'0' no es una dimensión válida: debe estar entre 1 y 100"},
-        {"Button8", {"0"}, "", "'0' no es un número de elemento válido: debe ser 1 o mayor"},
-        {"Button6", {"101", "3"}, "", "La dimensión máxima no puede pasar de 100 (se ha pedido 101)."},
-        {"Button6", {"3", "0"}, "", "El número de matrices por dimensión debe ser al menos 1 (se ha pedido 0)."},
-        {"Button6", {"3", "2"}, in + "/tuberia",
-         "No se ha podido abrir el fichero «" + in + "/tuberia»: no es un fichero normal"},
-        {"Cargarmatriz1", {}, in + "/mala.txt",
-         "El fichero «" + in + "/mala.txt» no contiene una matriz válida: fila 1, columna 2: '1,5' no está entre 0 y 1"},
-        {"Cargarmatriz1", {}, in, "No se ha podido leer el fichero «" + in + "»: es una carpeta"},
-        {"SalvarMatriz1", {}, in + "/no/m.txt", "No se ha podido guardar el fichero «" + in + "/no/m.txt»: no existe"},
-        {"SalvarTodo1", {}, longName,
-         "No se ha podido guardar el fichero «" + experiments::ShortPath(longName) + "»: el nombre es demasiado largo"},
-    };
-    Start(kZorvane);
-    const engine::RelationMatrix relation = E().relation;
-    for (const auto& c : cases) {
-        dialogs.inputs = c.inputs;
-        dialogs.saveName = dialogs.openName = QString::fromStdString(c.file);
-        dialogs.errors.clear();
-        Click(c.trigger);
-        EXPECT_EQ(dialogs.errors, QStringList{QString::fromStdString(c.message)});
+    const std::string bad = (dir / "mala.txt").string(), longName = dir.path.string() + "/" + std::string(300, 'x');
+    for (const engine::Variant& variant : {engine::kZorvath, engine::kZorvane}) {
+        Start(variant);
+        const engine::Analysis& r = E().results;
+        // Item, the name it offers, the matrix it writes.
+        const std::tuple<const char*, const char*, const engine::RelationMatrix*> saves[] = {
+            {"SalvarMatriz1", "matriz.txt", &E().relation},
+            {"SalvarCierreTransitivo1", "cierre_min.txt", &r.minClosure},
+            {"SalvarCietteProdTransitivo1", "cierre_prod.txt", &r.prodClosure},
+            {"SalvarCierreWTransitivo1", "cierre_w.txt", &r.wClosure},
+            {"SalvarMatrizMinTransitivizada1", "transitivizada_min.txt", &r.minTransitivized},
+            {"SalvarMatrizProdTransitivizada1", "transitivizada_prod.txt", &r.prodTransitivized},
+            {"SalvarMatrizWTransitivizada1", "transitivizada_w.txt", &r.wTransitivized},
+        };
+        for (const auto& [item, name, matrix] : saves) {
+            dialogs.saveName = QString::fromStdString((dir / name).string());
+            Click(item);
+            EXPECT_EQ(dialogs.asked.last(), QString("save fichero de texto|*.txt|todos los archivos|* .txt (replace?) ") + name);
+            EXPECT_EQ(Contents(dir / name), experiments::RelationText(10, *matrix, toolkit::DecimalSeparator())) << item;
+        }
+        fs::remove(dir / "todo.txt");
+        dialogs.saveName.reset();  // cancelled: nothing written
+        Click("SalvarTodo1");
+        dialogs.saveName = QString::fromStdString(longName);
+        Click("SalvarTodo1");
+        EXPECT_EQ(dialogs.errors, QStringList{QString::fromStdString("No se ha podido guardar el fichero «" +
+                                                                     experiments::ShortPath(longName) +
+                                                                     "»: el nombre es demasiado largo")});
+        EXPECT_FALSE(fs::exists(dir / "todo.txt"));
+        dialogs.saveName = QString::fromStdString((dir / "todo.txt").string());
+        Click("SalvarTodo1");
+        const std::string all = Contents(dir / "todo.txt");
+        EXPECT_EQ(all, experiments::SaveAllText(form->experiment()));
+        std::size_t at = 0;  // the seven matrices as their items save them, in order
+        for (const auto& [item, name, matrix] : saves) {
+            at = all.find(Contents(dir / name), at);
+            EXPECT_NE(at, std::string::npos) << name;
+        }
+        const engine::RelationMatrix drawn = E().relation;
+        const auto texts = r.resultText;
+        Click("Button1");
+        const engine::RelationMatrix next = E().relation;
+
+        // A fresh window loads the relation its twin drew: the same results, and nothing drawn;
+        // a cancelled or refused load changes nothing.
+        Start(variant);
+        dialogs.openName.reset();
+        Click("Cargarmatriz1");
+        dialogs.openName = QString::fromStdString(bad);
+        Click("Cargarmatriz1");
+        EXPECT_EQ(E().trialCount, 1);
+        dialogs.openName = QString::fromStdString((dir / "matriz.txt").string());
+        Click("Cargarmatriz1");
+        EXPECT_EQ(dialogs.asked.last(), "open fichero de texto|*.txt|todos los archivos|*");
+        EXPECT_TRUE(engine::MatrixEqual(10, E().relation, drawn));
+        EXPECT_EQ(E().results.resultText, texts);
+        EXPECT_EQ(Label(9)->text(), "Dist1, Dim: 10 matrices:2");  // a trial counted and shown
+        Click("Button1");
+        EXPECT_EQ(E().relation, next);
+        EXPECT_EQ(dialogs.errors,
+                  QStringList({QString::fromStdString("El fichero «" + bad + "» no contiene una matriz válida: fila 1, "
+                                                      "columna 2: '1,5' no está entre 0 y 1")}));
     }
-    EXPECT_EQ(E().trialCount, 1);
-    EXPECT_EQ(E().relation, relation);
-    EXPECT_TRUE(fs::is_fifo(dir / "tuberia"));
-    fs::remove_all(dir);
 }
 
 }  // namespace
