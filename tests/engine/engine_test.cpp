@@ -8,6 +8,7 @@
 #include <cmath>
 #include <memory>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -207,6 +208,31 @@ TEST(Swap, RelabelsTheElementsAndDrawsNothing) {
     e->RunTrial();
     plain->RunTrial();
     EXPECT_TRUE(engine::MatrixEqual(n, e->relation, plain->relation));
+}
+
+// The engine's own edges, whatever its callers refuse first: a dimension outside 1 … 100, a
+// pending swap outside the relation, a loaded degree that is not in [0, 1] are refused before
+// anything changes, and nothing is drawn.
+TEST(Guards, RefusedTrialChangesNothing) {
+    const int cases[][3] = {{0, 0, 0}, {101, 0, 0}, {5, -1, 2}, {5, 2, 5}};  // dimension, swap pair
+    for (const auto& [n, a, b] : cases) {
+        auto e = Make(5), twin = Make(5);
+        e->RunTrial();
+        twin->RunTrial();
+        e->dimension = n;
+        std::tie(e->swapFirst, e->swapSecond, e->swapPending) = std::tuple(a, b, n == 5);
+        EXPECT_THROW(e->RunTrial(), std::out_of_range) << n << " " << a << " " << b;
+        auto loaded = std::make_unique<RelationMatrix>();
+        (*loaded)[4][3] = a < 0 ? -0.5f : b == 5 ? std::nanf("") : 1.5f;
+        EXPECT_THROW(e->LoadRelation(5, *loaded), std::out_of_range);
+        EXPECT_EQ(e->trialCount, 1);
+        EXPECT_EQ(e->relation, twin->relation);
+        e->dimension = 5;
+        e->swapPending = false;
+        e->RunTrial();
+        twin->RunTrial();
+        EXPECT_EQ(e->relation, twin->relation) << "nothing drawn";
+    }
 }
 
 }  // namespace
