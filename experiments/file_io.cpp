@@ -1,14 +1,17 @@
 #include "experiments/file_io.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <initializer_list>
 #include <system_error>
 #include <vector>
 
@@ -35,6 +38,37 @@ struct TemporaryFile {
         if (created) ::unlink(path.c_str());
     }
 };
+
+// Holds back `signals` on this thread while it lives. A file-size signal raised meanwhile
+// belongs to a write that has already failed with EFBIG and been reported: it is taken off
+// rather than delivered. Any other takes effect once the work in hand is finished or undone.
+class HeldSignals {
+public:
+    explicit HeldSignals(std::initializer_list<int> signals) {
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int signal : signals) sigaddset(&held, signal);
+        pthread_sigmask(SIG_BLOCK, &held, &previous_);
+    }
+    ~HeldSignals() {
+        sigset_t sizeSignal;
+        sigemptyset(&sizeSignal);
+        sigaddset(&sizeSignal, SIGXFSZ);
+        sigset_t pending;
+        if (!sigismember(&previous_, SIGXFSZ) && sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ)) {
+            const timespec now{};
+            sigtimedwait(&sizeSignal, nullptr, &now);
+        }
+        pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    }
+    HeldSignals(const HeldSignals&) = delete;
+    HeldSignals& operator=(const HeldSignals&) = delete;
+
+private:
+    sigset_t previous_{};
+};
+
+constexpr const char* kBeingWritten = "otro proceso lo está escribiendo";
 
 // Length of the UTF-8 character at text[i]: its lead byte and the continuation bytes that
 // follow; a stray or cut-short byte counts as a character of its own.
@@ -97,6 +131,8 @@ std::string SystemErrorText(int error) {
         case ELOOP: return "hay demasiados enlaces simbólicos en la ruta";
         case EBUSY:
         case ETXTBSY: return "el fichero está en uso";
+        case EPIPE: return "nadie lee ya la salida";
+        case EBADF: return "no está abierto";
         default: return "error del sistema " + std::to_string(error);
     }
 }
@@ -142,28 +178,38 @@ std::string ReadTextFile(const fs::path& path, std::size_t limit) {
     return bytes;
 }
 
-void SaveFileAtomically(const fs::path& path, std::string_view bytes) {
+void SaveFileAtomically(const fs::path& path, std::string_view bytes, const SyncToDisk& sync) {
     const auto fail = [&](const std::string& reason) {
         return FileError("No se ha podido guardar el fichero " + Quoted(path) + ": " + reason);
     };
     if (path.empty()) throw fail(SystemErrorText(ENOENT));  // nowhere to put the temporary file
-    // A link to an existing file stays a link: the file it points to gets the new contents.
+    // A link stays a link: the file it names gets the new contents, as an open() for writing
+    // would give them to it, whether that file exists yet or not.
     fs::path target = path;
     struct stat status {};
-    if (::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
+    for (int links = 0; ::lstat(target.c_str(), &status) == 0 && S_ISLNK(status.st_mode); ++links) {
         std::error_code error;
-        fs::path resolved = fs::canonical(path, error);
-        if (!error) target = std::move(resolved);
+        const fs::path next = fs::read_symlink(target, error);
+        if (links == 40) throw fail(SystemErrorText(ELOOP));
+        if (error) throw fail(SystemErrorText(error.value()));
+        target = next.is_absolute() ? next : target.parent_path() / next;
     }
     bool exists = false;
     if (::stat(target.c_str(), &status) == 0) {
         exists = true;
         if (S_ISDIR(status.st_mode)) throw fail("es una carpeta");
         if (!S_ISREG(status.st_mode)) throw fail("no es un fichero normal");
+        // The rename needs only the folder's permission; the file's own is the one to respect.
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) throw fail(SystemErrorText(errno));
+        Descriptor old{::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+        if (old.fd >= 0 && ::flock(old.fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) throw fail(kBeingWritten);
     } else if (errno != ENOENT) {
         throw fail(SystemErrorText(errno));
     }
 
+    // From the temporary file's creation to the rename, a signal that would end the process
+    // waits: the save finishes, or fails and removes its temporary file, first.
+    const HeldSignals held{SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ};
     // Hidden, next to the target (rename does not cross file systems), short enough for any
     // name the target may have.
     std::string name = target.filename().string();
@@ -173,7 +219,7 @@ void SaveFileAtomically(const fs::path& path, std::string_view bytes) {
     if (file.fd < 0) throw fail(SystemErrorText(errno));
     temporary.created = true;
     if (const int error = WriteAll(file.fd, bytes); error != 0) throw fail(SystemErrorText(error));
-    if (::fsync(file.fd) != 0) throw fail(SystemErrorText(errno));
+    if ((sync ? sync(file.fd) : ::fsync(file.fd)) != 0) throw fail(SystemErrorText(errno));
     const mode_t mode = exists ? (status.st_mode & 07777) : (0666 & ~CurrentUmask());
     if (::fchmod(file.fd, mode) != 0) throw fail(SystemErrorText(errno));
     const int fd = file.fd;
@@ -205,6 +251,8 @@ LineFile::LineFile(const fs::path& path) : name_(ShortPath(path.string())) {
     try {
         if (::fstat(fd_, &status) != 0) throw fail(SystemErrorText(errno));
         refuseOdd(status.st_mode);
+        // Locked before it is emptied: a second writer leaves the first one's rows alone.
+        if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) throw fail(errno == EWOULDBLOCK ? kBeingWritten : SystemErrorText(errno));
         const int flags = ::fcntl(fd_, F_GETFL);
         if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0 || ::ftruncate(fd_, 0) != 0)
             throw fail(SystemErrorText(errno));
@@ -221,7 +269,10 @@ void LineFile::WriteLine(std::string_view line) {
     std::string bytes;
     bytes.reserve(line.size() + 2);
     bytes.append(line).append("\r\n");
-    const int error = WriteAll(fd_, bytes);
+    const int error = [&] {
+        const HeldSignals held{SIGXFSZ};  // past the file-size limit, the write fails with EFBIG
+        return WriteAll(fd_, bytes);
+    }();
     if (error == 0) {
         complete_ += static_cast<long long>(bytes.size());
         return;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -29,18 +30,26 @@ inline constexpr std::size_t kMiB = std::size_t{1} << 20;
 /// larger file is refused without reading it (nor waiting on it).
 std::string ReadTextFile(const std::filesystem::path& path, std::size_t limit);
 
-/// Replaces the file at `path` (or the file a symbolic link there points to) by `bytes` at
-/// once: the new contents go to a hidden temporary file in the same folder, reach the disk,
-/// take the old file's permission bits (a new file those the umask allows) and are renamed
-/// over it. On any failure the temporary file is removed and the old file stays as it was.
-void SaveFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+/// Takes a file's contents to the disk (fsync when empty); returns 0 or -1 with errno set.
+using SyncToDisk = std::function<int(int fd)>;
+
+/// Replaces the file at `path` by `bytes` at once. A symbolic link there is followed to the
+/// file it names, which need not exist yet; an existing file the user may not write, or one
+/// that a LineFile is writing, is refused. The new contents go to a hidden temporary file
+/// beside the target, reach the disk (`sync`), take the old file's permission bits (a new
+/// file those the umask allows) and are renamed over it. On any failure the temporary file is
+/// removed and the old file stays as it was; the signals that end a process wait until the
+/// save has finished or rolled back.
+void SaveFileAtomically(const std::filesystem::path& path, std::string_view bytes, const SyncToDisk& sync = {});
 
 /// A text file written line by line, each line with CR LF in a single write, that never
-/// ends in half a line: a failed write cuts the file back to its last complete line, and
-/// every later write is refused with the same message.
+/// ends in half a line: a failed write (a full disk, the file-size limit) cuts the file back
+/// to its last complete line, and every later write is refused with the same message.
+/// The file stays locked while the object lives.
 class LineFile {
 public:
-    /// Creates or empties `path`; refuses anything that is not a regular file.
+    /// Creates or empties `path` (following a link); refuses anything that is not a regular
+    /// file, and a file another LineFile is writing, before changing anything.
     explicit LineFile(const std::filesystem::path& path);
     ~LineFile();
     LineFile(const LineFile&) = delete;

@@ -5,7 +5,6 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
 #include <QStringList>
 #include <algorithm>
 #include <atomic>
@@ -43,19 +42,75 @@ public:
 struct Options {
     int largestDimension = 0;
     int sampleSize = 0;
-    QString file;  // the statistics file, or the matrix to analyse
+    std::string file;  // the statistics file, or the matrix to analyse: the bytes of its name
     bool reflexive = false;
     std::optional<bool> symmetric;
     std::optional<std::uint32_t> seed;
     int threads = 1;
-    std::optional<QString> saveAll;
+    std::optional<std::string> saveAll;
 };
 
 void Print(std::FILE* stream, const char* text) { std::fputs(text, stream); }
 void Print(std::FILE* stream, const std::string& text) { Print(stream, text.c_str()); }
 void Print(std::FILE* stream, const QString& text) { Print(stream, text.toStdString()); }
 
-std::filesystem::path PathOf(const QString& name) { return QFile::encodeName(name).toStdString(); }
+/// Writes to standard output at once; a write that fails (a full disk, nobody reading) is a
+/// FileError.
+void PrintOut(const std::string& text) {
+    if (std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0)
+        throw experiments::FileError("No se ha podido escribir en la salida estándar: " +
+                                     experiments::SystemErrorText(errno));
+}
+void PrintOut(const QString& text) { PrintOut(text.toStdString()); }
+
+// The length of the UTF-8 character that starts bytes[i], or 0 when none does there.
+std::size_t Utf8Length(std::string_view bytes, std::size_t i) {
+    const auto at = [&](std::size_t k) { return i + k < bytes.size() ? static_cast<unsigned char>(bytes[i + k]) : 0u; };
+    const auto follows = [&](std::size_t k) { return (at(k) & 0xC0u) == 0x80u; };
+    const unsigned lead = at(0);
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) return follows(1) ? 2 : 0;
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        const bool second = lead == 0xE0 ? at(1) >= 0xA0 : lead == 0xED ? at(1) < 0xA0 : true;
+        return second && follows(1) && follows(2) ? 3 : 0;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        const bool second = lead == 0xF0 ? at(1) >= 0x90 : lead == 0xF4 ? at(1) < 0x90 : true;
+        return second && follows(1) && follows(2) && follows(3) ? 4 : 0;
+    }
+    return 0;
+}
+
+// An argument is bytes. Qt's own decoding would turn a byte that is not UTF-8 into U+FFFD and
+// lose the name; here such a byte b becomes the lone surrogate U+DC00 + b, which no UTF-8
+// text decodes to, and FileName gives the bytes back.
+QString ArgumentText(std::string_view bytes) {
+    QString text;
+    for (std::size_t i = 0; i < bytes.size();) {
+        if (const std::size_t length = Utf8Length(bytes, i); length > 0) {
+            text += QString::fromUtf8(bytes.data() + i, static_cast<qsizetype>(length));
+            i += length;
+        } else {
+            text += QChar(static_cast<char16_t>(0xDC00u + static_cast<unsigned char>(bytes[i++])));
+        }
+    }
+    return text;
+}
+
+std::string FileName(const QString& argument) {
+    std::string bytes;
+    for (qsizetype i = 0; i < argument.size(); ++i) {
+        const QChar c = argument[i];
+        if (c.isHighSurrogate() && i + 1 < argument.size() && argument[i + 1].isLowSurrogate()) {
+            bytes += argument.mid(i++, 2).toUtf8().toStdString();
+        } else if (c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF) {
+            bytes += static_cast<char>(c.unicode() - 0xDC00);
+        } else {
+            bytes += QString(c).toUtf8().toStdString();
+        }
+    }
+    return bytes;
+}
 
 int TypedInteger(const QString& text) {
     try {
@@ -81,9 +136,21 @@ std::uint32_t Seed(const QString& text) {
     return static_cast<std::uint32_t>(seed);
 }
 
-// SIGINT and SIGTERM end a batch at the next trial boundary, with every complete row kept.
+// SIGINT, SIGTERM and SIGHUP end a batch at the next trial boundary, with every complete row
+// kept, and an analysis before its save. Past the file-size limit and with nobody reading
+// standard output, a write fails with a reason (EFBIG, EPIPE) instead of ending the process.
 std::atomic<bool> interrupted{false};
 extern "C" void OnInterrupt(int) { interrupted.store(true); }
+
+void HandleSignals() {
+    struct sigaction stop {};
+    stop.sa_handler = OnInterrupt;
+    stop.sa_flags = SA_RESTART;
+    sigemptyset(&stop.sa_mask);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &stop, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+}
 
 // One line on a terminal, rewritten in place: where the batch stands, its pace and the time
 // left, estimated from the work of each trial (about n³ at dimension n).
@@ -139,17 +206,15 @@ int Statistics(const engine::Variant& variant, const Options& options) {
     std::stop_source stop;
     std::optional<ProgressLine> progress;
     if (::isatty(STDERR_FILENO)) progress.emplace(options.largestDimension, options.sampleSize);
-    std::signal(SIGINT, OnInterrupt);
-    std::signal(SIGTERM, OnInterrupt);
     const experiments::BatchOptions batch{options.threads, stop.get_token(), [&](const experiments::BatchProgress& p) {
                                               if (interrupted.load()) stop.request_stop();
                                               if (progress) progress->Update(p);
                                           }};
-    const bool complete = experiments::RunStatisticsBatch(PathOf(options.file), *experiment, options.largestDimension,
+    const bool complete = experiments::RunStatisticsBatch(options.file, *experiment, options.largestDimension,
                                                           options.sampleSize, batch);
     progress.reset();
     if (complete) return kSuccess;
-    Print(stderr, "Interrumpido: el fichero «" + experiments::ShortPath(options.file.toStdString()) +
+    Print(stderr, "Interrumpido: el fichero «" + experiments::ShortPath(options.file) +
                       "» guarda las filas de las dimensiones completadas.\n");
     return kFailure;
 }
@@ -157,19 +222,40 @@ int Statistics(const engine::Variant& variant, const Options& options) {
 int Analyze(const engine::Variant& variant, const Options& options) {
     auto experiment = Started(variant, options);
     auto matrix = std::make_unique<engine::RelationMatrix>();
-    const int n = experiments::ReadRelationFile(PathOf(options.file), *matrix);
+    const int n = experiments::ReadRelationFile(options.file, *matrix);
     experiment->LoadRelation(n, *matrix);
     std::string texts;
     for (const std::string& text : experiment->engine.results.resultText) texts += (texts.empty() ? "" : "\n") + text + "\n";
-    Print(stdout, texts);
-    if (options.saveAll) experiments::SaveFileAtomically(PathOf(*options.saveAll), SaveAllText(*experiment));
+    // Standard output lost is told after the save, which does not depend on it.
+    std::optional<experiments::FileError> lost;
+    try {
+        PrintOut(texts);
+    } catch (const experiments::FileError& error) {
+        lost = error;
+    }
+    if (options.saveAll) {
+        const std::string name = "«" + experiments::ShortPath(*options.saveAll) + "»";
+        if (interrupted.load()) {
+            Print(stderr, "Interrumpido: no se ha guardado el fichero " + name + ".\n");
+            return kFailure;
+        }
+        experiments::SaveFileAtomically(*options.saveAll, SaveAllText(*experiment));
+        if (interrupted.load()) {
+            Print(stderr, "Interrumpido tras guardar entero el fichero " + name + ".\n");
+            return kFailure;
+        }
+    }
+    if (lost) throw *lost;
     return kSuccess;
 }
 
 }  // namespace
 
 int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
+    HandleSignals();
     QCoreApplication application(argc, argv);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << ArgumentText(argv[i]);
     const QString program = QString::fromLatin1(engine::ProgramName(variant));
     QCoreApplication::setApplicationName(program);
     QCoreApplication::setApplicationVersion(QStringLiteral(WORKBENCH_VERSION));
@@ -217,13 +303,13 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
     usage.replace(usage.indexOf(QCoreApplication::arguments().constFirst()),
                   QCoreApplication::arguments().constFirst().size(), program);
     try {
-        if (!parser.parse(QCoreApplication::arguments())) throw UsageError(parser.errorText().toStdString());
+        if (!parser.parse(arguments)) throw UsageError(parser.errorText().toStdString());
         if (parser.isSet(help)) {
-            Print(stdout, usage);
+            PrintOut(usage);
             return kSuccess;
         }
         if (parser.isSet(version)) {
-            Print(stdout, program + QLatin1Char(' ') + QCoreApplication::applicationVersion() + QLatin1Char('\n'));
+            PrintOut(program + QLatin1Char(' ') + QCoreApplication::applicationVersion() + QLatin1Char('\n'));
             return kSuccess;
         }
         const bool statisticsMode = parser.isSet(statistics), analyzeMode = parser.isSet(analyze);
@@ -243,8 +329,8 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
         if (analyzeMode) {
             if (!positional.isEmpty())
                 throw UsageError("sobra «" + positional.constFirst().toStdString() + "»: --analiza no lleva más argumentos");
-            options.file = parser.value(analyze);
-            if (parser.isSet(saveAll)) options.saveAll = parser.value(saveAll);
+            options.file = FileName(parser.value(analyze));
+            if (parser.isSet(saveAll)) options.saveAll = FileName(parser.value(saveAll));
             return Analyze(variant, options);
         }
         if (positional.size() != 3) throw UsageError("--estadisticas necesita D, S y FICHERO");
@@ -256,7 +342,7 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
         } catch (const experiments::StatisticsError& error) {
             throw UsageError(error.what());
         }
-        options.file = positional[2];
+        options.file = FileName(positional[2]);
         options.reflexive = parser.isSet(reflexive);
         if (parser.isSet(symmetric) || parser.isSet(notSymmetric)) options.symmetric = parser.isSet(symmetric);
         if (parser.isSet(seed)) options.seed = Seed(parser.value(seed));
@@ -268,7 +354,8 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
         Print(stderr, program + QStringLiteral(": ") + QString::fromStdString(error.what()) + QStringLiteral("\n\n") + usage);
         return kUsage;
     } catch (const std::exception& error) {
-        Print(stderr, program + QStringLiteral(": ") + QString::fromStdString(error.what()) + QStringLiteral("\n"));
+        // The message as it stands: a file name in it is bytes, not necessarily UTF-8.
+        Print(stderr, program.toStdString() + ": " + error.what() + "\n");
         return kFailure;
     }
 }
