@@ -1,8 +1,11 @@
 #pragma once
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -11,38 +14,80 @@
 namespace test_support {
 
 struct CommandResult {
-    int status = -1;
+    int status = -1;  ///< the exit status; -1 when a signal ended the process
     std::string out, err;
 };
 
-/// Runs a program to its end as a script would on a machine without a display: no DISPLAY,
-/// no Qt platform chosen; its standard output and error go to files of their own. (fork and
-/// exec, which the thread sanitizer follows, unlike the clone calls of QProcess.)
-inline CommandResult RunCommand(const std::string& program, const std::vector<std::string>& arguments) {
-    std::vector<std::string> argv{program};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    std::vector<char*> args;
-    for (std::string& s : argv) args.push_back(s.data());
-    args.push_back(nullptr);
-    std::FILE *out = std::tmpfile(), *err = std::tmpfile();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) ::unsetenv(variable);
-        ::dup2(::fileno(out), STDOUT_FILENO);
-        ::dup2(::fileno(err), STDERR_FILENO);
-        ::execv(program.c_str(), args.data());
-        ::_exit(127);
+/// Where the program's standard output goes and the limits it runs under.
+struct CommandSetup {
+    const char* out = nullptr;  ///< a file to write standard output to, instead of a scratch file
+    bool outUnread = false;     ///< standard output a pipe whose reading end is already closed
+    rlim_t fileSizeLimit = RLIM_INFINITY;
+};
+
+/// A program started as a script would start it on a machine without a display: no DISPLAY,
+/// no Qt platform chosen; standard error (and output) go to scratch files. (fork and exec,
+/// which the thread sanitizer follows, unlike the clone calls of QProcess.)
+class Command {
+public:
+    Command(const std::string& program, const std::vector<std::string>& arguments, const CommandSetup& setup = {}) {
+        std::vector<std::string> argv{program};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        std::vector<char*> args;
+        for (std::string& s : argv) args.push_back(s.data());
+        args.push_back(nullptr);
+        int unread[2] = {-1, -1};
+        if (setup.outUnread && ::pipe(unread) == 0) ::close(unread[0]);  // closed before the child can write
+        pid = ::fork();
+        if (pid == 0) {
+            for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) ::unsetenv(variable);
+            const int out = setup.outUnread ? unread[1]
+                            : setup.out     ? ::open(setup.out, O_WRONLY)
+                                            : ::fileno(out_);
+            ::dup2(out, STDOUT_FILENO);
+            ::dup2(::fileno(err_), STDERR_FILENO);
+            const rlimit limit{setup.fileSizeLimit, RLIM_INFINITY};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            ::execv(program.c_str(), args.data());
+            ::_exit(127);
+        }
+        if (setup.outUnread) ::close(unread[1]);
     }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    const auto text = [](std::FILE* file) {
+    ~Command() {
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+        std::fclose(out_);
+        std::fclose(err_);
+    }
+    Command(const Command&) = delete;
+    Command& operator=(const Command&) = delete;
+
+    /// Waits for the program's end.
+    CommandResult Wait() {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        pid = -1;
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Text(out_), Text(err_)};
+    }
+
+    pid_t pid = -1;
+
+private:
+    static std::string Text(std::FILE* file) {
         std::string bytes;
         std::rewind(file);
         for (int c; (c = std::fgetc(file)) != EOF;) bytes += static_cast<char>(c);
-        std::fclose(file);
         return bytes;
-    };
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text(out), text(err)};
+    }
+    std::FILE *out_ = std::tmpfile(), *err_ = std::tmpfile();
+};
+
+/// Runs a program to its end.
+inline CommandResult RunCommand(const std::string& program, const std::vector<std::string>& arguments,
+                                const CommandSetup& setup = {}) {
+    return Command(program, arguments, setup).Wait();
 }
 
 }  // namespace test_support
