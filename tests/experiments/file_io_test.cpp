@@ -1,5 +1,5 @@
 // Refusals, atomic saves and line files on a real file system; a full disk is a file size
-// limit (RLIMIT_FSIZE with SIGXFSZ ignored), under which write() fails with EFBIG.
+// limit (RLIMIT_FSIZE), past which write() raises SIGXFSZ unless the writer holds it back.
 
 #include "experiments/file_io.h"
 
@@ -7,6 +7,7 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -14,6 +15,7 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "tests/support.h"
 
@@ -29,20 +31,38 @@ std::set<std::string> Names(const fs::path& folder) {
     return names;
 }
 
-// While it lives, no file may grow past `bytes`.
+// While it lives, no file may grow past `bytes`; SIGXFSZ keeps its default (end the process).
 struct FileSizeLimit {
-    explicit FileSizeLimit(rlim_t bytes) : previous(std::signal(SIGXFSZ, SIG_IGN)) {
+    explicit FileSizeLimit(rlim_t bytes) {
         getrlimit(RLIMIT_FSIZE, &saved);
         const rlimit limit{bytes, saved.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previous);
-    }
-    void (*previous)(int);
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
     rlimit saved{};
 };
+
+// Runs `work` in a child process; how the child ended (waitpid's status) and the text `work`
+// returned, if it returned.
+template <class Work>
+std::pair<int, std::string> InChild(const Work& work) {
+    int pipe[2];
+    if (::pipe(pipe) != 0) return {-1, ""};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const std::string text = work();
+        [[maybe_unused]] const auto written = ::write(pipe[1], text.data(), text.size());
+        ::_exit(0);
+    }
+    ::close(pipe[1]);
+    std::string text;
+    char buffer[512];
+    for (ssize_t got; (got = ::read(pipe[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(got));
+    ::close(pipe[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return {status, text};
+}
 
 class FileIo : public ::testing::Test {
 protected:
@@ -112,6 +132,94 @@ TEST_F(FileIo, SaveReplacesAtOnceKeepingPermissionsAndLinksOrNotAtAll) {
                            "»: el fichero supera el tamaño máximo permitido");
     EXPECT_EQ(Contents(old), "dos\r\n");
     EXPECT_EQ(Names(dir.path), (std::set<std::string>{"nuevo.txt", "viejo.txt", "enlace.txt"}));
+}
+
+TEST_F(FileIo, BothWritersFollowLinksToNewFilesAndRefuseWhatTheUserMayNotWrite) {
+    fs::create_directory(dir / "otra");
+    fs::create_symlink("otra/enlace2", dir / "enlace1");  // a chain of relative links to a file yet to be
+    fs::create_symlink("datos.txt", dir / "otra" / "enlace2");
+    experiments::SaveFileAtomically(dir / "enlace1", "guardado");
+    EXPECT_EQ(Contents(dir / "otra" / "datos.txt"), "guardado");
+    fs::remove(dir / "otra" / "datos.txt");
+    experiments::LineFile(dir / "enlace1").WriteLine("escrito");
+    EXPECT_EQ(Contents(dir / "otra" / "datos.txt"), "escrito\r\n");
+    EXPECT_TRUE(fs::is_symlink(dir / "enlace1") && fs::is_symlink(dir / "otra" / "enlace2"));
+
+    // A file its owner protected, in a folder anyone may write, for a user other than root.
+    const fs::path shielded = dir / "protegido.txt";
+    std::ofstream(shielded) << "quieto";
+    ::chmod(shielded.c_str(), 0444);
+    ::chmod(dir.path.c_str(), 0777);
+    const auto [status, messages] = InChild([&] {
+        if (::getuid() == 0 && ::setuid(65534) != 0) return std::string("setuid");
+        return ErrorText([&] { experiments::SaveFileAtomically(shielded, "x"); }) + "\n" +
+               ErrorText([&] { experiments::LineFile file(shielded); });
+    });
+    EXPECT_EQ(messages, "No se ha podido guardar el fichero «" + shielded.string() + "»: permiso denegado\n" +
+                            "No se ha podido abrir el fichero «" + shielded.string() + "»: permiso denegado");
+    EXPECT_EQ(Contents(shielded), "quieto");
+    EXPECT_EQ(Names(dir.path), (std::set<std::string>{"otra", "enlace1", "protegido.txt"}));
+}
+
+TEST_F(FileIo, SaveReachesTheDiskBeforeTheRenameAndASignalWaitsForIt) {
+    const fs::path path = dir / "m.txt";
+    std::ofstream(path) << "viejo";
+    int syncs = 0;
+    experiments::SaveFileAtomically(path, "nuevo\r\n", [&](int fd) {
+        ++syncs;
+        struct stat status {};
+        ::fstat(fd, &status);
+        EXPECT_EQ(status.st_size, 7);          // the whole new contents, …
+        EXPECT_EQ(Contents(path), "viejo");    // … not yet in place
+        return ::fsync(fd);
+    });
+    EXPECT_EQ(syncs, 1);
+    EXPECT_EQ(Contents(path), "nuevo\r\n");
+    EXPECT_EQ(ErrorText([&] { experiments::SaveFileAtomically(path, "otro", [](int) { return errno = EIO, -1; }); }),
+              "No se ha podido guardar el fichero «" + path.string() + "»: error de entrada/salida");
+    EXPECT_EQ(Contents(path), "nuevo\r\n");
+
+    // SIGTERM in the middle of a save ends the process only once the save is complete.
+    const auto [status, text] = InChild([&] {
+        experiments::SaveFileAtomically(path, "último", [](int fd) { return ::raise(SIGTERM), ::fsync(fd); });
+        return std::string("sin señal");
+    });
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << text;
+    EXPECT_EQ(Contents(path), "último");
+    EXPECT_EQ(Names(dir.path), (std::set<std::string>{"m.txt"}));
+}
+
+TEST_F(FileIo, NamesOfTheSystemsLengthAndBytesThatAreNotUtf8) {
+    const std::string longest(251, 'n');
+    const struct {
+        std::string name, reason;  // no reason: written
+    } cases[] = {{longest + ".txt", ""}, {longest + "n.txt", "el nombre es demasiado largo"}, {"\xff\xfe.txt", ""}};
+    for (const auto& c : cases) {
+        const fs::path path = dir / c.name;
+        const std::string shown = "«" + experiments::ShortPath(path.string()) + "»: " + c.reason;
+        if (c.reason.empty()) {
+            experiments::SaveFileAtomically(path, "x");
+            EXPECT_EQ(Contents(path), "x");
+            experiments::LineFile(path).WriteLine("y");
+            EXPECT_EQ(Contents(path), "y\r\n");
+        } else {
+            EXPECT_EQ(ErrorText([&] { experiments::SaveFileAtomically(path, "x"); }),
+                      "No se ha podido guardar el fichero " + shown);
+            EXPECT_EQ(ErrorText([&] { experiments::LineFile file(path); }), "No se ha podido abrir el fichero " + shown);
+        }
+    }
+    EXPECT_EQ(Names(dir.path), (std::set<std::string>{longest + ".txt", "\xff\xfe.txt"}));
+}
+
+TEST_F(FileIo, AFileBeingWrittenRefusesASecondWriter) {
+    const fs::path path = dir / "estadística.txt";
+    experiments::LineFile first(path);
+    first.WriteLine("uno");
+    const std::string reason = "«" + path.string() + "»: otro proceso lo está escribiendo";
+    EXPECT_EQ(ErrorText([&] { experiments::LineFile second(path); }), "No se ha podido abrir el fichero " + reason);
+    EXPECT_EQ(ErrorText([&] { experiments::SaveFileAtomically(path, "x"); }), "No se ha podido guardar el fichero " + reason);
+    first.WriteLine("dos");
+    EXPECT_EQ(Contents(path), "uno\r\ndos\r\n");
 }
 
 TEST_F(FileIo, LineFileThatFillsUpEndsAtTheLastCompleteLine) {
