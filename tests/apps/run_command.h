@@ -69,25 +69,19 @@ public:
         int status = 0;
         ::waitpid(pid, &status, 0);
         pid = -1;
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Text(out_), Text(err_)};
+        const auto text = [](std::FILE* file) {
+            std::string bytes;
+            std::rewind(file);
+            for (int c; (c = std::fgetc(file)) != EOF;) bytes += static_cast<char>(c);
+            return bytes;
+        };
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text(out_), text(err_)};
     }
 
     pid_t pid = -1;
 
 private:
-    static std::string Text(std::FILE* file) {
-        std::string bytes;
-        std::rewind(file);
-        for (int c; (c = std::fgetc(file)) != EOF;) bytes += static_cast<char>(c);
-        return bytes;
-    }
     std::FILE *out_ = std::tmpfile(), *err_ = std::tmpfile();
 };
-
-/// Runs a program to its end.
-inline CommandResult RunCommand(const std::string& program, const std::vector<std::string>& arguments,
-                                const CommandSetup& setup = {}) {
-    return Command(program, arguments, setup).Wait();
-}
 
 }  // namespace test_support

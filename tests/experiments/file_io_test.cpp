@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -42,25 +43,22 @@ struct FileSizeLimit {
     rlimit saved{};
 };
 
-// Runs `work` in a child process; how the child ended (waitpid's status) and the text `work`
-// returned, if it returned.
+// Runs `work` in a child process: how the child ended (waitpid's status), and the text `work`
+// returned if it returned.
 template <class Work>
 std::pair<int, std::string> InChild(const Work& work) {
-    int pipe[2];
-    if (::pipe(pipe) != 0) return {-1, ""};
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const std::string text = work();
-        [[maybe_unused]] const auto written = ::write(pipe[1], text.data(), text.size());
+    std::FILE* out = std::tmpfile();
+    if (::fork() == 0) {
+        std::fputs(work().c_str(), out);
+        std::fflush(out);
         ::_exit(0);
     }
-    ::close(pipe[1]);
-    std::string text;
-    char buffer[512];
-    for (ssize_t got; (got = ::read(pipe[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(got));
-    ::close(pipe[0]);
     int status = 0;
-    ::waitpid(child, &status, 0);
+    ::wait(&status);
+    std::string text;
+    std::rewind(out);
+    for (int c; (c = std::fgetc(out)) != EOF;) text += static_cast<char>(c);
+    std::fclose(out);
     return {status, text};
 }
 
@@ -96,9 +94,10 @@ TEST_F(FileIo, EveryOperationRefusesWhatIsNotARegularFileWithoutWaiting) {
         {dir / "no_existe" / "datos.txt", "no existe"},
         {"", "no existe"},
         {plain / "datos.txt", "una parte de la ruta no es una carpeta"},
+        {dir / std::string(256, 'n'), "el nombre es demasiado largo"},  // 255 bytes at most
     };
     for (const auto& c : cases) {
-        const std::string shown = "«" + c.path.string() + "»: " + c.reason;
+        const std::string shown = "«" + experiments::ShortPath(c.path.string()) + "»: " + c.reason;
         EXPECT_EQ(ErrorText([&] { experiments::ReadTextFile(c.path, 100); }), "No se ha podido leer el fichero " + shown);
         EXPECT_EQ(ErrorText([&] { experiments::SaveFileAtomically(c.path, "x"); }),
                   "No se ha podido guardar el fichero " + shown);
@@ -106,6 +105,16 @@ TEST_F(FileIo, EveryOperationRefusesWhatIsNotARegularFileWithoutWaiting) {
     }
     EXPECT_EQ(Names(dir.path), (std::set<std::string>{"tubería", "fichero.txt"}));
     EXPECT_EQ(Contents(plain), "x");
+}
+
+TEST_F(FileIo, NamesAsLongAsTheSystemAllowsAndNotUtf8) {
+    for (const std::string& name : {std::string(255, 'n'), std::string("\xff\xfe.txt")}) {
+        experiments::SaveFileAtomically(dir / name, "x");  // its temporary file's name is longer than 200 bytes
+        EXPECT_EQ(Contents(dir / name), "x");
+        experiments::LineFile(dir / name).WriteLine("y");
+        EXPECT_EQ(Contents(dir / name), "y\r\n");
+    }
+    EXPECT_EQ(Names(dir.path), (std::set<std::string>{std::string(255, 'n'), "\xff\xfe.txt"}));
 }
 
 TEST_F(FileIo, SaveReplacesAtOnceKeepingPermissionsAndLinksOrNotAtAll) {
@@ -116,25 +125,40 @@ TEST_F(FileIo, SaveReplacesAtOnceKeepingPermissionsAndLinksOrNotAtAll) {
     std::ofstream(old) << std::string(100, 'x');
     ::chmod(old.c_str(), 0604);
     fs::create_symlink(old.filename(), link);
-    experiments::SaveFileAtomically(link, "dos\r\n");
+    // The contents reach the disk whole before they take the old file's place.
+    int syncs = 0;
+    experiments::SaveFileAtomically(link, "dos\r\n", [&](int fd) {
+        struct stat status {};
+        ::fstat(fd, &status);
+        syncs += status.st_size == 5 && Contents(old) == std::string(100, 'x');
+        return ::fsync(fd);
+    });
+    EXPECT_EQ(syncs, 1);
     EXPECT_EQ(Contents(fresh), "uno\r\n");
     EXPECT_EQ(fs::status(fresh).permissions(), fs::perms(0640));
     EXPECT_EQ(Contents(old), "dos\r\n");
     EXPECT_EQ(fs::status(old).permissions(), fs::perms(0604));
     EXPECT_TRUE(fs::is_symlink(link));
-    // The disk fills up eight bytes into the new contents: the old file stays byte for byte.
-    std::string message;
+    // The disk fills up eight bytes into the new contents, or fails to take them.
+    const std::string failed = "No se ha podido guardar el fichero «" + old.string() + "»: ";
     {
         const FileSizeLimit full(8);
-        message = ErrorText([&] { experiments::SaveFileAtomically(old, "0.5\t1\r\n1\t0.5\r\n"); });
+        EXPECT_EQ(ErrorText([&] { experiments::SaveFileAtomically(old, "0.5\t1\r\n1\t0.5\r\n"); }),
+                  failed + "el fichero supera el tamaño máximo permitido");
     }
-    EXPECT_EQ(message, "No se ha podido guardar el fichero «" + old.string() +
-                           "»: el fichero supera el tamaño máximo permitido");
-    EXPECT_EQ(Contents(old), "dos\r\n");
+    EXPECT_EQ(ErrorText([&] { experiments::SaveFileAtomically(old, "tres", [](int) { return errno = EIO, -1; }); }),
+              failed + "error de entrada/salida");
+    // SIGTERM in the middle of a save ends the process once the save is complete.
+    const auto [status, text] = InChild([&] {
+        experiments::SaveFileAtomically(old, "cuatro", [](int fd) { return ::raise(SIGTERM), ::fsync(fd); });
+        return std::string("sin señal");
+    });
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << text;
+    EXPECT_EQ(Contents(old), "cuatro");
     EXPECT_EQ(Names(dir.path), (std::set<std::string>{"nuevo.txt", "viejo.txt", "enlace.txt"}));
 }
 
-TEST_F(FileIo, BothWritersFollowLinksToNewFilesAndRefuseWhatTheUserMayNotWrite) {
+TEST_F(FileIo, BothWritersFollowLinksToNewFilesAndRefuseWhatTheyMayNotWrite) {
     fs::create_directory(dir / "otra");
     fs::create_symlink("otra/enlace2", dir / "enlace1");  // a chain of relative links to a file yet to be
     fs::create_symlink("datos.txt", dir / "otra" / "enlace2");
@@ -150,76 +174,25 @@ TEST_F(FileIo, BothWritersFollowLinksToNewFilesAndRefuseWhatTheUserMayNotWrite) 
     std::ofstream(shielded) << "quieto";
     ::chmod(shielded.c_str(), 0444);
     ::chmod(dir.path.c_str(), 0777);
-    const auto [status, messages] = InChild([&] {
-        if (::getuid() == 0 && ::setuid(65534) != 0) return std::string("setuid");
-        return ErrorText([&] { experiments::SaveFileAtomically(shielded, "x"); }) + "\n" +
-               ErrorText([&] { experiments::LineFile file(shielded); });
-    });
-    EXPECT_EQ(messages, "No se ha podido guardar el fichero «" + shielded.string() + "»: permiso denegado\n" +
-                            "No se ha podido abrir el fichero «" + shielded.string() + "»: permiso denegado");
+    const std::string reason = "«" + shielded.string() + "»: permiso denegado";
+    EXPECT_EQ(InChild([&] {
+                  if (::getuid() == 0 && ::setuid(65534) != 0) return std::string("setuid");
+                  return ErrorText([&] { experiments::SaveFileAtomically(shielded, "x"); }) + "\n" +
+                         ErrorText([&] { experiments::LineFile file(shielded); });
+              }).second,
+              "No se ha podido guardar el fichero " + reason + "\nNo se ha podido abrir el fichero " + reason);
     EXPECT_EQ(Contents(shielded), "quieto");
-    EXPECT_EQ(Names(dir.path), (std::set<std::string>{"otra", "enlace1", "protegido.txt"}));
-}
 
-TEST_F(FileIo, SaveReachesTheDiskBeforeTheRenameAndASignalWaitsForIt) {
-    const fs::path path = dir / "m.txt";
-    std::ofstream(path) << "viejo";
-    int syncs = 0;
-    experiments::SaveFileAtomically(path, "nuevo\r\n", [&](int fd) {
-        ++syncs;
-        struct stat status {};
-        ::fstat(fd, &status);
-        EXPECT_EQ(status.st_size, 7);          // the whole new contents, …
-        EXPECT_EQ(Contents(path), "viejo");    // … not yet in place
-        return ::fsync(fd);
-    });
-    EXPECT_EQ(syncs, 1);
-    EXPECT_EQ(Contents(path), "nuevo\r\n");
-    EXPECT_EQ(ErrorText([&] { experiments::SaveFileAtomically(path, "otro", [](int) { return errno = EIO, -1; }); }),
-              "No se ha podido guardar el fichero «" + path.string() + "»: error de entrada/salida");
-    EXPECT_EQ(Contents(path), "nuevo\r\n");
-
-    // SIGTERM in the middle of a save ends the process only once the save is complete.
-    const auto [status, text] = InChild([&] {
-        experiments::SaveFileAtomically(path, "último", [](int fd) { return ::raise(SIGTERM), ::fsync(fd); });
-        return std::string("sin señal");
-    });
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << text;
-    EXPECT_EQ(Contents(path), "último");
-    EXPECT_EQ(Names(dir.path), (std::set<std::string>{"m.txt"}));
-}
-
-TEST_F(FileIo, NamesOfTheSystemsLengthAndBytesThatAreNotUtf8) {
-    const std::string longest(251, 'n');
-    const struct {
-        std::string name, reason;  // no reason: written
-    } cases[] = {{longest + ".txt", ""}, {longest + "n.txt", "el nombre es demasiado largo"}, {"\xff\xfe.txt", ""}};
-    for (const auto& c : cases) {
-        const fs::path path = dir / c.name;
-        const std::string shown = "«" + experiments::ShortPath(path.string()) + "»: " + c.reason;
-        if (c.reason.empty()) {
-            experiments::SaveFileAtomically(path, "x");
-            EXPECT_EQ(Contents(path), "x");
-            experiments::LineFile(path).WriteLine("y");
-            EXPECT_EQ(Contents(path), "y\r\n");
-        } else {
-            EXPECT_EQ(ErrorText([&] { experiments::SaveFileAtomically(path, "x"); }),
-                      "No se ha podido guardar el fichero " + shown);
-            EXPECT_EQ(ErrorText([&] { experiments::LineFile file(path); }), "No se ha podido abrir el fichero " + shown);
-        }
-    }
-    EXPECT_EQ(Names(dir.path), (std::set<std::string>{longest + ".txt", "\xff\xfe.txt"}));
-}
-
-TEST_F(FileIo, AFileBeingWrittenRefusesASecondWriter) {
-    const fs::path path = dir / "estadística.txt";
-    experiments::LineFile first(path);
+    // A statistics file being written.
+    const fs::path busy = dir / "estadística.txt";
+    experiments::LineFile first(busy);
     first.WriteLine("uno");
-    const std::string reason = "«" + path.string() + "»: otro proceso lo está escribiendo";
-    EXPECT_EQ(ErrorText([&] { experiments::LineFile second(path); }), "No se ha podido abrir el fichero " + reason);
-    EXPECT_EQ(ErrorText([&] { experiments::SaveFileAtomically(path, "x"); }), "No se ha podido guardar el fichero " + reason);
+    const std::string written = "«" + busy.string() + "»: otro proceso lo está escribiendo";
+    EXPECT_EQ(ErrorText([&] { experiments::LineFile second(busy); }), "No se ha podido abrir el fichero " + written);
+    EXPECT_EQ(ErrorText([&] { experiments::SaveFileAtomically(busy, "x"); }), "No se ha podido guardar el fichero " + written);
     first.WriteLine("dos");
-    EXPECT_EQ(Contents(path), "uno\r\ndos\r\n");
+    EXPECT_EQ(Contents(busy), "uno\r\ndos\r\n");
+    EXPECT_EQ(Names(dir.path), (std::set<std::string>{"otra", "enlace1", "protegido.txt", "estadística.txt"}));
 }
 
 TEST_F(FileIo, LineFileThatFillsUpEndsAtTheLastCompleteLine) {
