@@ -1,4 +1,5 @@
 #include "apps/command_line/command_line.h"
+#include "apps/command_line/argument_bytes.h"
 
 #include <unistd.h>
 
@@ -62,55 +63,6 @@ void PrintOut(const std::string& text) {
                                      experiments::SystemErrorText(errno));
 }
 void PrintOut(const QString& text) { PrintOut(text.toStdString()); }
-
-// The length of the UTF-8 character that starts bytes[i], or 0 when none does there.
-std::size_t Utf8Length(std::string_view bytes, std::size_t i) {
-    const auto at = [&](std::size_t k) { return i + k < bytes.size() ? static_cast<unsigned char>(bytes[i + k]) : 0u; };
-    const auto follows = [&](std::size_t k) { return (at(k) & 0xC0u) == 0x80u; };
-    const unsigned lead = at(0);
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) return follows(1) ? 2 : 0;
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        const bool second = lead == 0xE0 ? at(1) >= 0xA0 : lead == 0xED ? at(1) < 0xA0 : true;
-        return second && follows(1) && follows(2) ? 3 : 0;
-    }
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        const bool second = lead == 0xF0 ? at(1) >= 0x90 : lead == 0xF4 ? at(1) < 0x90 : true;
-        return second && follows(1) && follows(2) && follows(3) ? 4 : 0;
-    }
-    return 0;
-}
-
-// An argument is bytes. Qt's own decoding would turn a byte that is not UTF-8 into U+FFFD and
-// lose the name; here such a byte b becomes the lone surrogate U+DC00 + b, which no UTF-8
-// text decodes to, and FileName gives the bytes back.
-QString ArgumentText(std::string_view bytes) {
-    QString text;
-    for (std::size_t i = 0; i < bytes.size();) {
-        if (const std::size_t length = Utf8Length(bytes, i); length > 0) {
-            text += QString::fromUtf8(bytes.data() + i, static_cast<qsizetype>(length));
-            i += length;
-        } else {
-            text += QChar(static_cast<char16_t>(0xDC00u + static_cast<unsigned char>(bytes[i++])));
-        }
-    }
-    return text;
-}
-
-std::string FileName(const QString& argument) {
-    std::string bytes;
-    for (qsizetype i = 0; i < argument.size(); ++i) {
-        const QChar c = argument[i];
-        if (c.isHighSurrogate() && i + 1 < argument.size() && argument[i + 1].isLowSurrogate()) {
-            bytes += argument.mid(i++, 2).toUtf8().toStdString();
-        } else if (c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF) {
-            bytes += static_cast<char>(c.unicode() - 0xDC00);
-        } else {
-            bytes += QString(c).toUtf8().toStdString();
-        }
-    }
-    return bytes;
-}
 
 int TypedInteger(const QString& text) {
     try {
@@ -233,17 +185,15 @@ int Analyze(const engine::Variant& variant, const Options& options) {
     } catch (const experiments::FileError& error) {
         lost = error;
     }
-    if (options.saveAll) {
-        const std::string name = "«" + experiments::ShortPath(*options.saveAll) + "»";
-        if (interrupted.load()) {
-            Print(stderr, "Interrumpido: no se ha guardado el fichero " + name + ".\n");
-            return kFailure;
-        }
-        experiments::SaveFileAtomically(*options.saveAll, SaveAllText(*experiment));
-        if (interrupted.load()) {
-            Print(stderr, "Interrumpido tras guardar entero el fichero " + name + ".\n");
-            return kFailure;
-        }
+    // A stop asked for before the save prevents it; during the save, it waits for its end.
+    const bool saving = options.saveAll && !interrupted.load();
+    if (saving) experiments::SaveFileAtomically(*options.saveAll, SaveAllText(*experiment));
+    if (interrupted.load()) {
+        const std::string name = options.saveAll ? "«" + experiments::ShortPath(*options.saveAll) + "»" : "";
+        Print(stderr, !options.saveAll ? std::string("Interrumpido.\n")
+                      : saving         ? "Interrumpido: el fichero " + name + " se ha guardado entero.\n"
+                                       : "Interrumpido: no se ha guardado el fichero " + name + ".\n");
+        return kFailure;
     }
     if (lost) throw *lost;
     return kSuccess;

@@ -12,11 +12,13 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
 
+#include "apps/command_line/argument_bytes.h"
 #include "experiments/relation_file.h"
 #include "experiments/statistics_batch.h"
 #include "tests/apps/run_command.h"
@@ -53,6 +55,19 @@ protected:
 
     const test_support::ScratchDir dir{"command_line"};
 };
+
+TEST(ArgumentBytes, AnyBytesComeBackAndUtf8ReadsAsUtf8) {
+    std::mt19937 random;
+    const std::string pieces[] = {"a", "ñ", "€", "😀", "\xff", "\xc3", "\xe2\x82", "\xed\xa0\x80", "\xc0\xaf", "\x80"};
+    for (int i = 0; i < 2000; ++i) {
+        std::string bytes;
+        for (int k = static_cast<int>(random() % 8); k > 0; --k) bytes += pieces[random() % std::size(pieces)];
+        EXPECT_EQ(cli::FileName(cli::ArgumentText(bytes)), bytes);
+        if (QString::fromUtf8(bytes).toUtf8().toStdString() == bytes) {
+            EXPECT_EQ(cli::ArgumentText(bytes), QString::fromUtf8(bytes));
+        }
+    }
+}
 
 INSTANTIATE_TEST_SUITE_P(BothPrograms, CommandLine, ::testing::ValuesIn(kPrograms),
                          [](const auto& info) { return engine::ProgramName(info.param.variant); });
