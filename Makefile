@@ -5,6 +5,7 @@
 #                 TSAN=1: thread sanitizer)
 # make bench      build and run the benchmarks
 # make screenshots  draw both windows offscreen into docs/ (the README's pictures)
+# make package  the .deb of both programs (CPack; dependencies from the binaries) in build/
 # make fuzz       install clang and its fuzzer runtime if missing, build the libFuzzer targets
 #                 (Qt-free libraries only) in build/fuzz and run each on a scratch copy of its
 #                 corpus in fuzz/corpus for FUZZ_SECONDS (60); fails on the first crash, whose
@@ -31,6 +32,9 @@ PACKAGES := g++ make cmake ninja-build pkg-config qt6-base-dev libgl-dev \
             libgtest-dev libgmock-dev googletest libbenchmark-dev \
             fontconfig fonts-dejavu-core fonts-liberation qt6-translations-l10n
 
+# What CPack needs for the .deb: dpkg-shlibdeps and file.
+PACKAGE_PACKAGES := dpkg-dev file
+
 # clang and libFuzzer for make fuzz (bookworm: the runtime is in libclang-rt-14-dev).
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 60
@@ -40,7 +44,7 @@ FUZZ_TARGETS := fuzz_relation_file fuzz_number_text
 APP_DIR_Zorvath := zorvath
 APP_DIR_Zorvane := zorvane
 
-.PHONY: all build deps run test bench screenshots fuzz clean
+.PHONY: all build deps run test bench screenshots package fuzz clean
 
 all: build
 
@@ -83,6 +87,11 @@ screenshots: deps
 	$(MAKE) build SAN=0 TSAN=0
 	QT_QPA_PLATFORM=offscreen ./build/tools/screenshot Zorvath docs/zorvath.png
 	QT_QPA_PLATFORM=offscreen ./build/tools/screenshot Zorvane docs/zorvane.png
+
+package: deps
+	$(call install_missing,$(PACKAGE_PACKAGES))
+	$(MAKE) build SAN=0 TSAN=0
+	cd build && cpack -G DEB
 
 fuzz:
 	$(call install_missing,$(FUZZ_PACKAGES))

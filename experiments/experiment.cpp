@@ -59,8 +59,8 @@ std::string SaveAllText(const Experiment& experiment) {
     content.program = engine::ProgramName(e.variant());
     content.dimension = e.dimension;
     content.trialNumber = e.trialCount;
-    content.reflexive = e.reflexive;
-    content.symmetric = e.symmetric;
+    content.generateReflexive = e.reflexive;
+    content.generateSymmetric = e.symmetric;
     content.separator = toolkit::DecimalSeparator();
     content.relation = &e.relation;
     for (int t = engine::Min; t <= engine::W; ++t) {

@@ -204,6 +204,14 @@ std::vector<std::string_view> SplitFields(std::string_view line, Fields fields) 
     return items;
 }
 
+// Whether the line's last field is empty because a separator ends it ("0.5\t1\t").
+bool EndsInSeparator(std::string_view line, Fields fields) {
+    if (fields == Fields::Blanks) return false;
+    const char separator = fields == Fields::Tab ? '\t' : fields == Fields::Semicolon ? ';' : ',';
+    while (!line.empty() && IsBlank(line.back()) && line.back() != separator) line.remove_suffix(1);
+    return line.ends_with(separator);
+}
+
 struct Reading {
     int n = 0;
     std::vector<float> values;  // row after row
@@ -230,8 +238,12 @@ Reading Read(std::string_view content, Fields fields) {
             return fail(r, 0, row + ": contiene caracteres que no son texto");
 
         const std::vector<std::string_view> items = SplitFields(line, fields);
+        const bool trailing = EndsInSeparator(line, fields);
         for (std::size_t k = 0; k < items.size(); ++k) {
             const int c = static_cast<int>(k) + 1;
+            // Checked before the count: a full row of 100 values and a TAB has no 101st value.
+            if (trailing && k + 1 == items.size())
+                return fail(r, c, row + ": termina en un separador sin valor detrás");
             if (c > kMaxDim) return fail(r, c, row + ": tiene más de " + std::to_string(kMaxDim) + " valores");
             const std::string cell = row + ", columna " + std::to_string(c) + ": ";
             std::string_view item = items[k];
@@ -348,11 +360,21 @@ std::string SaveAllText(const SaveAllContent& content) {
         if (m == nullptr) throw std::invalid_argument("SaveAllText: falta una matriz");
         return *m;
     };
+    const engine::RelationMatrix& relation = matrix(content.relation);
+    // What the saved relation is, read from its entries (a loaded one need not match the
+    // options), then the options the next drawn relation would follow.
+    bool reflexive = true, symmetric = true;
+    for (int i = 0; i < n; ++i) {
+        reflexive = reflexive && relation[i][i] == 1.0f;
+        for (int j = 0; j < i; ++j) symmetric = symmetric && relation[i][j] == relation[j][i];
+    }
     const auto yesNo = [](bool yes) { return yes ? "sí" : "no"; };
     std::string text = content.program + "\tDimensión\t" + std::to_string(n) + "\tMatriz número\t" +
-                       std::to_string(content.trialNumber) + "\tReflexiva\t" + yesNo(content.reflexive) +
-                       "\tSimétrica\t" + yesNo(content.symmetric) + "\r\n";
-    text += "Matriz Inicial:\r\n" + RelationText(n, matrix(content.relation), content.separator) + "\r\n";
+                       std::to_string(content.trialNumber) + "\tReflexiva\t" + yesNo(reflexive) +
+                       "\tSimétrica\t" + yesNo(symmetric) + "\tGeneración reflexiva\t" +
+                       yesNo(content.generateReflexive) + "\tGeneración simétrica\t" +
+                       yesNo(content.generateSymmetric) + "\r\n";
+    text += "Matriz Inicial:\r\n" + RelationText(n, relation, content.separator) + "\r\n";
     for (std::size_t k = 0; k < content.results.size(); ++k) {
         const std::string_view lines = content.resultTexts[k];
         for (std::size_t at = 0;;) {

@@ -46,7 +46,7 @@ struct SaveAllContent {
     std::string program;  // "Zorvath" or "Zorvane"
     int dimension = 0;
     int trialNumber = 0;
-    bool reflexive = false, symmetric = false;
+    bool generateReflexive = false, generateSymmetric = false;  // the options for drawing relations
     char separator = '.';
     const engine::RelationMatrix* relation = nullptr;
     std::array<const engine::RelationMatrix*, 6> results{};  // Min, Prod, W closures, then Min, Prod, W transitivized
@@ -55,7 +55,8 @@ struct SaveAllContent {
 };
 
 /// Windows-1252 text with CR LF line ends: a heading line (program, dimension, trial number,
-/// reflexive, symmetric, TAB-separated), then the relation, the six results (each after the
+/// whether the relation is reflexive and symmetric, the two generation options, each after its
+/// name, TAB-separated), then the relation, the six results (each after the
 /// lines of its text) and the three visit orders, each block followed by an empty line.
 /// Throws std::out_of_range for a dimension outside 1 … 100 and std::invalid_argument for a
 /// missing matrix.

@@ -401,9 +401,9 @@ void TForm1::RunInBackground(const QString& title, long long total,
     QEventLoop loop;
     std::exception_ptr failure;
     // Runs on the work's thread: a snapshot now and then, presented on this one.
-    auto lastShown = std::chrono::steady_clock::now() - kPresentInterval;
+    auto lastShown = presentationClock() - kPresentInterval;
     const ProgressReport report = [&](long long done, const QString& text) {
-        const auto now = std::chrono::steady_clock::now();
+        const auto now = presentationClock();
         if (now - lastShown < kPresentInterval) return;
         lastShown = now;
         QMetaObject::invokeMethod(

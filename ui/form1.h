@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QMainWindow>
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <stop_token>
@@ -110,6 +111,8 @@ public:
     /// an exception from the work is rethrown here.
     void RunInBackground(const QString& title, long long total,
                          const std::function<void(std::stop_token, const ProgressReport&)>& work);
+    /// The clock that paces those presentations, read on the work's thread (tests step it).
+    std::function<std::chrono::steady_clock::time_point()> presentationClock = &std::chrono::steady_clock::now;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -66,6 +66,8 @@ TEST(RelationFile, ReadsWhatOtherProgramsWriteAndSaysWhereTheRestIsNotAMatrix) {
     std::string hundredOne, wide = "0";
     for (int k = 0; k < 101; ++k) hundredOne += "0\n";
     for (int k = 0; k < 100; ++k) wide += " 0";
+    std::string full = "0";
+    for (int k = 1; k < 100; ++k) full += "\t0";
     const struct {
         std::string bytes;
         std::string refusal;                                   // empty: read
@@ -100,7 +102,10 @@ TEST(RelationFile, ReadsWhatOtherProgramsWriteAndSaysWhereTheRestIsNotAMatrix) {
         {"1.0000001 0\n0 1\n", "fila 1, columna 1: '1.0000001' no está entre 0 y 1"},
         {"0.5;-1e-50\n", "fila 1, columna 2: '-1e-50' no está entre 0 y 1"},
         {"0.5;;1\n", "fila 1, columna 2: falta el valor"},
-        {"0.5\t1\t\n", "fila 1, columna 3: falta el valor"},
+        {"0.5\t1\t\n", "fila 1: termina en un separador sin valor detrás"},
+        {"0.5;1 ; \n", "fila 1: termina en un separador sin valor detrás"},
+        {full + "\t\n", "fila 1: termina en un separador sin valor detrás"},  // not "más de 100"
+        {full + "\t0\n", "fila 1: tiene más de 100 valores"},
         {"0.5 1\n0.5\n", "fila 2: tiene 1 valor y la fila 1 tiene 2"},
         {"0.5 1\n", "la matriz no es cuadrada: tiene 1 fila de 2 valores"},
         {hundredOne, "tiene más de 100 filas"},
@@ -133,12 +138,13 @@ TEST(RelationFile, SaveAllTextByteForByte) {
     order[1] = {2.9f, 1.0f};
     odd[0] = {1e30f, -1e30f};
     odd[1] = {NAN, -2.9f};
-    experiments::SaveAllContent content{"Zorvane", 2, 7, true, false, ',', &a, {&a, &b, &a, &b, &a, &b},
+    experiments::SaveAllContent content{"Zorvane", 2, 7, false, false, ',', &a, {&a, &b, &a, &b, &a, &b},
                                         {"Cierre Min\nd1= 0,5", "", "t\n", "á", "b", "c"}, {&order, &order, &odd}};
     const std::string matrixA = "1\t0,7\r\n0,7\t1\r\n", matrixB = "1\t0,33333334\r\n0\t0,25\r\n";
     const std::string orders = "0\t10000\r\n2\t1\r\n";
     EXPECT_EQ(experiments::SaveAllText(content),
-              "Zorvane\tDimensi\xF3n\t2\tMatriz n\xFA" "mero\t7\tReflexiva\ts\xED\tSim\xE9trica\tno\r\n"
+              "Zorvane\tDimensi\xF3n\t2\tMatriz n\xFA" "mero\t7\tReflexiva\ts\xED\tSim\xE9trica\ts\xED\tGeneraci\xF3n reflexiva\tno\t"
+              "Generaci\xF3n sim\xE9trica\tno\r\n"
               "Matriz Inicial:\r\n" + matrixA + "\r\n"
               "Cierre Min\r\nd1= 0,5\r\n" + matrixA + "\r\n" +
               "\r\n" + matrixB + "\r\n" +
@@ -149,6 +155,16 @@ TEST(RelationFile, SaveAllTextByteForByte) {
               "Orden de la Matriz Min-Transitivizada\r\n" + orders + "\r\n" +
               "Orden de la Matriz Prod-Transitivizada\r\n" + orders + "\r\n" +
               "Orden de la Matriz W-Transitivizada\r\n9223372036854775807\t-9223372036854775808\r\n0\t-2\r\n\r\n");
+    // The first line tells what the relation is, whatever the options: reflexive only, neither.
+    RelationMatrix reflexiveOnly = a;
+    reflexiveOnly[1][0] = 0.5f;
+    content.generateReflexive = content.generateSymmetric = true;
+    for (const auto& [relation, is] : {std::pair(&reflexiveOnly, "s\xED\tSim\xE9trica\tno"), {&b, "no\tSim\xE9trica\tno"}}) {
+        content.relation = relation;
+        const std::string text = experiments::SaveAllText(content);
+        EXPECT_EQ(text.substr(0, text.find('\r')), "Zorvane\tDimensi\xF3n\t2\tMatriz n\xFA" "mero\t7\tReflexiva\t"s + is +
+                                                       "\tGeneraci\xF3n reflexiva\ts\xED\tGeneraci\xF3n sim\xE9trica\ts\xED");
+    }
 }
 
 TEST(RelationFile, AFileOfMoreThanFourMiBIsRefused) {

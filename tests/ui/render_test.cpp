@@ -1,0 +1,150 @@
+// What a person sees: the grid's cells, the pies and the plot rendered to images and read back
+// pixel by pixel against the values behind them; how often long work is presented.
+#include <QCoreApplication>
+#include <QImage>
+#include <atomic>
+#include <cmath>
+#include <numbers>
+#include <tuple>
+
+#include "experiments/uinftab.h"
+#include "form_fixture.h"
+#include "tests/support.h"
+#include "ui/pie.h"
+
+namespace ui_test {
+namespace {
+
+QImage Rendered(QWidget* widget) { return widget->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+// The pixels of one cell of a shown grid.
+QImage CellImage(ui::StringGrid& grid, int col, int row) {
+    return Rendered(grid.viewport()).copy(grid.visualRect(grid.model()->index(row, col)));
+}
+
+// Each cell of a non-symmetric relation looks exactly as a grid of that one value does, so the
+// screen shows element (i, j) at column i, row j, as the model says.
+TEST(Rendered, GridCellsShowTheirOwnElements) {
+    auto matrix = std::make_shared<engine::RelationMatrix>();
+    const float values[3][3] = {{1.0f, 0.3f, 0.25f}, {0.7f, 0.0f, 1e-6f}, {0.5f, 0.125f, 0.9f}};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) (*matrix)[i][j] = values[i][j];
+    ui::StringGrid grid, one;
+    for (ui::StringGrid* g : {&grid, &one}) {
+        g->SetDefaultColWidth(23);
+        g->SetDefaultRowHeight(13);
+    }
+    grid.SetMatrix(matrix, 3);
+    grid.resize(120, 80);
+    grid.show();
+    one.resize(60, 40);
+    one.show();
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) {
+            auto single = std::make_shared<engine::RelationMatrix>();
+            (*single)[0][0] = values[i][j];
+            one.SetMatrix(single, 1);
+            QCoreApplication::processEvents();
+            const QImage cell = CellImage(grid, i, j);
+            EXPECT_EQ(cell, CellImage(one, 0, 0)) << "column " << i << ", row " << j;
+            (*single)[0][0] = values[j][i];
+            one.SetMatrix(single, 1);
+            if (i != j) {
+                EXPECT_NE(cell, CellImage(one, 0, 0)) << "the mirror element looks different";
+            }
+        }
+}
+
+class RenderedForm : public FormTest {
+protected:
+    void SetUp() override { Start(engine::kZorvane); }
+    experiments::RunStatistics& Stats() { return form->experiment().statistics; }
+};
+
+// Pie k is blue exactly over the share of trials in which the closure lay farther: swept
+// counterclockwise from three o'clock, read at points halfway out.
+TEST_F(RenderedForm, PiesShowTheirPercentages) {
+    // Counters (greater, not greater) per pie, then the percentage each shows.
+    const std::tuple<int, int, int> cases[][3] = {{{3, 1, 75}, {1, 2, 33}, {0, 0, 0}},
+                                                  {{1, 3, 25}, {5, 0, 100}, {2, 1, 66}}};
+    for (const auto& pies : cases) {
+        for (int t = 0; t < 3; ++t)
+            std::tie(Stats().closureGreaterCount[t], Stats().closureNotGreaterCount[t], std::ignore) = pies[t];
+        form->RefreshGrids();
+        for (int t = 0; t < 3; ++t) {
+            const int percent = std::get<2>(pies[t]);
+            auto* pie = Find<ui::Pie>(QString("Pie%1").arg(1 + t));
+            const QImage image = Rendered(pie);
+            const double cx = (pie->width() - 1) / 2.0, cy = (pie->height() - 1) / 2.0;
+            for (int degrees = 5; degrees < 360; degrees += 10) {
+                const double a = degrees * std::numbers::pi / 180;
+                const QPoint at(static_cast<int>(cx + cx / 2 * std::cos(a)), static_cast<int>(cy - cy / 2 * std::sin(a)));
+                const bool blue = image.pixelColor(at) == QColor(0, 0, 255);
+                EXPECT_EQ(blue, degrees < percent * 3.6) << "Pie" << 1 + t << " at " << degrees << " degrees";
+            }
+        }
+    }
+}
+
+// The bars stand on the axis as tall as twice their distances, in their colours, and each curve
+// passes through its points, on the client area as painted.
+TEST_F(RenderedForm, BarsAndCurvesLandWhereTheirValuesSay) {
+    E().results.d1Closure = {12.9f, 30.0f, 0.0f};
+    E().results.d1Transitivized = {3.5f, 7.25f, 40.0f};
+    Stats().ResetSeries();
+    // Min: 120 points in two bands apart, closure 0 … 19, transitivized 25 … 44; Prod, W: none.
+    const auto closure = [](int i) { return i % 20; };
+    const auto transitivized = [](int i) { return 25 + i * 7 % 20; };
+    for (int i = 0; i < 120; ++i) {
+        uinftab::PlotPoint point;
+        uinftab::PlotPointMake(point, closure(i), transitivized(i));
+        uinftab::PointListAppend(Stats().pointSeries[0], point);
+    }
+    form->RefreshGrids();
+    const QImage image = Rendered(Find<QWidget>("ClientArea"));
+    const QColor face = form->formColor(), black(0, 0, 0);
+    // Left edge, top edge and fill of each bar; the axis is y = 129.
+    const std::tuple<int, int, QColor> bars[] = {{152, 103, Qt::yellow}, {172, 122, QColor(0, 128, 0)},
+                                                 {197, 69, Qt::blue},    {217, 114, QColor(128, 0, 0)},
+                                                 {242, 129, QColor(128, 0, 128)}, {262, 49, Qt::red}};
+    for (const auto& [left, top, fill] : bars) {
+        const int middle = left + 10;
+        EXPECT_EQ(image.pixelColor(middle, top - 1), face) << left;  // nothing above the bar
+        if (top < 127) {
+            EXPECT_EQ(image.pixelColor(middle, top), black) << left;  // its outline
+            EXPECT_EQ(image.pixelColor(middle, (top + 129) / 2), fill) << left;
+            EXPECT_EQ(image.pixelColor(left, (top + 129) / 2), black) << left;
+        }
+    }
+    EXPECT_EQ(image.pixelColor(700, 113), black);  // the curves' axis
+    // Min's curves from its point 20 (the last hundred), on the baseline y = 73: closure in blue
+    // (at the left edge under the purple curve's first stroke), transitivized in purple; the
+    // buttons from x = 736 on cover the newest.
+    for (int k = 0; 514 + 3 * k < 736; ++k) {
+        const int i = 20 + k, x = 514 + 3 * k;
+        EXPECT_TRUE(k == 0 || image.pixelColor(x, 73 - closure(i)) == Qt::blue) << i;
+        EXPECT_EQ(image.pixelColor(x, 73 - transitivized(i)), QColor(128, 0, 128)) << i;
+    }
+}
+
+// A long batch is presented about five times a second of its own clock, however many trials
+// it reports: a clock stepped 10 ms at every reading over the 900 trials of a statistics table.
+TEST_F(RenderedForm, ALongBatchIsPresentedAboutFiveTimesASecond) {
+    auto ticks = std::make_shared<std::atomic<long long>>(0);
+    form->presentationClock = [ticks] {
+        return std::chrono::steady_clock::time_point(std::chrono::milliseconds(10 * ticks->fetch_add(1)));
+    };
+    int presented = 0;
+    dialogs.onProgress = [&](int) { ++presented; };
+    const test_support::ScratchDir dir("render_batch");
+    dialogs.inputs = {"10", "100"};
+    dialogs.saveName = QString::fromStdString((dir / "tabla.txt").string());
+    Click("Button6");
+    ASSERT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("\n");
+    const double seconds = static_cast<double>(*ticks) * 0.010;
+    EXPECT_GE(presented, seconds * 5 - 1);
+    EXPECT_LE(presented, seconds * 5 + 1);
+}
+
+}  // namespace
+}  // namespace ui_test
