@@ -187,7 +187,8 @@ void SaveFileAtomically(const fs::path& path, std::string_view bytes) {
     if (folder.fd >= 0) ::fsync(folder.fd);
 }
 
-LineFile::LineFile(const fs::path& path) : name_(ShortPath(path.string())) {
+LineFile::LineFile(const fs::path& path, std::string_view lineEnd)
+    : name_(ShortPath(path.string())), lineEnd_(lineEnd) {
     const auto fail = [&](const std::string& reason) {
         return FileError("No se ha podido abrir el fichero «" + name_ + "»: " + reason);
     };
@@ -219,8 +220,8 @@ LineFile::~LineFile() { ::close(fd_); }
 void LineFile::WriteLine(std::string_view line) {
     if (!failure_.empty()) throw FileError(failure_);
     std::string bytes;
-    bytes.reserve(line.size() + 2);
-    bytes.append(line).append("\r\n");
+    bytes.reserve(line.size() + lineEnd_.size());
+    bytes.append(line).append(lineEnd_);
     const int error = WriteAll(fd_, bytes);
     if (error == 0) {
         complete_ += static_cast<long long>(bytes.size());

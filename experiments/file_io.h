@@ -35,18 +35,19 @@ std::string ReadTextFile(const std::filesystem::path& path, std::size_t limit);
 /// over it. On any failure the temporary file is removed and the old file stays as it was.
 void SaveFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
-/// A text file written line by line, each line with CR LF in a single write, that never
+/// A text file written line by line, each line with its line end in a single write, that never
 /// ends in half a line: a failed write cuts the file back to its last complete line, and
 /// every later write is refused with the same message.
 class LineFile {
 public:
-    /// Creates or empties `path`; refuses anything that is not a regular file.
-    explicit LineFile(const std::filesystem::path& path);
+    /// Creates or empties `path`; refuses anything that is not a regular file. Every line
+    /// ends in `lineEnd` (CR LF for the statistics table, LF for files read by R or pandas).
+    explicit LineFile(const std::filesystem::path& path, std::string_view lineEnd = "\r\n");
     ~LineFile();
     LineFile(const LineFile&) = delete;
     LineFile& operator=(const LineFile&) = delete;
 
-    /// Writes `line` and CR LF.
+    /// Writes `line` and the line end.
     void WriteLine(std::string_view line);
 
 private:
@@ -54,6 +55,7 @@ private:
     std::string name_;          // ShortPath of the file, for messages
     long long complete_ = 0;    // bytes of complete lines written
     std::string failure_;       // the message of the first failed write
+    std::string lineEnd_;
 };
 
 }  // namespace experiments
