@@ -154,6 +154,7 @@ RawRun ReadRawFile(const std::filesystem::path& path, const std::function<void(c
     const auto line = [&](std::string_view text) {
         ++lineNumber;
         if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+        if (text.size() > kLongestLine) throw fail("la línea " + std::to_string(lineNumber) + " es demasiado larga");
         if (lineNumber == 1) {
             if (text != kRawHeader) throw fail("no es un fichero de ensayos (su primera línea no es la cabecera «" +
                                                std::string(kRawHeader.substr(0, 30)) + "…»)");
