@@ -233,7 +233,8 @@ void SaveFileAtomically(const fs::path& path, std::string_view bytes, const Sync
     if (folder.fd >= 0) ::fsync(folder.fd);
 }
 
-LineFile::LineFile(const fs::path& path) : name_(ShortPath(path.string())) {
+LineFile::LineFile(const fs::path& path, std::string_view lineEnd)
+    : name_(ShortPath(path.string())), lineEnd_(lineEnd) {
     const auto fail = [&](const std::string& reason) {
         return FileError("No se ha podido abrir el fichero «" + name_ + "»: " + reason);
     };
@@ -267,8 +268,8 @@ LineFile::~LineFile() { ::close(fd_); }
 void LineFile::WriteLine(std::string_view line) {
     if (!failure_.empty()) throw FileError(failure_);
     std::string bytes;
-    bytes.reserve(line.size() + 2);
-    bytes.append(line).append("\r\n");
+    bytes.reserve(line.size() + lineEnd_.size());
+    bytes.append(line).append(lineEnd_);
     const int error = [&] {
         const HeldSignals held{SIGXFSZ};  // past the file-size limit, the write fails with EFBIG
         return WriteAll(fd_, bytes);

@@ -42,20 +42,21 @@ using SyncToDisk = std::function<int(int fd)>;
 /// save has finished or rolled back.
 void SaveFileAtomically(const std::filesystem::path& path, std::string_view bytes, const SyncToDisk& sync = {});
 
-/// A text file written line by line, each line with CR LF in a single write, that never
-/// ends in half a line: a failed write (a full disk, the file-size limit) cuts the file back
-/// to its last complete line, and every later write is refused with the same message.
+/// A text file written line by line, each line with its line end in a single write, that
+/// never ends in half a line: a failed write (a full disk, the file-size limit) cuts the file
+/// back to its last complete line, and every later write is refused with the same message.
 /// The file stays locked while the object lives.
 class LineFile {
 public:
     /// Creates or empties `path` (following a link); refuses anything that is not a regular
-    /// file, and a file another LineFile is writing, before changing anything.
-    explicit LineFile(const std::filesystem::path& path);
+    /// file, and a file another LineFile is writing, before changing anything. Every line ends
+    /// in `lineEnd` (CR LF for the statistics table, LF for files read by R or pandas).
+    explicit LineFile(const std::filesystem::path& path, std::string_view lineEnd = "\r\n");
     ~LineFile();
     LineFile(const LineFile&) = delete;
     LineFile& operator=(const LineFile&) = delete;
 
-    /// Writes `line` and CR LF.
+    /// Writes `line` and the line end.
     void WriteLine(std::string_view line);
 
 private:
@@ -63,6 +64,7 @@ private:
     std::string name_;          // ShortPath of the file, for messages
     long long complete_ = 0;    // bytes of complete lines written
     std::string failure_;       // the message of the first failed write
+    std::string lineEnd_;
 };
 
 }  // namespace experiments

@@ -23,12 +23,16 @@ bool WriteStatistics(const std::function<void(std::string_view line)>& writeLine
     StatisticsSums sums;
     BatchProgress progress{0, largestDimension, 0, static_cast<long long>(groups.size()) * sampleSize};
 
+    int trialInDimension = 0;
     TrialHooks hooks;
     hooks.groupStarting = [&](std::size_t) {
         statistics.ResetCounters();
         sums = {};
+        trialInDimension = 0;
     };
     hooks.trialDone = [&] {
+        ++trialInDimension;
+        if (options.trial) options.trial(experiment.engine.dimension, trialInDimension, trial);
         for (int t = 0; t < engine::kTNormCount; ++t) {
             AddToSum(sums.d1Closure[t], trial.d1Closure[t]);
             AddToSum(sums.d1Transitivized[t], trial.d1Transitivized[t]);

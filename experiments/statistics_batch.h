@@ -23,6 +23,9 @@ struct BatchOptions {
     std::stop_token stop;
     /// Called on the batch's thread after every trial, when the experiment is at rest.
     std::function<void(const BatchProgress&)> progress;
+    /// Called on the batch's thread after every trial, in trial order whatever `threads`, with
+    /// the trial's dimension, its number within the dimension (from 1) and its results.
+    std::function<void(int dimension, int trial, const engine::Analysis& results)> trial = {};
 };
 
 /// The batch experiment: for every dimension 2 … D it sets the dimension, zeroes the run

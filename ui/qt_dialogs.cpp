@@ -72,6 +72,11 @@ std::optional<QString> QtDialogs::SaveFileName(const SaveDialogSettings& setting
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(settings.defaultExtension);
+    // A bare name takes the extension of the file type chosen ("Libro (*.xlsx)": xlsx).
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, settings](const QString& filter) {
+        const qsizetype star = filter.lastIndexOf(QLatin1String("(*."));
+        dialog.setDefaultSuffix(star < 0 ? settings.defaultExtension : filter.mid(star + 3).chopped(1));
+    });
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !settings.overwritePrompt);
     dialog.setSizeGripEnabled(true);
     if (!settings.suggestedName.isEmpty()) dialog.selectFile(settings.suggestedName);

@@ -1,4 +1,5 @@
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <algorithm>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include "experiments/statistics_batch.h"
 #include "experiments/statistics_file.h"
 #include "experiments/trial_pipeline.h"
+#include "formats/batch_outputs.h"
 #include "toolkit/number_text.h"
 #include "ui/form1.h"
 
@@ -28,14 +30,26 @@ void TForm1::Button6Click(QObject*) {
     experiments::ValidateSampleSize(sampleSize);
 
     const std::optional<QString> fileName = dialogs().SaveFileName(
-        {QStringLiteral("fichero de texto|*.txt|todos los archivos|*"), QStringLiteral("txt"), true, {}});
+        {QStringLiteral("fichero de texto|*.txt|ensayos uno a uno|*.csv|Libro de cálculo|*.xlsx|todos los archivos|*"),
+         QStringLiteral("txt"), true, {}});
     if (!fileName) return;
 
-    // The name in the file system's own encoding; a file that cannot be written is refused
-    // before anything runs.
-    experiments::LineFile file(std::filesystem::path(QFile::encodeName(*fileName).toStdString()));
+    // The file's extension says what it holds: every trial (.csv, the raw file of the command
+    // line's --crudo), the workbook (.xlsx), or else the statistics table. The name in the
+    // file system's own encoding; a file that cannot be written is refused before anything runs.
+    const std::filesystem::path path(QFile::encodeName(*fileName).toStdString());
+    const QString suffix = QFileInfo(*fileName).suffix().toLower();
+    const bool raw = suffix == QLatin1String("csv"), workbook = suffix == QLatin1String("xlsx");
+    const engine::Engine& e = experiment().engine;
+    // The window's sequence did not start from a seed of the user's: the raw file leaves it empty.
+    formats::BatchOutputs outputs({engine::ProgramName(e.variant()), std::nullopt, e.reflexive, e.symmetric},
+                                  raw ? std::optional(path) : std::nullopt,
+                                  workbook ? std::optional(path) : std::nullopt);
+    std::optional<experiments::LineFile> table;
+    if (!raw && !workbook) table.emplace(path);
     const long long total = static_cast<long long>(std::max(0, largestDimension - 1)) * sampleSize;
     const int threads = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, experiments::kMaxThreads);
+    bool complete = false;
     RunInBackground(caption, total, [&](std::stop_token stop, const ProgressReport& report) {
         const auto progress = [&](const experiments::BatchProgress& p) {
             report(p.trialsDone, QStringLiteral("Dimensión %1 de %2: %3 de %4 matrices")
@@ -44,6 +58,14 @@ void TForm1::Button6Click(QObject*) {
                                      .arg(p.trialsDone)
                                      .arg(p.trialsTotal));
         };
-        experiments::RunStatisticsBatch(file, experiment(), largestDimension, sampleSize, {threads, stop, progress});
+        experiments::BatchOptions options{threads, stop, progress};
+        options.trial = [&](int dimension, int trial, const engine::Analysis& results) {
+            outputs.Trial(dimension, trial, results);
+        };
+        const auto discard = [](std::string_view) {};
+        complete = table ? experiments::RunStatisticsBatch(*table, experiment(), largestDimension, sampleSize, options)
+                         : experiments::WriteStatistics(discard, experiment(), largestDimension, sampleSize, options);
     });
+    // Also after "Cancelar": the workbook of the trials done.
+    outputs.Finish(e.variant().integerMeans, largestDimension, sampleSize, threads, complete);
 }

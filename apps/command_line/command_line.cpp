@@ -16,10 +16,12 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <random>
 #include <stdexcept>
 #include <stop_token>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "experiments/experiment.h"
 #include "experiments/file_io.h"
@@ -27,6 +29,7 @@
 #include "experiments/statistics_batch.h"
 #include "experiments/statistics_file.h"
 #include "experiments/trial_pipeline.h"
+#include "formats/batch_outputs.h"
 #include "toolkit/number_text.h"
 #include "ui/locale.h"
 
@@ -49,6 +52,7 @@ struct Options {
     std::optional<std::uint32_t> seed;
     int threads = 1;
     std::optional<std::string> saveAll;
+    std::optional<std::string> raw, workbook;  // beside the table: every trial, the workbook
 };
 
 void Print(std::FILE* stream, const char* text) { std::fputs(text, stream); }
@@ -158,17 +162,40 @@ int Statistics(const engine::Variant& variant, const Options& options) {
     std::stop_source stop;
     std::optional<ProgressLine> progress;
     if (::isatty(STDERR_FILENO)) progress.emplace(options.largestDimension, options.sampleSize);
-    const experiments::BatchOptions batch{options.threads, stop.get_token(), [&](const experiments::BatchProgress& p) {
-                                              if (interrupted.load()) stop.request_stop();
-                                              if (progress) progress->Update(p);
-                                          }};
-    const bool complete = experiments::RunStatisticsBatch(options.file, *experiment, options.largestDimension,
-                                                          options.sampleSize, batch);
+    const auto optionalPath = [](const std::optional<std::string>& name) {
+        return name ? std::optional<std::filesystem::path>(*name) : std::nullopt;
+    };
+    // Without --semilla the sequence starts where the generator's own start state puts it,
+    // which is that of its default seed.
+    const formats::RawRun run{engine::ProgramName(variant), options.seed.value_or(std::mt19937::default_seed),
+                              experiment->engine.reflexive, experiment->engine.symmetric};
+    experiments::LineFile table(options.file);
+    formats::BatchOutputs outputs(run, optionalPath(options.raw), optionalPath(options.workbook));
+    experiments::BatchOptions batch{options.threads, stop.get_token(), [&](const experiments::BatchProgress& p) {
+                                        if (interrupted.load()) stop.request_stop();
+                                        if (progress) progress->Update(p);
+                                    }};
+    batch.trial = [&](int dimension, int trial, const engine::Analysis& results) {
+        outputs.Trial(dimension, trial, results);
+    };
+    const bool complete =
+        experiments::RunStatisticsBatch(table, *experiment, options.largestDimension, options.sampleSize, batch);
     progress.reset();
+    outputs.Finish(variant.integerMeans, options.largestDimension, options.sampleSize, options.threads, complete);
     if (complete) return kSuccess;
     Print(stderr, "Interrumpido: el fichero «" + experiments::ShortPath(options.file) +
                       "» guarda las filas de las dimensiones completadas.\n");
     return kFailure;
+}
+
+int Merge(const engine::Variant& variant, const std::string& workbook, const QStringList& files) {
+    std::vector<std::filesystem::path> paths;
+    for (const QString& file : files) paths.push_back(FileName(file));
+    auto summary = std::make_unique<formats::TrialSummary>();
+    const formats::RunFacts facts = formats::MergeRawFiles(engine::ProgramName(variant), paths, *summary);
+    const std::vector<int> dimensions = summary->Dimensions();
+    formats::WriteWorkbook(workbook, *summary, variant.integerMeans, dimensions.back(), facts);
+    return kSuccess;
 }
 
 int Analyze(const engine::Variant& variant, const Options& options) {
@@ -217,7 +244,9 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                        "  %1 --estadisticas D S FICHERO  escribe en FICHERO la tabla de estadísticas de las\n"
                        "      dimensiones 2 … D con S matrices por dimensión, como el botón «%2».\n"
                        "  %1 --analiza MATRIZ  analiza la matriz del fichero MATRIZ y escribe los seis\n"
-                       "      resultados, como «Cargar matriz».")
+                       "      resultados, como «Cargar matriz».\n"
+                       "  %1 --reune LIBRO CRUDO…  escribe en LIBRO el libro de cálculo de los ensayos de los\n"
+                       "      ficheros CRUDO (de --crudo) juntos, dimensión a dimensión.")
             .arg(program, variant.integerMeans ? QStringLiteral("excell") : QStringLiteral("excel")));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Muestra esta ayuda."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
@@ -243,7 +272,19 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
     const QCommandLineOption saveAll(QStringLiteral("salva-todo"),
                                      QStringLiteral("Con --analiza: guarda además todo en FICHERO, como «Salvar Todo»."),
                                      QStringLiteral("FICHERO"));
-    parser.addOptions({help, version, statistics, reflexive, symmetric, notSymmetric, seed, threads, analyze, saveAll});
+    const QCommandLineOption raw(QStringLiteral("crudo"),
+                                 QStringLiteral("Con --estadisticas: escribe además cada ensayo en FICHERO (CSV)."),
+                                 QStringLiteral("FICHERO"));
+    const QCommandLineOption workbook(QStringLiteral("libro"),
+                                      QStringLiteral("Con --estadisticas: escribe además el libro de cálculo FICHERO "
+                                                     "(.xlsx) con medias, dispersión, intervalos y gráfica."),
+                                      QStringLiteral("FICHERO"));
+    const QCommandLineOption merge(QStringLiteral("reune"),
+                                   QStringLiteral("Reúne en el libro LIBRO (.xlsx) los ensayos de los ficheros que "
+                                                  "siguen, escritos por --crudo."),
+                                   QStringLiteral("LIBRO"));
+    parser.addOptions({help, version, statistics, reflexive, symmetric, notSymmetric, seed, threads, raw, workbook,
+                       analyze, saveAll, merge});
     parser.addPositionalArgument(QStringLiteral("D"), QStringLiteral("Con --estadisticas: la dimensión mayor (hasta 100)."));
     parser.addPositionalArgument(QStringLiteral("S"), QStringLiteral("Con --estadisticas: matrices por dimensión."));
     parser.addPositionalArgument(QStringLiteral("FICHERO"), QStringLiteral("Con --estadisticas: el fichero de la tabla."));
@@ -262,15 +303,17 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
             PrintOut(program + QLatin1Char(' ') + QCoreApplication::applicationVersion() + QLatin1Char('\n'));
             return kSuccess;
         }
-        const bool statisticsMode = parser.isSet(statistics), analyzeMode = parser.isSet(analyze);
-        if (statisticsMode == analyzeMode)
-            throw UsageError(statisticsMode ? "--estadisticas y --analiza no van juntas"
-                                            : "falta el modo: --estadisticas o --analiza");
-        const QCommandLineOption* statisticsOnly[] = {&reflexive, &symmetric, &notSymmetric, &seed, &threads};
+        const bool statisticsMode = parser.isSet(statistics), analyzeMode = parser.isSet(analyze),
+                   mergeMode = parser.isSet(merge);
+        if (int(statisticsMode) + int(analyzeMode) + int(mergeMode) != 1)
+            throw UsageError(statisticsMode || analyzeMode || mergeMode
+                                 ? "--estadisticas, --analiza y --reune no van juntas"
+                                 : "falta el modo: --estadisticas, --analiza o --reune");
+        const QCommandLineOption* statisticsOnly[] = {&reflexive, &symmetric, &notSymmetric, &seed, &threads, &raw, &workbook};
         for (const QCommandLineOption* option : statisticsOnly)
-            if (analyzeMode && parser.isSet(*option))
+            if (!statisticsMode && parser.isSet(*option))
                 throw UsageError("--" + option->names().constLast().toStdString() + " solo va con --estadisticas");
-        if (statisticsMode && parser.isSet(saveAll)) throw UsageError("--salva-todo solo va con --analiza");
+        if (!analyzeMode && parser.isSet(saveAll)) throw UsageError("--salva-todo solo va con --analiza");
         if (parser.isSet(symmetric) && parser.isSet(notSymmetric))
             throw UsageError("--simetrica y --no-simetrica no van juntas");
 
@@ -282,6 +325,10 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
             options.file = FileName(parser.value(analyze));
             if (parser.isSet(saveAll)) options.saveAll = FileName(parser.value(saveAll));
             return Analyze(variant, options);
+        }
+        if (mergeMode) {
+            if (positional.isEmpty()) throw UsageError("--reune necesita al menos un fichero de ensayos");
+            return Merge(variant, FileName(parser.value(merge)), positional);
         }
         if (positional.size() != 3) throw UsageError("--estadisticas necesita D, S y FICHERO");
         options.largestDimension = TypedInteger(positional[0]);
@@ -296,6 +343,8 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
         options.reflexive = parser.isSet(reflexive);
         if (parser.isSet(symmetric) || parser.isSet(notSymmetric)) options.symmetric = parser.isSet(symmetric);
         if (parser.isSet(seed)) options.seed = Seed(parser.value(seed));
+        if (parser.isSet(raw)) options.raw = FileName(parser.value(raw));
+        if (parser.isSet(workbook)) options.workbook = FileName(parser.value(workbook));
         options.threads = parser.isSet(threads) ? Threads(parser.value(threads))
                                                 : std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1,
                                                              experiments::kMaxThreads);

@@ -60,7 +60,8 @@ TEST_P(StatisticsCommand, RefusalsRunNothingAndABatchIsAPlainRun) {
     Run("4", " 3 ", "ventana.txt");
     EXPECT_EQ(dialogs.asked, QStringList({"Genera fichero: Dame num Dimensiones",
                                           "Genera fichero: Dame num Matrices generadas por dim",
-                                          "save fichero de texto|*.txt|todos los archivos|* .txt (replace?)",
+                                          "save fichero de texto|*.txt|ensayos uno a uno|*.csv|Libro de cálculo|*.xlsx|"
+                                          "todos los archivos|* .txt (replace?)",
                                           "progress Genera fichero 9"}));
     // The file and the state of a plain run from the window's start, and the window shows it.
     auto plain = test_support::Started(GetParam());

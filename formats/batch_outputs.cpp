@@ -1,0 +1,108 @@
+#include "formats/batch_outputs.h"
+
+#include <set>
+
+namespace formats {
+
+namespace fs = std::filesystem;
+
+std::string YesNo(bool value) { return value ? "sí" : "no"; }
+
+std::string TimeText(std::time_t time) {
+    std::tm utc{};
+    ::gmtime_r(&time, &utc);
+    char text[40];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &utc);
+    return text;
+}
+
+namespace {
+
+std::string SeedText(const RawRun& run) { return run.seed ? std::to_string(*run.seed) : "(la de siempre)"; }
+std::string OptionsText(const RawRun& run) {
+    return "reflexiva: " + YesNo(run.reflexive) + ", simétrica: " + YesNo(run.symmetric);
+}
+
+}  // namespace
+
+BatchOutputs::BatchOutputs(RawRun run, const std::optional<fs::path>& raw, const std::optional<fs::path>& workbook)
+    : run_(std::move(run)), workbook_(workbook) {
+    if (workbook_) {
+        std::error_code error;
+        if (fs::is_directory(*workbook_, error))
+            throw experiments::FileError("No se ha podido escribir el libro «" +
+                                         experiments::ShortPath(workbook_->string()) + "»: es una carpeta");
+        summary_ = std::make_unique<TrialSummary>();
+    }
+    if (raw) {
+        raw_.emplace(*raw, kRawLineEnd);
+        raw_->WriteLine(kRawHeader);
+    }
+}
+
+void BatchOutputs::Trial(int dimension, int trial, const engine::Analysis& results) {
+    const TrialRecord record = RecordOf(dimension, trial, results);
+    if (raw_) raw_->WriteLine(RawLine(run_, record));
+    if (summary_) summary_->Add(record);
+}
+
+void BatchOutputs::Finish(bool integerMeans, int largestDimension, int sampleSize, int threads, bool complete) {
+    if (!workbook_) return;
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - clock_).count();
+    const RunFacts facts = {
+        {"Programa", run_.program},
+        {"Versión", WORKBENCH_VERSION},
+        {"Opciones", OptionsText(run_)},
+        {"Semilla", SeedText(run_)},
+        {"Dimensión mayor", std::to_string(largestDimension)},
+        {"Matrices por dimensión", std::to_string(sampleSize)},
+        {"Hilos", std::to_string(threads)},
+        {"Inicio", TimeText(start_)},
+        {"Ensayos", std::to_string(summary_->Trials())},
+        {"Segundos", std::to_string(seconds)},
+        {"Completa", complete ? "sí" : "no: interrumpida; el libro guarda los ensayos hechos"},
+    };
+    WriteWorkbook(*workbook_, *summary_, integerMeans, largestDimension, facts);
+}
+
+RunFacts MergeRawFiles(const std::string& program, const std::vector<fs::path>& files, TrialSummary& summary) {
+    const std::time_t start = std::time(nullptr);
+    const auto clock = std::chrono::steady_clock::now();
+    std::optional<RawRun> first;
+    std::string firstName;
+    std::set<std::optional<std::uint32_t>> seeds;
+    std::string seedList, fileList;
+    for (const fs::path& file : files) {
+        const RawRun run = ReadRawFile(file, [&](const TrialRecord& record) { summary.Add(record); });
+        const std::string name = experiments::ShortPath(file.string());
+        const auto refuse = [&](const std::string& reason) {
+            return experiments::FileError("No se puede reunir el fichero «" + name + "», línea 2: " + reason);
+        };
+        if (run.program != program) throw refuse("es de " + run.program + "; reúnalo con " + run.program);
+        if (first && (run.reflexive != first->reflexive || run.symmetric != first->symmetric))
+            throw refuse("sus opciones (" + OptionsText(run) + ") no son las de «" + firstName + "» (" +
+                         OptionsText(*first) + ")");
+        if (!seeds.insert(run.seed).second)
+            throw refuse("la semilla " + SeedText(run) +
+                         " ya está en otro fichero: dos réplicas con la misma semilla repiten los mismos ensayos");
+        if (!first) {
+            first = run;
+            firstName = name;
+        }
+        seedList += (seedList.empty() ? "" : ", ") + SeedText(run);
+        fileList += (fileList.empty() ? "" : ", ") + file.filename().string();
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - clock).count();
+    return {
+        {"Programa", program},
+        {"Versión", WORKBENCH_VERSION},
+        {"Opciones", first ? OptionsText(*first) : ""},
+        {"Semilla", seedList},
+        {"Ficheros reunidos", fileList},
+        {"Inicio", TimeText(start)},
+        {"Ensayos", std::to_string(summary.Trials())},
+        {"Segundos", std::to_string(seconds)},
+    };
+}
+
+}  // namespace formats

@@ -1,0 +1,307 @@
+#include "formats/workbook.h"
+
+#include <stdlib.h>
+#include <xlsxwriter.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <string_view>
+
+#include "experiments/file_io.h"
+#include "experiments/pie.h"
+
+namespace formats {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::array<const char*, 12> kDistanceNames = {"d1 CT Min",   "d1 Min Tr",   "d1 CT Prod",  "d1 Prod Tr",
+                                                        "d1 CT Lukas", "d1 Lukas Tr", "d2 CT Min",   "d2 Min Tr",
+                                                        "d2 CT Prod",  "d2 Prod Tr",  "d2 CT Lukas", "d2 Lukas Tr"};
+constexpr std::array<const char*, engine::kTNormCount> kTNormNames = {"Min", "Prod", "Lukas"};
+constexpr const char* kDispersion = "Dispersión";
+constexpr int kFirstDataRow = 2;  // Dispersión and Diferencias: two heading rows
+
+std::string Reason(lxw_error error) {
+    switch (error) {
+        case LXW_ERROR_MEMORY_MALLOC_FAILED: return "no queda memoria";
+        case LXW_ERROR_CREATING_XLSX_FILE: return "no se ha podido crear el libro temporal";
+        case LXW_ERROR_CREATING_TMPFILE: return "no se ha podido crear un fichero temporal";
+        case LXW_ERROR_READING_TMPFILE: return "no se ha podido leer un fichero temporal";
+        case LXW_ERROR_ZIP_FILE_OPERATION:
+        case LXW_ERROR_ZIP_FILE_ADD:
+        case LXW_ERROR_ZIP_CLOSE: return "no se ha podido comprimir el libro (¿disco lleno?)";
+        default: return "error de la biblioteca de libros de cálculo (" + std::string(lxw_strerror(error)) + ")";
+    }
+}
+
+// The workbook being filled; every call's error becomes the file's FileError.
+class Book {
+public:
+    Book(const fs::path& file, const fs::path& scratch, std::string name) : name_(std::move(name)) {
+        std::string folder = scratch.string();
+        lxw_workbook_options options{};
+        options.tmpdir = folder.data();
+        book_ = workbook_new_opt(file.c_str(), &options);
+        if (!book_) Fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
+        bold_ = workbook_add_format(book_);
+        percent_ = workbook_add_format(book_);
+        if (!bold_ || !percent_) Fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
+        format_set_bold(bold_);
+        format_set_num_format(percent_, "0\"%\"");
+    }
+    ~Book() {
+        if (book_) workbook_close(book_);  // after a failure: frees what is left
+    }
+    void Close() {
+        lxw_workbook* book = std::exchange(book_, nullptr);
+        Check(workbook_close(book));
+    }
+    [[noreturn]] void Fail(lxw_error error) const {
+        throw experiments::FileError("No se ha podido escribir el libro «" + name_ + "»: " + Reason(error));
+    }
+    void Check(lxw_error error) const {
+        if (error != LXW_NO_ERROR) Fail(error);
+    }
+    lxw_worksheet* Sheet(const char* sheetName) {
+        lxw_worksheet* sheet = workbook_add_worksheet(book_, sheetName);
+        if (!sheet) Fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
+        sheet_ = sheet;
+        return sheet;
+    }
+    void Number(int row, int column, double value, lxw_format* format = nullptr) {
+        Check(worksheet_write_number(sheet_, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(column), value, format));
+    }
+    void Text(int row, int column, const std::string& text, bool bold = false) {
+        Check(worksheet_write_string(sheet_, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(column), text.c_str(),
+                                     bold ? bold_ : nullptr));
+    }
+    void Merged(int row, int first, int last, const std::string& text) {
+        Check(worksheet_merge_range(sheet_, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(first),
+                                    static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(last), text.c_str(), bold_));
+    }
+    lxw_workbook* Get() { return book_; }
+    lxw_format* Percent() { return percent_; }
+
+private:
+    std::string name_;
+    lxw_workbook* book_ = nullptr;
+    lxw_worksheet* sheet_ = nullptr;
+    lxw_format *bold_ = nullptr, *percent_ = nullptr;
+};
+
+void WriteTable(Book& book, const TrialSummary& summary, bool integerMeans, int largestDimension) {
+    book.Sheet("Tabla");
+    const std::vector<int> dimensions = summary.Dimensions();
+    book.Number(0, 0, largestDimension);
+    book.Text(0, 1, "Dimensiones");
+    book.Text(1, 0, "Tamaño Muestral (matrices generadas en cada dimensión):");
+    // The sample size, when every dimension has the same number of trials.
+    const long long trials = dimensions.empty() ? 0 : summary.At(dimensions.front()).trials;
+    if (std::all_of(dimensions.begin(), dimensions.end(), [&](int n) { return summary.At(n).trials == trials; }))
+        book.Number(1, 1, static_cast<double>(trials));
+    book.Text(3, 0, "Distancia 1");
+    book.Text(3, 11, "Distancia Euclidea");
+    const char* headings[] = {"Dimesión",   "d1 CT Min",   "d1 Min Tr",  "% mayor CT", "d1 CT Prod", "d1 Prod Tr",
+                              "% mayor CT", "d1 CT Lukas", "d1 Lukas Tr", "% mayor CT", " Dimesión",  "d2 CT Min",
+                              "d2 Min Tr",  "d2 CT Prod",  "d2 Prod Tr", "d2 CT Lukas", "d2 Lukas Tr"};
+    for (int c = 0; c < 17; ++c) book.Text(4, c, headings[c], true);
+    int row = 5;
+    for (int n : dimensions) {
+        const DimensionSummary& s = summary.At(n);
+        const auto mean = [&](float sum) { return TableMean(sum, s.trials, integerMeans); };
+        int column = 0;
+        book.Number(row, column++, n);
+        for (int t = 0; t < engine::kTNormCount; ++t) {
+            book.Number(row, column++, mean(s.sums.d1Closure[t]));
+            book.Number(row, column++, mean(s.sums.d1Transitivized[t]));
+            const long long farther = s.closureFarther[t];
+            book.Number(row, column++,
+                        experiments::ClosureGreaterPercent(static_cast<int>(std::min<long long>(farther, INT_MAX)),
+                                                           static_cast<int>(std::min<long long>(s.trials - farther, INT_MAX))),
+                        book.Percent());
+        }
+        book.Number(row, column++, n);
+        for (int t = 0; t < engine::kTNormCount; ++t) {
+            book.Number(row, column++, mean(s.sums.d2Closure[t]));
+            book.Number(row, column++, mean(s.sums.d2Transitivized[t]));
+        }
+        ++row;
+    }
+}
+
+// Mean, standard deviation and the interval of the mean from column `column` on; the last
+// three stay empty below two values.
+void MeanColumns(Book& book, int row, int column, const Welford& values) {
+    book.Number(row, column, values.Mean());
+    if (values.Count() < 2) return;
+    const Interval interval = MeanInterval95(values);
+    book.Number(row, column + 1, std::sqrt(values.Variance()));
+    book.Number(row, column + 2, interval.low);
+    book.Number(row, column + 3, interval.high);
+}
+
+void WriteDispersion(Book& book, const TrialSummary& summary) {
+    book.Sheet(kDispersion);
+    book.Text(0, 0, "Dimensión", true);
+    book.Text(0, 1, "Ensayos", true);
+    for (int c = 0; c < 12; ++c) {
+        const int first = 2 + 4 * c;
+        book.Merged(0, first, first + 3, kDistanceNames[static_cast<std::size_t>(c)]);
+        const char* parts[] = {"media", "desviación típica", "IC 95 % inferior", "IC 95 % superior"};
+        for (int p = 0; p < 4; ++p) book.Text(1, first + p, parts[p], true);
+    }
+    int row = kFirstDataRow;
+    for (int n : summary.Dimensions()) {
+        const DimensionSummary& s = summary.At(n);
+        book.Number(row, 0, n);
+        book.Number(row, 1, static_cast<double>(s.trials));
+        for (int c = 0; c < 12; ++c) MeanColumns(book, row, 2 + 4 * c, s.distances[static_cast<std::size_t>(c)]);
+        ++row;
+    }
+}
+
+void WriteDifferences(Book& book, const TrialSummary& summary) {
+    book.Sheet("Diferencias");
+    book.Text(0, 0, "Dimensión", true);
+    book.Text(0, 1, "Ensayos", true);
+    for (int t = 0; t < engine::kTNormCount; ++t) {
+        const int first = 2 + 7 * t;
+        book.Merged(0, first, first + 6, std::string(kTNormNames[static_cast<std::size_t>(t)]) + ": d1 CT − d1 Tr");
+        const char* parts[] = {"media", "desviación típica", "IC 95 % inferior", "IC 95 % superior",
+                               "% mayor CT", "Wilson 95 % inferior", "Wilson 95 % superior"};
+        for (int p = 0; p < 7; ++p) book.Text(1, first + p, parts[p], true);
+    }
+    int row = kFirstDataRow;
+    for (int n : summary.Dimensions()) {
+        const DimensionSummary& s = summary.At(n);
+        book.Number(row, 0, n);
+        book.Number(row, 1, static_cast<double>(s.trials));
+        for (int t = 0; t < engine::kTNormCount; ++t) {
+            const int first = 2 + 7 * t;
+            MeanColumns(book, row, first, s.difference[static_cast<std::size_t>(t)]);
+            const Interval wilson = WilsonInterval95(s.closureFarther[t], s.trials);
+            book.Number(row, first + 4, 100.0 * static_cast<double>(s.closureFarther[t]) / static_cast<double>(s.trials));
+            book.Number(row, first + 5, 100.0 * wilson.low);
+            book.Number(row, first + 6, 100.0 * wilson.high);
+        }
+        ++row;
+    }
+}
+
+void WriteChart(Book& book, const TrialSummary& summary) {
+    lxw_worksheet* sheet = book.Sheet("Gráfica");
+    lxw_chart* chart = workbook_add_chart(book.Get(), LXW_CHART_SCATTER_STRAIGHT_WITH_MARKERS);
+    if (!chart) book.Fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
+    const auto rows = static_cast<lxw_row_t>(summary.Dimensions().size());
+    if (rows > 0) {
+        const lxw_row_t first = kFirstDataRow, last = first + rows - 1;
+        // Closure and transitivized per t-norm, one colour each; the bounds of the interval of
+        // each mean as thin dashed lines of its colour, left out of the legend. (The library
+        // draws error bars of fixed kinds only, not the intervals themselves.)
+        const lxw_color_t colours[] = {0x1F77B4, 0xFF7F0E, 0x2CA02C, 0xD62728, 0x9467BD, 0x8C564B};
+        std::vector<int16_t> bounds;
+        int16_t index = 0;
+        for (int c = 0; c < 6; ++c) {
+            const auto column = static_cast<lxw_col_t>(2 + 4 * c);
+            lxw_chart_series* mean = chart_add_series(chart, nullptr, nullptr);
+            if (!mean) book.Fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
+            chart_series_set_categories(mean, kDispersion, first, 0, last, 0);
+            chart_series_set_values(mean, kDispersion, first, column, last, column);
+            chart_series_set_name(mean, kDistanceNames[static_cast<std::size_t>(c)]);
+            lxw_chart_line line{colours[c], 0, 2.0f, LXW_CHART_LINE_DASH_SOLID, 0};
+            chart_series_set_line(mean, &line);
+            ++index;
+            for (lxw_col_t bound = column + 2; bound <= column + 3; ++bound) {
+                lxw_chart_series* series = chart_add_series(chart, nullptr, nullptr);
+                if (!series) book.Fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
+                chart_series_set_categories(series, kDispersion, first, 0, last, 0);
+                chart_series_set_values(series, kDispersion, first, bound, last, bound);
+                lxw_chart_line thin{colours[c], 0, 0.75f, LXW_CHART_LINE_DASH_DASH, 0};
+                chart_series_set_line(series, &thin);
+                chart_series_set_marker_type(series, LXW_CHART_MARKER_NONE);
+                bounds.push_back(index++);
+            }
+        }
+        bounds.push_back(-1);
+        book.Check(chart_legend_delete_series(chart, bounds.data()));
+    }
+    chart_title_set_name(chart, "d1 media frente a la dimensión (líneas discontinuas: IC 95 %)");
+    chart_axis_set_name(chart->x_axis, "Dimensión");
+    chart_axis_set_name(chart->y_axis, "d1 media");
+    chart_legend_set_position(chart, LXW_CHART_LEGEND_BOTTOM);
+    lxw_chart_options placement{};
+    placement.x_scale = 2.5;
+    placement.y_scale = 2.5;
+    book.Check(worksheet_insert_chart_opt(sheet, 1, 1, chart, &placement));
+}
+
+void WriteFacts(Book& book, const RunFacts& facts) {
+    book.Sheet("Ejecución");
+    int row = 0;
+    for (const auto& [label, value] : facts) {
+        book.Text(row, 0, label, true);
+        // A value that is a number goes in as a number.
+        char* end = nullptr;
+        errno = 0;
+        const double number = value.empty() ? 0 : std::strtod(value.c_str(), &end);
+        if (!value.empty() && end == value.c_str() + value.size() && errno == 0 &&
+            value.find_first_not_of("0123456789.-") == std::string::npos)
+            book.Number(row, 1, number);
+        else
+            book.Text(row, 1, value);
+        ++row;
+    }
+}
+
+// A private folder for the library's own scratch files and the workbook before it is moved.
+struct ScratchFolder {
+    ScratchFolder() {
+        std::string pattern = (fs::temp_directory_path() / "libro.XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) throw experiments::FileError(
+            "No se ha podido crear una carpeta temporal para el libro: " + experiments::SystemErrorText(errno));
+        path = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+    fs::path path;
+};
+
+}  // namespace
+
+double TableMean(float sum, long long trials, bool integerMeans) {
+    const int sampleSize = static_cast<int>(std::min<long long>(trials, INT_MAX));
+    const std::string text = integerMeans ? experiments::FormatIntegerMean(sum, sampleSize)
+                                          : experiments::FormatFloat(experiments::FloatMean(sum, sampleSize));
+    return std::strtod(text.c_str(), nullptr);
+}
+
+void WriteWorkbook(const fs::path& path, const TrialSummary& summary, bool integerMeans, int largestDimension,
+                   const RunFacts& facts) {
+    const std::string name = experiments::ShortPath(path.string());
+    const ScratchFolder scratch;
+    const fs::path built = scratch.path / "libro.xlsx";
+    {
+        Book book(built, scratch.path, name);
+        WriteTable(book, summary, integerMeans, largestDimension);
+        WriteDispersion(book, summary);
+        WriteDifferences(book, summary);
+        WriteChart(book, summary);
+        WriteFacts(book, facts);
+        book.Close();
+    }
+    std::string bytes;
+    try {
+        bytes = experiments::ReadTextFile(built, std::size_t{1} << 30);
+    } catch (const experiments::FileError& error) {
+        throw experiments::FileError("No se ha podido escribir el libro «" + name + "»: " + error.what());
+    }
+    experiments::SaveFileAtomically(path, bytes);
+}
+
+}  // namespace formats

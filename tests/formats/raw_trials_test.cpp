@@ -1,0 +1,115 @@
+// The raw file of every trial: each line reads back to the very floats written; the reader's
+// refusals name the file and the line; the summary of a read file is the table's arithmetic.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+#include <tuple>
+
+#include "experiments/file_io.h"
+#include "formats/raw_trials.h"
+#include "formats/trial_summary.h"
+#include "tests/support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+formats::TrialRecord RandomRecord(std::mt19937& random) {
+    // Any bit pattern of a finite non-negative float, so that the shortest texts of tiny,
+    // huge and subnormal values are read back too.
+    std::uniform_int_distribution<std::uint32_t> bits(0, 0x7F7FFFFF);
+    const auto any = [&] {
+        const std::uint32_t b = bits(random);
+        float f = 0;
+        std::memcpy(&f, &b, sizeof f);
+        return f;
+    };
+    formats::TrialRecord r{std::uniform_int_distribution(2, 100)(random), std::uniform_int_distribution(1, 999)(random)};
+    for (int t = 0; t < engine::kTNormCount; ++t) {
+        r.d1Closure[t] = any();
+        r.d1Transitivized[t] = t == 1 ? r.d1Closure[t] : any();  // a tie: the closure is not farther
+        r.d2Closure[t] = any();
+        r.d2Transitivized[t] = any();
+    }
+    return r;
+}
+
+TEST(RawTrials, LinesReadBackBitForBit) {
+    std::mt19937 random;
+    const formats::RawRun runs[] = {{"Zorvath", 4294967295u, true, false}, {"Zorvane", std::nullopt, false, true}};
+    for (int i = 0; i < 2000; ++i) {
+        const formats::RawRun& run = runs[i % 2];
+        const formats::TrialRecord record = RandomRecord(random);
+        const std::string line = formats::RawLine(run, record);
+        formats::RawRun readRun;
+        formats::TrialRecord read;
+        formats::ParseRawLine(line, readRun, read);
+        ASSERT_EQ(readRun, run) << line;
+        ASSERT_EQ(std::memcmp(&read, &record, sizeof read), 0) << line;
+    }
+    EXPECT_EQ(formats::RawLine(runs[1], {7, 3, {0.1f, 0, 2}, {0.1f, 1e-5f, 2}, {}, {}}),
+              "Zorvane,,0,1,7,3,0.1,0.1,0,1e-05,2,2,0,0,0,0,0,0,0,0,0");
+}
+
+TEST(RawTrials, RefusalsNameTheFileTheLineAndTheColumn) {
+    const test_support::ScratchDir dir("raw_trials");
+    const std::string header(formats::kRawHeader);
+    const std::string good = "Zorvane,5,0,0,3,1,1,0.5,0,0,0,0,1,0.5,0,0,0,0,1,0,0";
+    const std::string other = "Zorvane,6,0,0,3,2,1,0.5,0,0,0,0,1,0.5,0,0,0,0,1,0,0";
+    std::string tooLong = header + "\n" + good + std::string(5000, '0') + "\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "está vacío"},
+        {header + "\n", "no tiene ningún ensayo"},
+        {"a,b\n" + good + "\n", "no es un fichero de ensayos"},
+        {header + "\n" + good + ",1\n", "la línea 2 no vale: tiene más de 21 columnas"},
+        {header + "\n" + good + "\nZorvane,5,0\n", "la línea 3 no vale: tiene 3 columnas en vez de 21"},
+        {header + "\n" + "Otro" + good.substr(7) + "\n", "la columna «programa» no es Zorvath ni Zorvane"},
+        {header + "\nZorvane,5,0,0,3,1,nan,0.5,0,0,0,0,1,0.5,0,0,0,0,1,0,0\n",
+         "la columna «d1_cierre_min» no es un número finito"},
+        {header + "\nZorvane,5,0,0,3,1,1,0.5,0,0,0,0,1e39,0.5,0,0,0,0,1,0,0\n",
+         "la columna «d2_cierre_min» no es un número finito"},
+        {header + "\nZorvane,5,0,0,3,1,1,0.5,0,0,0,0,1,0;5,0,0,0,0,1,0,0\n",
+         "la columna «d2_transitivizada_min» no es un número"},
+        {header + "\nZorvane,5,0,0,3,1,-1,0.5,0,0,0,0,1,0.5,0,0,0,0,1,0,0\n", "«d1_cierre_min» es negativa"},
+        {header + "\nZorvane,5,0,0,101,1,1,0.5,0,0,0,0,1,0.5,0,0,0,0,1,0,0\n",
+         "«dimension» no es un entero entre 2 y 100"},
+        {header + "\nZorvane,5,0,0,3,1,1,0.5,0,0,0,0,1,0.5,0,0,0,0,0,0,0\n",
+         "«cierre_mas_lejos_min» no concuerda con las distancias d1"},
+        {header + "\n" + good + "\n" + other + "\n", "la línea 3 es de otra ejecución"},
+        {tooLong, "la línea 2 es demasiado larga"},
+        {std::string("\xff\xfe\x00", 3), "no es un fichero de ensayos"},
+    };
+    for (const auto& [bytes, reason] : cases) {
+        std::ofstream(dir / "f.csv", std::ios::binary) << bytes;
+        try {
+            formats::ReadRawFile(dir / "f.csv", [](const formats::TrialRecord&) {});
+            ADD_FAILURE() << "accepted: " << reason;
+        } catch (const experiments::FileError& error) {
+            const std::string message = error.what();
+            EXPECT_EQ(message.rfind("No se ha podido leer el fichero «" + (dir / "f.csv").string() + "»: ", 0), 0)
+                << message;
+            EXPECT_NE(message.find(reason), std::string::npos) << message << "\n" << reason;
+        }
+    }
+    // A folder and a FIFO are refused without reading (nor waiting on) them.
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    for (const auto& [name, reason] : {std::pair{"", "es una carpeta"}, std::pair{"fifo", "no es un fichero normal"}})
+        EXPECT_THROW(
+            try { formats::ReadRawFile(dir / name, [](const formats::TrialRecord&) {}); } catch (
+                const experiments::FileError& e) {
+                EXPECT_NE(std::string(e.what()).find(reason), std::string::npos) << e.what();
+                throw;
+            },
+            experiments::FileError);
+    // CR LF line ends and a last line without its line end are still complete lines.
+    std::ofstream(dir / "f.csv", std::ios::binary) << header << "\r\n" << good << "\r\n" << good;
+    int read = 0;
+    formats::ReadRawFile(dir / "f.csv", [&](const formats::TrialRecord&) { ++read; });
+    EXPECT_EQ(read, 2);
+}
+
+}  // namespace
