@@ -101,7 +101,7 @@ TForm1::TForm1(const engine::Variant& variant, ui::Dialogs& dialogs, QWidget* pa
     setWindowTitle(WindowCaption(variant));
     BuildMenu();
     BuildControls();
-    BuildViewMenu();
+    BuildViewerItems();
     BuildKeyboard();
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     if (variant.program == engine::Variant::Program::Zorvath) move(147, 76);
@@ -174,9 +174,13 @@ void TForm1::BuildMenu() {
     addItems(opciones, buttonItems);
 }
 
-void TForm1::BuildViewMenu() {
-    QMenu* ver = menuBar()->addMenu(QStringLiteral("&Ver"));
-    ver->setObjectName(QStringLiteral("Ver1"));
+void TForm1::BuildViewerItems() {
+    QMenu* ver = menuBar()->findChild<QMenu*>(QStringLiteral("Ver1"));
+    if (!ver) {
+        ver = menuBar()->addMenu(QStringLiteral("&Ver"));
+        ver->setObjectName(QStringLiteral("Ver1"));
+    }
+    if (!ver->isEmpty()) ver->addSeparator();
     const char* const captions[] = {"Matriz &inicial",         "Cierre &Min-transitivo",
                                     "Cierre &Prod-transitivo", "Cierre &W-transitivo",
                                     "Matriz Mi&n-transitivizada", "Matriz Pr&od-transitivizada",

@@ -125,7 +125,8 @@ private:
 
     void BuildControls();
     void BuildMenu();
-    void BuildViewMenu();
+    /// The "Ver" menu's viewer items, and the grids' ways to open them.
+    void BuildViewerItems();
     /// Tab from control to control, each grid once, and a key for every command.
     void BuildKeyboard();
     void Present(std::shared_ptr<const experiments::Snapshot> snapshot);
