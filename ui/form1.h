@@ -19,6 +19,7 @@ class QPushButton;
 
 namespace ui {
 class Canvas;
+class ChartsWindow;
 class Pie;
 class StringGrid;
 }  // namespace ui
@@ -79,6 +80,9 @@ public:
     void SalvarMatrizProdTransitivizada1Click(QObject* sender);
     void SalvarMatrizWTransitivizada1Click(QObject* sender);
     void SalvarTodo1Click(QObject* sender);
+    // The "Ver" menu.
+    /// Shows the charts window (made at the first call), which follows every presented snapshot.
+    void Graficas1Click(QObject* sender);
 
     /// Presents the experiment as it is now: the result texts, the ten grids (sized to n),
     /// the paint state, and a repaint.
@@ -119,6 +123,7 @@ private:
 
     void BuildControls();
     void BuildMenu();
+    void BuildViewMenu();
     void Present(std::shared_ptr<const experiments::Snapshot> snapshot);
     void SetCaption(QLabel* label, const QString& text);
     void SetCommandsEnabled(bool enabled);
@@ -141,6 +146,7 @@ private:
     std::array<ui::StringGrid*, 11> grids_{};  // StringGrid1 … StringGrid10 at 1 … 10
     std::array<ui::Pie*, 4> pies_{};  // Pie1 … Pie3 at 1 … 3
     std::array<QPushButton*, 9> buttons_{};  // Button1 … Button8 at 1 … 8
+    ui::ChartsWindow* charts_ = nullptr;  // a child window, made when first asked for
     bool destroyed_ = false;
     bool busy_ = false;
     bool closeRequested_ = false;
