@@ -28,6 +28,7 @@
 #include "experiments/uinftab.h"
 #include "toolkit/number_text.h"
 #include "ui/canvas.h"
+#include "ui/charts.h"
 #include "ui/locale.h"
 #include "ui/matrix_viewer.h"
 #include "ui/pie.h"
@@ -100,6 +101,7 @@ TForm1::TForm1(const engine::Variant& variant, ui::Dialogs& dialogs, QWidget* pa
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(WindowCaption(variant));
     BuildMenu();
+    BuildViewMenu();
     BuildControls();
     BuildViewerItems();
     BuildKeyboard();
@@ -224,6 +226,18 @@ ui::MatrixViewer& TForm1::OpenViewer(int matrix) {
     viewer->raise();
     viewer->activateWindow();
     return *viewer;
+}
+
+// The windows that show the experiment beside this one.
+void TForm1::BuildViewMenu() {
+    QMenu* ver = menuBar()->findChild<QMenu*>(QStringLiteral("Ver1"));
+    if (!ver) {
+        ver = menuBar()->addMenu(QStringLiteral("&Ver"));
+        ver->setObjectName(QStringLiteral("Ver1"));
+    }
+    QAction* graficas = ver->addAction(QStringLiteral("&Gráficas"));
+    graficas->setObjectName(QStringLiteral("Graficas1"));
+    connect(graficas, &QAction::triggered, this, [this, graficas] { Guarded(&TForm1::Graficas1Click, graficas); });
 }
 
 void TForm1::BuildControls() {
@@ -421,6 +435,14 @@ void TForm1::Button5Click(QObject*) {
     });
 }
 
+void TForm1::Graficas1Click(QObject*) {
+    if (!charts_) charts_ = new ui::ChartsWindow(dialogs_, this);
+    charts_->Present(shown_);
+    charts_->show();
+    charts_->raise();
+    charts_->activateWindow();
+}
+
 void TForm1::Button7Click(QObject*) {
     experiment_->Reset();
     RefreshGrids();
@@ -446,6 +468,7 @@ void TForm1::Present(std::shared_ptr<const experiments::Snapshot> snapshot) {
     for (const QPointer<ui::MatrixViewer>& viewer : viewers_)
         if (viewer) viewer->Show(shown_);
     UpdatePaintState();
+    if (charts_) charts_->Present(shown_);
     // The grids repaint the cells that change on their own, and the plot never reaches under a
     // grid, so the client area is repainted around them: the grids' frames and scroll bars,
     // which stay as they are, are not painted again on every trial.
