@@ -1,11 +1,13 @@
 #include "ui/heat_map.h"
 
+#include <QDir>
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
 
 #include "toolkit/number_text.h"
+#include "ui/figure_export.h"
 
 namespace ui {
 
@@ -323,6 +325,21 @@ void PaintHeatMap(QPainter& painter, const QRect& area, const HeatMapModel& mode
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRect(left, top, n * cell, n * cell).adjusted(0, 0, -1, -1));
     PaintLegend(painter, QRect(left + n * cell + 16, top, legend, n * cell), model.Low(), model.High());
+}
+
+void SaveMatrixFigures(const experiments::Snapshot& snapshot, const QString& folder, const QFont& font) {
+    auto shared = std::make_shared<const experiments::Snapshot>(snapshot);
+    for (int matrix = 1; matrix <= 7; ++matrix) {
+        HeatMapModel model(matrix);
+        model.SetSnapshot(shared);
+        const QSize size = HeatMapFigureSize(model, font);
+        const auto paint = [&](QPainter& painter, const QRect& area) {
+            painter.setFont(font);
+            PaintHeatMap(painter, area, model);
+        };
+        for (const char* extension : {".svg", ".png"})
+            SaveFigure(QDir(folder).filePath(MatrixFileName(matrix) + QLatin1String(extension)), size, paint);
+    }
 }
 
 }  // namespace ui
