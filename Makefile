@@ -28,7 +28,7 @@ CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 endif
 
 # Debian packages the build, the tests and the benchmarks need.
-PACKAGES := g++ make cmake ninja-build pkg-config qt6-base-dev libgl-dev \
+PACKAGES := g++ make cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev qt6-charts-dev libgl-dev \
             libgtest-dev libgmock-dev googletest libbenchmark-dev \
             fontconfig fonts-dejavu-core fonts-liberation qt6-translations-l10n
 

@@ -1,8 +1,8 @@
 // Draws a program's window as a PNG, as it looks at start (or at another dimension, or after
-// "50 veces"), on whatever Qt platform is chosen; `make screenshots` runs it offscreen for the
-// README, so the pictures never go stale.
+// "50 veces"), or its charts window ("graficas"), on whatever Qt platform is chosen;
+// `make screenshots` runs it offscreen for the README, so the pictures never go stale.
 //
-//   screenshot Zorvath|Zorvane FICHERO.png [DIMENSIÓN] [50]
+//   screenshot Zorvath|Zorvane FICHERO.png [DIMENSIÓN] [50] [graficas]
 
 #include <QApplication>
 #include <QPixmap>
@@ -33,7 +33,7 @@ public:
 
 int main(int argc, char** argv) {
     if (argc < 3 || (std::strcmp(argv[1], "Zorvath") != 0 && std::strcmp(argv[1], "Zorvane") != 0)) {
-        std::fprintf(stderr, "uso: %s Zorvath|Zorvane FICHERO.png [DIMENSIÓN] [50]\n", argv[0]);
+        std::fprintf(stderr, "uso: %s Zorvath|Zorvane FICHERO.png [DIMENSIÓN] [50] [graficas]\n", argv[0]);
         return 2;
     }
     QApplication application(argc, argv);
@@ -48,5 +48,11 @@ int main(int argc, char** argv) {
     if (argc > 4 && std::strcmp(argv[4], "50") == 0) form.Guarded(&TForm1::Button5Click, &form);
     form.show();
     QApplication::processEvents();
-    return form.grab().save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+    QWidget* shown = &form;
+    if (argc > 5 && std::strcmp(argv[5], "graficas") == 0) {
+        form.Guarded(&TForm1::Graficas1Click, &form);
+        shown = form.findChild<QWidget*>(QStringLiteral("Graficas"));
+        QApplication::processEvents();
+    }
+    return shown->grab().save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
 }

@@ -5,13 +5,18 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QStringList>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -31,6 +36,8 @@
 #include "experiments/trial_pipeline.h"
 #include "formats/batch_outputs.h"
 #include "toolkit/number_text.h"
+#include "ui/charts.h"
+#include "ui/heat_map.h"
 #include "ui/locale.h"
 
 namespace cli {
@@ -53,6 +60,7 @@ struct Options {
     int threads = 1;
     std::optional<std::string> saveAll;
     std::optional<std::string> raw, workbook;  // beside the table: every trial, the workbook
+    std::optional<std::string> figures;        // the folder of the figures
 };
 
 void Print(std::FILE* stream, const char* text) { std::fputs(text, stream); }
@@ -198,7 +206,42 @@ int Merge(const engine::Variant& variant, const std::string& workbook, const QSt
     return kSuccess;
 }
 
+// The folder of the figures, checked before anything is computed or written.
+void CheckFolder(const std::string& folder) {
+    const std::filesystem::path path = folder;
+    const std::string name = "«" + experiments::ShortPath(folder) + "»";
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status)) throw experiments::FileError("No existe la carpeta " + name);
+    if (!std::filesystem::is_directory(status)) throw experiments::FileError(name + " no es una carpeta");
+    if (::access(path.c_str(), W_OK | X_OK) != 0)
+        throw experiments::FileError("No se puede escribir en la carpeta " + name + ": " +
+                                     experiments::SystemErrorText(errno));
+}
+
+// The relation and the six results as heat maps, and the bars of the six distances, each as
+// SVG and PNG, drawn by the windows' own code.
+void WriteFigures(const experiments::Experiment& experiment, const std::string& folderBytes) {
+    const QString folder = QFile::decodeName(QByteArray::fromStdString(folderBytes));
+    const std::shared_ptr<const experiments::Snapshot> snapshot = experiments::TakeSnapshot(experiment);
+    QFont font = QApplication::font();
+    font.setPixelSize(12);
+    ui::SaveMatrixFigures(*snapshot, folder, font);
+    for (const char* name : {"distancias.svg", "distancias.png"})
+        ui::SaveDistanceBars(QDir(folder).filePath(QLatin1String(name)), snapshot->results, snapshot->dimension,
+                             toolkit::DecimalSeparator());
+}
+
+// Options that draw figures need an application with a platform to paint with: Qt's offscreen
+// one, so no display is needed.
+bool WantsFigures(int argc, char** argv) {
+    for (int k = 1; k < argc; ++k)
+        if (std::strncmp(argv[k], "--figuras", 9) == 0) return true;
+    return false;
+}
+
 int Analyze(const engine::Variant& variant, const Options& options) {
+    if (options.figures) CheckFolder(*options.figures);
     auto experiment = Started(variant, options);
     auto matrix = std::make_unique<engine::RelationMatrix>();
     const int n = experiments::ReadRelationFile(options.file, *matrix);
@@ -223,6 +266,7 @@ int Analyze(const engine::Variant& variant, const Options& options) {
         return kFailure;
     }
     if (lost) throw *lost;
+    if (options.figures) WriteFigures(*experiment, *options.figures);
     return kSuccess;
 }
 
@@ -230,7 +274,14 @@ int Analyze(const engine::Variant& variant, const Options& options) {
 
 int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
     HandleSignals();
-    QCoreApplication application(argc, argv);
+    std::unique_ptr<QCoreApplication> app;
+    if (WantsFigures(argc, argv)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication& application = *app;
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << ArgumentText(argv[i]);
     const QString program = QString::fromLatin1(engine::ProgramName(variant));
@@ -244,7 +295,9 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                        "  %1 --estadisticas D S FICHERO  escribe en FICHERO la tabla de estadísticas de las\n"
                        "      dimensiones 2 … D con S matrices por dimensión, como el botón «%2».\n"
                        "  %1 --analiza MATRIZ  analiza la matriz del fichero MATRIZ y escribe los seis\n"
-                       "      resultados, como «Cargar matriz».\n"
+                       "      resultados, como «Cargar matriz»; con --figuras CARPETA escribe además en\n"
+                       "      CARPETA la relación y los seis resultados como mapas de calor y las barras\n"
+                       "      de las seis distancias, en SVG y PNG.\n"
                        "  %1 --reune LIBRO CRUDO…  escribe en LIBRO el libro de cálculo de los ensayos de los\n"
                        "      ficheros CRUDO (de --crudo) juntos, dimensión a dimensión.")
             .arg(program, variant.integerMeans ? QStringLiteral("excell") : QStringLiteral("excel")));
@@ -283,8 +336,11 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                                    QStringLiteral("Reúne en el libro LIBRO (.xlsx) los ensayos de los ficheros que "
                                                   "siguen, escritos por --crudo."),
                                    QStringLiteral("LIBRO"));
+    const QCommandLineOption figures(QStringLiteral("figuras"),
+                                     QStringLiteral("Con --analiza: escribe las figuras en la carpeta CARPETA."),
+                                     QStringLiteral("CARPETA"));
     parser.addOptions({help, version, statistics, reflexive, symmetric, notSymmetric, seed, threads, raw, workbook,
-                       analyze, saveAll, merge});
+                       analyze, saveAll, figures, merge});
     parser.addPositionalArgument(QStringLiteral("D"), QStringLiteral("Con --estadisticas: la dimensión mayor (hasta 100)."));
     parser.addPositionalArgument(QStringLiteral("S"), QStringLiteral("Con --estadisticas: matrices por dimensión."));
     parser.addPositionalArgument(QStringLiteral("FICHERO"), QStringLiteral("Con --estadisticas: el fichero de la tabla."));
@@ -314,6 +370,7 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
             if (!statisticsMode && parser.isSet(*option))
                 throw UsageError("--" + option->names().constLast().toStdString() + " solo va con --estadisticas");
         if (!analyzeMode && parser.isSet(saveAll)) throw UsageError("--salva-todo solo va con --analiza");
+        if (!analyzeMode && parser.isSet(figures)) throw UsageError("--figuras solo va con --analiza");
         if (parser.isSet(symmetric) && parser.isSet(notSymmetric))
             throw UsageError("--simetrica y --no-simetrica no van juntas");
 
@@ -324,6 +381,7 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                 throw UsageError("sobra «" + positional.constFirst().toStdString() + "»: --analiza no lleva más argumentos");
             options.file = FileName(parser.value(analyze));
             if (parser.isSet(saveAll)) options.saveAll = FileName(parser.value(saveAll));
+            if (parser.isSet(figures)) options.figures = FileName(parser.value(figures));
             return Analyze(variant, options);
         }
         if (mergeMode) {

@@ -1,0 +1,353 @@
+#include "ui/charts.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QGraphicsScene>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHorizontalBarSeries>
+#include <QLegend>
+#include <QLineSeries>
+#include <QLocale>
+#include <QPainter>
+#include <QPushButton>
+#include <QValueAxis>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "experiments/pie.h"
+#include "toolkit/number_text.h"
+#include "ui/figure_export.h"
+
+namespace ui {
+
+namespace {
+
+// Okabe and Ito's palette, told apart with any kind of colour blindness.
+const QColor kClosureColor(0, 114, 178);         // blue
+const QColor kTransitivizedColor(213, 94, 0);    // vermillion
+const QColor kPercentColor(0, 158, 115);         // bluish green
+const char* const kTNormNames[] = {"Min", "Prod", "W"};
+
+// About this many intervals on an axis, whatever its length.
+constexpr int kIntervals = 6;
+// Curves of fewer points than this show each one.
+constexpr std::size_t kMarkedPoints = 30;
+// Room beyond the longest bar for its number, as a share of the bar.
+constexpr double kLabelRoom = 0.3;
+
+// Numbers written with the program's separator and no grouping ("1234,5").
+QLocale NumberLocale(char separator) {
+    QLocale locale = separator == ',' ? QLocale(QLocale::Spanish, QLocale::Spain) : QLocale::c();
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale;
+}
+
+void SetSeparator(QChart* chart, char separator) {
+    const QLocale locale = NumberLocale(separator);
+    if (chart->locale() != locale) chart->setLocale(locale);
+}
+
+QChart* NewChart() {
+    auto* chart = new QChart;
+    chart->setLocalizeNumbers(true);
+    chart->setLocale(NumberLocale('.'));
+    chart->setBackgroundRoundness(0);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    chart->setAnimationOptions(QChart::NoAnimation);
+    return chart;
+}
+
+// A tick step of 1, 2 or 5 times a power of ten that cuts `span` into at most kIntervals
+// intervals, and never less than `least`; 1 for an empty span without a least.
+double TickStep(double span, double least) {
+    if (!(span > 0)) return least > 0 ? least : 1;
+    const double rough = span / kIntervals;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    double step = 10 * power;
+    for (const double m : {1.0, 2.0, 5.0})
+        if (m * power >= rough) {
+            step = m * power;
+            break;
+        }
+    return std::max(step, least);
+}
+
+// The axis from `low` lowered to a tick to `high` raised to one (at least one step apart), with
+// ticks at the multiples of the step and as many decimals as the step needs.
+void ScaleAxis(QValueAxis* axis, double low, double high, double least) {
+    const double step = TickStep(high - low, least);
+    const double bottom = std::floor(low / step + 1e-9) * step;
+    const double top = std::max(bottom + step, std::ceil(high / step - 1e-9) * step);
+    const int decimals = step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
+    const QString format = QStringLiteral("%.%1f").arg(decimals);
+    if (axis->labelFormat() != format) axis->setLabelFormat(format);
+    axis->setTickInterval(step);
+    axis->setRange(bottom, top);
+}
+
+QValueAxis* NewValueAxis(const QString& title) {
+    auto* axis = new QValueAxis;
+    axis->setTitleText(title);
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setMinorTickCount(0);
+    return axis;
+}
+
+// The value a bar shows: the double nearest to the float's shortest decimal text, so that Qt
+// writes that text (at 9 significant digits, trailing zeros dropped) and it reads back exactly.
+double FullValue(float value) { return toolkit::StrToFloat(toolkit::FloatToShortestStr(value, '.'), '.'); }
+
+}  // namespace
+
+// --- Bars of the last trial ---
+
+DistanceBarChart::DistanceBarChart() : chart_(NewChart()) {
+    closure = new QBarSet(QStringLiteral("cierre"));
+    transitivized = new QBarSet(QStringLiteral("transitivizada"));
+    closure->setColor(kClosureColor);
+    transitivized->setColor(kTransitivizedColor);
+    closure->setBorderColor(kClosureColor);
+    transitivized->setBorderColor(kTransitivizedColor);
+    closure->setLabelColor(Qt::black);
+    transitivized->setLabelColor(Qt::black);
+    // Horizontal bars are drawn from the bottom up: W, Prod, Min; in a group, the
+    // transitivized bar below the closure's.
+    for (int k = 0; k < engine::kTNormCount; ++k) {
+        closure->append(0);
+        transitivized->append(0);
+    }
+    auto* series = new QHorizontalBarSeries;
+    series->append(transitivized);
+    series->append(closure);
+    series->setLabelsVisible(true);
+    series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
+    series->setLabelsPrecision(9);
+    series->setBarWidth(0.8);
+    chart_->addSeries(series);
+
+    auto* tnorms = new QBarCategoryAxis;
+    tnorms->append({QStringLiteral("W"), QStringLiteral("Prod"), QStringLiteral("Min")});
+    chart_->addAxis(tnorms, Qt::AlignLeft);
+    series->attachAxis(tnorms);
+    valueAxis = NewValueAxis(QStringLiteral("d1 (suma de las diferencias positivas)"));
+    chart_->addAxis(valueAxis, Qt::AlignBottom);
+    series->attachAxis(valueAxis);
+
+    chart_->legend()->setAlignment(Qt::AlignTop);
+    chart_->legend()->setReverseMarkers(true);  // "cierre" first, as it is drawn above
+}
+
+void DistanceBarChart::Show(const engine::Analysis& analysis, const QString& title, char separator) {
+    SetSeparator(chart_, separator);
+    if (chart_->title() != title) chart_->setTitle(title);
+    float longest = 0;
+    for (int t = 0; t < engine::kTNormCount; ++t) {
+        const int at = engine::kTNormCount - 1 - t;
+        closure->replace(at, FullValue(analysis.d1Closure[t]));
+        transitivized->replace(at, FullValue(analysis.d1Transitivized[t]));
+        longest = std::max({longest, analysis.d1Closure[t], analysis.d1Transitivized[t]});
+    }
+    ScaleAxis(valueAxis, 0, (1 + kLabelRoom) * longest, 0);
+}
+
+// --- Curves of the last trials ---
+
+CurveChart::CurveChart(const QString& tnormName) : tnormName_(tnormName), chart_(NewChart()) {
+    closure = new QLineSeries;
+    transitivized = new QLineSeries;
+    closure->setName(QStringLiteral("cierre"));
+    transitivized->setName(QStringLiteral("transitivizada"));
+    closure->setPen(QPen(kClosureColor, 2));
+    transitivized->setPen(QPen(kTransitivizedColor, 2));
+    closure->setMarkerSize(6);
+    transitivized->setMarkerSize(6);
+    chart_->addSeries(closure);
+    chart_->addSeries(transitivized);
+    trialAxis = NewValueAxis(QStringLiteral("matriz nº"));
+    distanceAxis = NewValueAxis(QStringLiteral("d1"));
+    chart_->addAxis(trialAxis, Qt::AlignBottom);
+    chart_->addAxis(distanceAxis, Qt::AlignLeft);
+    for (QLineSeries* series : {closure, transitivized}) {
+        series->attachAxis(trialAxis);
+        series->attachAxis(distanceAxis);
+    }
+    chart_->legend()->setAlignment(Qt::AlignTop);
+    chart_->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
+}
+
+void CurveChart::Show(const std::vector<uinftab::PlotPoint>& points, int lastTrial, char separator) {
+    SetSeparator(chart_, separator);
+    const QString title = tnormName_ + QStringLiteral(": d1 (parte entera) de las últimas %1 matrices").arg(points.size());
+    if (chart_->title() != title) chart_->setTitle(title);
+    QList<QPointF> closurePoints, transitivizedPoints;
+    closurePoints.reserve(static_cast<qsizetype>(points.size()));
+    transitivizedPoints.reserve(static_cast<qsizetype>(points.size()));
+    const int first = lastTrial - static_cast<int>(points.size()) + 1;
+    std::int32_t lowest = std::numeric_limits<std::int32_t>::max(), highest = 0;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const double trial = first + static_cast<double>(i);
+        const std::int32_t x = uinftab::PlotPointX(points[i]);
+        const std::int32_t y = uinftab::PlotPointY(points[i]);
+        closurePoints.append(QPointF(trial, x));
+        transitivizedPoints.append(QPointF(trial, y));
+        lowest = std::min({lowest, x, y});
+        highest = std::max({highest, x, y});
+    }
+    closure->replace(closurePoints);
+    transitivized->replace(transitivizedPoints);
+    // A line needs two points: a few trials are marked one by one.
+    const bool marked = points.size() < kMarkedPoints;
+    if (closure->pointsVisible() != marked) {
+        closure->setPointsVisible(marked);
+        transitivized->setPointsVisible(marked);
+    }
+    // The trials shown and no more: the newest at the right edge.
+    const double trialStep = TickStep(lastTrial - first, 1);
+    trialAxis->setLabelFormat(QStringLiteral("%.0f"));
+    trialAxis->setTickInterval(trialStep);
+    trialAxis->setRange(first, std::max(lastTrial, first + 1));
+    ScaleAxis(distanceAxis, std::min(lowest, highest), highest, 1);
+}
+
+// --- Percentages ---
+
+PercentChart::PercentChart() : chart_(NewChart()) {
+    percent = new QBarSet(QStringLiteral("%"));
+    percent->setColor(kPercentColor);
+    percent->setBorderColor(kPercentColor);
+    percent->append({0, 0, 0});
+    auto* series = new QHorizontalBarSeries;
+    series->append(percent);
+    series->setBarWidth(0.6);
+    chart_->addSeries(series);
+    tnormAxis = new QBarCategoryAxis;
+    tnormAxis->append({QStringLiteral("W"), QStringLiteral("Prod"), QStringLiteral("Min")});
+    chart_->addAxis(tnormAxis, Qt::AlignLeft);
+    series->attachAxis(tnormAxis);
+    QValueAxis* axis = NewValueAxis(QStringLiteral("% de las matrices desde «Inicia»"));
+    axis->setLabelFormat(QStringLiteral("%.0f"));
+    axis->setTickInterval(20);
+    axis->setRange(0, 100);
+    chart_->addAxis(axis, Qt::AlignBottom);
+    series->attachAxis(axis);
+    chart_->legend()->hide();
+    chart_->setTitle(QStringLiteral("Matrices en que el cierre queda más lejos que la transitivizada (d1)"));
+}
+
+void PercentChart::Show(const experiments::Snapshot& snapshot, char separator) {
+    SetSeparator(chart_, separator);
+    QStringList categories;
+    for (int t = engine::kTNormCount - 1; t >= 0; --t) {
+        const int greater = snapshot.closureGreaterCount[t];
+        const int notGreater = snapshot.closureNotGreaterCount[t];
+        const int p = experiments::ClosureGreaterPercent(greater, notGreater);
+        percent->replace(engine::kTNormCount - 1 - t, p);
+        categories << QStringLiteral("%1: %2 % (%3 de %4)")
+                          .arg(QLatin1String(kTNormNames[t]))
+                          .arg(p)
+                          .arg(greater)
+                          .arg(greater + notGreater);
+    }
+    if (tnormAxis->categories() != categories) tnormAxis->setCategories(categories);
+}
+
+// --- The window ---
+
+ChartsWindow::ChartsWindow(Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      curves{CurveChart(QStringLiteral("Min")), CurveChart(QStringLiteral("Prod")), CurveChart(QStringLiteral("W"))},
+      dialogs_(dialogs) {
+    setObjectName(QStringLiteral("Graficas"));
+    setWindowTitle(QStringLiteral("Gráficas"));
+    panel_ = new QWidget(this);
+    auto* grid = new QGridLayout(panel_);
+    grid->setContentsMargins(0, 0, 0, 0);
+    QChart* charts[] = {bars.chart(), percents.chart(), curves[0].chart(), curves[1].chart(), curves[2].chart()};
+    for (std::size_t k = 0; k < views_.size(); ++k) {
+        views_[k] = new QChartView(charts[k], panel_);
+        views_[k]->setRenderHint(QPainter::Antialiasing);
+        views_[k]->setMinimumSize(200, 150);
+    }
+    grid->addWidget(views_[0], 0, 0, 2, 1);
+    grid->addWidget(views_[1], 2, 0);
+    for (int t = 0; t < engine::kTNormCount; ++t) grid->addWidget(views_[2 + t], t, 1);
+    auto* exportButton = new QPushButton(QStringLiteral("&Exportar figura…"), this);
+    exportButton->setObjectName(QStringLiteral("ExportarFigura"));
+    connect(exportButton, &QPushButton::clicked, this, &ChartsWindow::ExportFigure);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(exportButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(panel_, 1);
+    layout->addLayout(buttons);
+    resize(1100, 760);
+}
+
+void ChartsWindow::Present(std::shared_ptr<const experiments::Snapshot> snapshot) {
+    snapshot_ = std::move(snapshot);
+    stale_ = true;
+    if (isVisible()) Update();
+}
+
+void ChartsWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (stale_) Update();
+}
+
+void ChartsWindow::Update() {
+    stale_ = false;
+    if (!snapshot_) return;
+    const experiments::Snapshot& s = *snapshot_;
+    const char separator = toolkit::DecimalSeparator();
+    bars.Show(s.results, QStringLiteral("d1 de la matriz nº %1 (dimensión %2)").arg(s.trialCount).arg(s.dimension),
+              separator);
+    for (int t = 0; t < engine::kTNormCount; ++t) curves[t].Show(s.recentPoints[t], s.trialCount, separator);
+    percents.Show(s, separator);
+}
+
+QSize ChartsWindow::FigureSize() const { return panel_->size(); }
+
+void ChartsWindow::PaintCharts(QPainter& painter, const QRect& area) const {
+    const QSize size = FigureSize();
+    painter.save();
+    painter.translate(area.topLeft());
+    painter.scale(static_cast<double>(area.width()) / size.width(), static_cast<double>(area.height()) / size.height());
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (QChartView* view : views_)
+        view->scene()->render(&painter, QRectF(view->geometry()), view->chart()->geometry());
+    painter.restore();
+}
+
+void ChartsWindow::ExportFigure() {
+    const std::optional<QString> name = dialogs_.SaveFileName(
+        {QStringLiteral("imagen PNG|*.png|imagen SVG|*.svg|documento PDF|*.pdf"), QStringLiteral("png"), true,
+         QStringLiteral("graficas.png")});
+    if (!name) return;
+    try {
+        SaveFigure(*name, FigureSize(), [this](QPainter& painter, const QRect& area) { PaintCharts(painter, area); });
+    } catch (const std::exception& e) {
+        dialogs_.ShowException(QString::fromUtf8(e.what()));
+    }
+}
+
+// --- The bars alone, for the command line ---
+
+void SaveDistanceBars(const QString& path, const engine::Analysis& analysis, int n, char separator, QSize size) {
+    QGraphicsScene scene;
+    DistanceBarChart bars;
+    scene.addItem(bars.chart());  // the scene owns it from here
+    bars.chart()->resize(size);
+    bars.Show(analysis, QStringLiteral("d1 al cierre y a la transitivizada (dimensión %1)").arg(n), separator);
+    SaveFigure(path, size, [&](QPainter& painter, const QRect& area) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        scene.render(&painter, QRectF(area), bars.chart()->geometry());
+    });
+}
+
+}  // namespace ui

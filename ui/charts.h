@@ -1,0 +1,123 @@
+#pragma once
+
+// The charts of an experiment drawn with Qt Charts, each scaled to its data: the last trial's
+// six d1 distances as grouped bars, the d1 curves of the last hundred trials per t-norm and the
+// three percentages. The charts window shows them all; the command line draws the bars alone.
+
+#include <QSize>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "engine/analysis.h"
+#include "experiments/experiment.h"
+#include "ui/dialogs.h"
+
+class QBarCategoryAxis;
+class QBarSet;
+class QChart;
+class QChartView;
+class QLineSeries;
+class QPainter;
+class QRect;
+class QValueAxis;
+
+namespace ui {
+
+/// Grouped horizontal bars of the six d1 distances of one analysis: a group per t-norm (Min at
+/// the top), the closure's and the transitivized matrix's bar in each, every value written in
+/// full at the end of its bar, a value axis from 0 that holds the longest bar and its number,
+/// and a legend. The chart is made here and belongs to the view or scene it is put in.
+class DistanceBarChart {
+public:
+    DistanceBarChart();
+    QChart* chart() const { return chart_; }
+    /// Shows the six distances of `analysis`, their numbers with `separator`.
+    void Show(const engine::Analysis& analysis, const QString& title, char separator);
+
+    QBarSet* closure = nullptr;
+    QBarSet* transitivized = nullptr;
+    QValueAxis* valueAxis = nullptr;
+
+private:
+    QChart* chart_;
+};
+
+/// The d1 distances of one t-norm over the last trials as two curves (closure, transitivized
+/// matrix) against the trial number, both axes scaled to the points shown.
+class CurveChart {
+public:
+    explicit CurveChart(const QString& tnormName);
+    QChart* chart() const { return chart_; }
+    /// `points` are the last points of the t-norm's series, the newest one that of trial
+    /// `lastTrial`.
+    void Show(const std::vector<uinftab::PlotPoint>& points, int lastTrial, char separator);
+
+    QLineSeries* closure = nullptr;
+    QLineSeries* transitivized = nullptr;
+    QValueAxis* trialAxis = nullptr;
+    QValueAxis* distanceAxis = nullptr;
+
+private:
+    QString tnormName_;
+    QChart* chart_;
+};
+
+/// The three percentages of trials in which the closure lay farther from the relation than the
+/// transitivized matrix, one bar per t-norm on a 0 to 100 axis, each with its counts.
+class PercentChart {
+public:
+    PercentChart();
+    QChart* chart() const { return chart_; }
+    void Show(const experiments::Snapshot& snapshot, char separator);
+
+    QBarSet* percent = nullptr;
+    QBarCategoryAxis* tnormAxis = nullptr;
+
+private:
+    QChart* chart_;
+};
+
+/// The non-modal charts window: the bars, the three curve charts and the percentages of the
+/// snapshot it was last given, and a button that exports them as one figure (PNG, SVG or PDF).
+/// While hidden it only keeps the snapshot; it draws it when shown.
+class ChartsWindow : public QWidget {
+public:
+    /// `dialogs` must outlive the window.
+    ChartsWindow(Dialogs& dialogs, QWidget* parent);
+
+    void Present(std::shared_ptr<const experiments::Snapshot> snapshot);
+
+    /// Draws the charts, as the window lays them out, into `area`.
+    void PaintCharts(QPainter& painter, const QRect& area) const;
+    /// The size of the figure: the charts as they are laid out now.
+    QSize FigureSize() const;
+    /// Asks for a file name and saves the figure there; an error is shown in the error box.
+    void ExportFigure();
+
+    DistanceBarChart bars;
+    std::array<CurveChart, engine::kTNormCount> curves;
+    PercentChart percents;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void Update();
+
+    Dialogs& dialogs_;
+    std::shared_ptr<const experiments::Snapshot> snapshot_;
+    bool stale_ = false;
+    QWidget* panel_ = nullptr;
+    std::array<QChartView*, 5> views_{};
+};
+
+/// Writes the bar chart of the six distances of one analysis of an n × n relation to `path` as
+/// a figure of `size` pixels, in the format its extension names (".png", ".svg", ".pdf"), drawn
+/// by the same code as the charts window; needs a QApplication, no display. Throws
+/// experiments::FileError with a Spanish message.
+void SaveDistanceBars(const QString& path, const engine::Analysis& analysis, int n, char separator,
+                      QSize size = QSize(720, 420));
+
+}  // namespace ui

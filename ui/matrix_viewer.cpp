@@ -1,0 +1,307 @@
+#include "ui/matrix_viewer.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QLabel>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStyledItemDelegate>
+#include <QToolBar>
+#include <QWheelEvent>
+#include <algorithm>
+#include <exception>
+#include <vector>
+
+#include "ui/figure_export.h"
+
+namespace ui {
+
+namespace {
+
+constexpr int kLegendBar = 16;
+
+// Paints a cell from the model's own arrays: its colour, its text only where it fits whole
+// (a cut number would read as another), a frame for the selection, so the colour stays seen.
+class HeatCellDelegate : public QStyledItemDelegate {
+public:
+    HeatCellDelegate(const HeatMapModel& model, QObject* parent) : QStyledItemDelegate(parent), model_(model) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const int row = index.row(), col = index.column();
+        const QColor background(model_.Background(row, col));
+        painter->fillRect(option.rect, background);
+        const QColor ink = ContrastingText(background);
+        // A cell cut by the edge of the view shows no text: what is left of it could be read as
+        // another number.
+        const bool whole = option.widget == nullptr ||
+                           static_cast<const QAbstractScrollArea*>(option.widget)->viewport()->rect().contains(option.rect);
+        if (whole && option.rect.width() >= 12 && option.rect.height() >= option.fontMetrics.height()) {
+            const QString text = model_.Text(row, col);
+            if (!text.isEmpty() && option.fontMetrics.horizontalAdvance(text) + 4 <= option.rect.width()) {
+                painter->setPen(ink);
+                painter->drawText(option.rect, Qt::AlignCenter, text);
+            }
+        }
+        if (option.state & (QStyle::State_Selected | QStyle::State_HasFocus)) {
+            const int width = option.rect.width() >= 8 ? 2 : 1;
+            QPen pen(option.state & QStyle::State_Selected ? ink : QColor(Qt::red), width);
+            if (!(option.state & QStyle::State_Selected)) pen.setStyle(Qt::DotLine);
+            painter->setPen(pen);
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRect(QRectF(option.rect).adjusted(width / 2.0, width / 2.0, -width / 2.0, -width / 2.0));
+        }
+    }
+
+private:
+    const HeatMapModel& model_;
+};
+
+// The colour bar beside the table, for the scale of what is shown.
+class LegendWidget : public QWidget {
+public:
+    LegendWidget(const HeatMapModel& model, QWidget* parent) : QWidget(parent), model_(model) {
+        setObjectName(QStringLiteral("Leyenda"));
+        setFixedWidth(LegendWidth(font(), kLegendBar) + 8);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        if (model_.Size() == 0) return;
+        PaintLegend(painter, rect().adjusted(4, 4, -4, -4), model_.Low(), model_.High());
+    }
+
+private:
+    const HeatMapModel& model_;
+};
+
+}  // namespace
+
+HeatMapView::HeatMapView(HeatMapModel& model, QWidget* parent) : QTableView(parent) {
+    setModel(&model);
+    setItemDelegate(new HeatCellDelegate(model, this));
+    for (QHeaderView* header : {horizontalHeader(), verticalHeader()}) {
+        header->setMinimumSectionSize(1);
+        header->setSectionResizeMode(QHeaderView::Fixed);
+        header->setHighlightSections(true);
+    }
+    setShowGrid(false);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+}
+
+void HeatMapView::wheelEvent(QWheelEvent* event) {
+    if ((event->modifiers() & Qt::ControlModifier) && onZoom) {
+        const int delta = event->angleDelta().y();
+        if (delta != 0) onZoom(delta > 0 ? 1 : -1);
+        event->accept();
+        return;
+    }
+    QTableView::wheelEvent(event);
+}
+
+MatrixViewer::MatrixViewer(int matrix, Dialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent, Qt::Window), matrix_(matrix), dialogs_(dialogs), model_(new HeatMapModel(matrix, this)) {
+    setObjectName(QStringLiteral("Visor%1").arg(matrix));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(MatrixTitle(matrix));
+    auto* central = new QWidget(this);
+    auto* layout = new QHBoxLayout(central);
+    layout->setContentsMargins(4, 4, 4, 4);
+    view_ = new HeatMapView(*model_, central);
+    view_->setObjectName(QStringLiteral("Mapa"));
+    view_->onZoom = [this](int steps) { SetZoomLevel(zoom_ + steps); };
+    legend_ = new LegendWidget(*model_, central);
+    layout->addWidget(view_, 1);
+    layout->addWidget(legend_);
+    setCentralWidget(central);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("Estado"));
+    statusBar()->addWidget(status_, 1);
+    BuildActions();
+    resize(760, 600);
+}
+
+void MatrixViewer::BuildActions() {
+    QToolBar* bar = addToolBar(QStringLiteral("Visor"));
+    bar->setObjectName(QStringLiteral("BarraVisor"));
+    bar->setMovable(false);
+    const auto add = [this, bar](const char* name, const QString& text, const QList<QKeySequence>& keys,
+                                 const std::function<void(bool)>& run, bool checkable = false) {
+        auto* action = new QAction(text, this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcuts(keys);
+        action->setCheckable(checkable);
+        connect(action, &QAction::triggered, this, [run](bool checked) { run(checked); });
+        bar->addAction(action);
+        return action;
+    };
+    add("Alejar", QStringLiteral("Alejar"), QKeySequence::keyBindings(QKeySequence::ZoomOut),
+        [this](bool) { SetZoomLevel(zoom_ - 1); });
+    add("Acercar", QStringLiteral("Acercar"),
+        QKeySequence::keyBindings(QKeySequence::ZoomIn) << QKeySequence(Qt::CTRL | Qt::Key_Equal),
+        [this](bool) { SetZoomLevel(zoom_ + 1); });
+    add("Ajustar", QStringLiteral("Ajustar"), {QKeySequence(Qt::CTRL | Qt::Key_0)}, [this](bool) { Fit(); });
+    bar->addSeparator();
+    add("TresCifras", QStringLiteral("3 cifras"), {QKeySequence(Qt::CTRL | Qt::Key_3)}, [this](bool on) {
+        model_->SetThreeDigits(on);
+        view_->viewport()->update();
+    }, true);
+    QAction* difference = add("Diferencia", QStringLiteral("Diferencia"), {QKeySequence(Qt::CTRL | Qt::Key_D)},
+                              [this](bool on) {
+                                  model_->SetDifference(on);
+                                  legend_->update();
+                                  ShowStatus();
+                              }, true);
+    QAction* largest = add("IrDiferenciaMaxima", QStringLiteral("Ir a la diferencia máxima"),
+                           {QKeySequence(Qt::CTRL | Qt::Key_M)}, [this](bool) { GoToLargestDifference(); });
+    difference->setEnabled(HasDifference(matrix_));
+    largest->setEnabled(HasDifference(matrix_));
+    difference->setToolTip(matrix_ <= 4 ? QStringLiteral("Muestra cierre − relación")
+                                        : QStringLiteral("Muestra relación − transitivizada"));
+    pin_ = add("Fijar", QStringLiteral("Fijar"), {QKeySequence(Qt::CTRL | Qt::Key_F)}, [this](bool on) {
+        if (!on && latest_) Show(latest_);
+        ShowStatus();
+    }, true);
+    pin_->setToolTip(QStringLiteral("Conserva la prueba que se ve mientras el experimento sigue"));
+    bar->addSeparator();
+    add("Copiar", QStringLiteral("Copiar"), QKeySequence::keyBindings(QKeySequence::Copy),
+        [this](bool) { QGuiApplication::clipboard()->setText(SelectedText()); });
+    add("GuardarImagen", QStringLiteral("Guardar imagen…"), QKeySequence::keyBindings(QKeySequence::Save),
+        [this](bool) { SaveImage(); });
+    auto* all = new QAction(QStringLiteral("Seleccionar todo"), this);
+    all->setObjectName(QStringLiteral("SeleccionarTodo"));
+    all->setShortcut(QKeySequence::SelectAll);
+    connect(all, &QAction::triggered, view_, &QAbstractItemView::selectAll);
+    addAction(all);
+    view_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    for (const char* name : {"Copiar", "GuardarImagen"}) view_->addAction(findChild<QAction*>(QString::fromLatin1(name)));
+    view_->addAction(all);
+}
+
+void MatrixViewer::Show(std::shared_ptr<const experiments::Snapshot> snapshot) {
+    latest_ = std::move(snapshot);
+    if (pin_->isChecked() && model_->snapshot() != nullptr) return;
+    const bool first = model_->snapshot() == nullptr;
+    model_->SetSnapshot(latest_);
+    if (first) {
+        // The first zoom level at which every text reads whole.
+        const QFontMetrics metrics(view_->font());
+        int widest = 0;
+        for (int row = 0; row < model_->Size(); ++row)
+            for (int col = 0; col < model_->Size(); ++col)
+                widest = std::max(widest, metrics.horizontalAdvance(model_->Text(row, col)));
+        int level = 0;
+        while (level + 1 < kZoomLevels && kZoomWidths[level] < widest + 8) ++level;
+        zoom_ = -1;
+        SetZoomLevel(level);
+    } else {
+        ApplyZoom();  // a new dimension resets the headers' sizes
+    }
+    legend_->update();
+    ShowStatus();
+}
+
+int MatrixViewer::RowHeight(int width) const {
+    return std::min(width, view_->fontMetrics().height() + 6);
+}
+
+void MatrixViewer::SetZoomLevel(int level) {
+    level = std::clamp(level, 0, kZoomLevels - 1);
+    if (level == zoom_) return;
+    zoom_ = level;
+    ApplyZoom();
+}
+
+void MatrixViewer::ApplyZoom() {
+    if (zoom_ < 0) return;
+    const int width = kZoomWidths[zoom_], height = RowHeight(width);
+    view_->horizontalHeader()->setDefaultSectionSize(width);
+    view_->verticalHeader()->setDefaultSectionSize(height);
+    const int labelWidth = view_->fontMetrics().horizontalAdvance(QStringLiteral("100"));
+    model_->SetLabelStep(std::max(LabelStep(width, labelWidth), LabelStep(height, view_->fontMetrics().height() - 4)));
+    view_->verticalHeader()->setFixedWidth(labelWidth + 10);
+}
+
+void MatrixViewer::Fit() {
+    const int n = std::max(model_->Size(), 1);
+    const QSize area = view_->maximumViewportSize() -
+                       QSize(view_->verticalHeader()->width(), view_->horizontalHeader()->height());
+    int level = 0;
+    while (level + 1 < kZoomLevels && n * kZoomWidths[level + 1] <= area.width() &&
+           n * RowHeight(kZoomWidths[level + 1]) <= area.height())
+        ++level;
+    SetZoomLevel(level);
+}
+
+void MatrixViewer::GoToLargestDifference() {
+    if (model_->Size() == 0) return;
+    const auto [row, col] = model_->LargestDifference();
+    const QModelIndex index = model_->index(row, col);
+    view_->setCurrentIndex(index);
+    view_->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+QString MatrixViewer::SelectedText() const {
+    const QModelIndexList selected = view_->selectionModel()->selectedIndexes();
+    if (selected.isEmpty()) return {};
+    int top = model_->Size(), left = model_->Size(), bottom = -1, right = -1;
+    for (const QModelIndex& index : selected) {
+        top = std::min(top, index.row());
+        bottom = std::max(bottom, index.row());
+        left = std::min(left, index.column());
+        right = std::max(right, index.column());
+    }
+    const int width = right - left + 1;
+    std::vector<bool> in(static_cast<std::size_t>(width) * static_cast<std::size_t>(bottom - top + 1));
+    for (const QModelIndex& index : selected)
+        in[static_cast<std::size_t>((index.row() - top) * width + index.column() - left)] = true;
+    QString text;
+    for (int row = top; row <= bottom; ++row) {
+        for (int col = left; col <= right; ++col) {
+            if (col > left) text += QLatin1Char('\t');
+            if (in[static_cast<std::size_t>((row - top) * width + col - left)]) text += model_->FullText(row, col);
+        }
+        text += QLatin1String("\r\n");
+    }
+    return text;
+}
+
+void MatrixViewer::SaveImage() {
+    if (model_->Size() == 0) return;
+    const std::optional<QString> name = dialogs_.SaveFileName(
+        {QStringLiteral("imagen PNG|*.png|imagen SVG|*.svg"), QStringLiteral("png"), true,
+         MatrixFileName(matrix_) + (model_->difference() ? QStringLiteral("_diferencia.png") : QStringLiteral(".png"))});
+    if (!name) return;
+    try {
+        const QFont font = this->font();
+        SaveFigure(*name, HeatMapFigureSize(*model_, font), [this, &font](QPainter& painter, const QRect& area) {
+            painter.setFont(font);
+            PaintHeatMap(painter, area, *model_);
+        });
+    } catch (const std::exception& error) {
+        dialogs_.ShowException(QString::fromUtf8(error.what()));
+    }
+}
+
+void MatrixViewer::ShowStatus() {
+    const experiments::Snapshot* s = model_->snapshot();
+    if (s == nullptr) return;
+    QString text = QStringLiteral("Dimensión %1 · prueba %2").arg(s->dimension).arg(s->trialCount);
+    if (model_->difference())
+        text += matrix_ <= 4 ? QStringLiteral(" · cierre − relación") : QStringLiteral(" · relación − transitivizada");
+    if (pin_->isChecked()) text += QStringLiteral(" · fijada");
+    status_->setText(text);
+}
+
+}  // namespace ui
