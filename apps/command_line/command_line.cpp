@@ -177,8 +177,8 @@ int Statistics(const engine::Variant& variant, const Options& options) {
     // which is that of its default seed.
     const formats::RawRun run{engine::ProgramName(variant), options.seed.value_or(std::mt19937::default_seed),
                               experiment->engine.reflexive, experiment->engine.symmetric};
-    experiments::LineFile table(options.file);
     formats::BatchOutputs outputs(run, optionalPath(options.raw), optionalPath(options.workbook));
+    experiments::LineFile table(options.file);
     experiments::BatchOptions batch{options.threads, stop.get_token(), [&](const experiments::BatchProgress& p) {
                                         if (interrupted.load()) stop.request_stop();
                                         if (progress) progress->Update(p);

@@ -84,8 +84,8 @@ TEST_P(CommandLine, HelpVersionUsageErrorsAndFailures) {
     // follows a usage error (2), nothing a failure (1; one of each mode, the other reasons: the
     // file I/O and relation file tests).
     const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
-        {{"5"}, 2, "falta el modo: --estadisticas o --analiza"},
-        {{"--salva-todo", "t.txt"}, 2, "falta el modo: --estadisticas o --analiza"},
+        {{"5"}, 2, "falta el modo: --estadisticas, --analiza o --reune"},
+        {{"--salva-todo", "t.txt"}, 2, "falta el modo: --estadisticas, --analiza o --reune"},
         {{"--bogus"}, 2, "Opción desconocida «bogus»."},
         {{"--analiza"}, 2, "Falta valor tras «--analiza»."},
         {{"--analiza", "m.txt", "sobra"}, 2, "sobra «sobra»: --analiza no lleva más argumentos"},
@@ -114,7 +114,7 @@ TEST_P(CommandLine, HelpVersionUsageErrorsAndFailures) {
         {{"--estadisticas", "3", "2", "f.txt", "--simetrica", "--no-simetrica"}, 2,
          "--simetrica y --no-simetrica no van juntas"},
         {{"--analiza", "m.txt", "--reflexiva"}, 2, "--reflexiva solo va con --estadisticas"},
-        {{"--analiza", "m.txt", "--estadisticas"}, 2, "--estadisticas y --analiza no van juntas"},
+        {{"--analiza", "m.txt", "--estadisticas"}, 2, "--estadisticas, --analiza y --reune no van juntas"},
         {{"--estadisticas", "3", "2", "f.txt", "--salva-todo", "t.txt"}, 2, "--salva-todo solo va con --analiza"},
         {{"--estadisticas", "3", "2", In("tuberia")}, 1,
          "No se ha podido abrir el fichero «" + In("tuberia") + "»: no es un fichero normal"},
