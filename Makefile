@@ -2,7 +2,8 @@
 # make run        install what is missing, build, start Zorvath (APP=Zorvane for the other program)
 # make test       install what is missing, build, run every test headless
 #                 (SAN=1: address, undefined-behaviour and float-cast-overflow sanitizers;
-#                 TSAN=1: thread sanitizer)
+#                 TSAN=1: thread sanitizer). make run SAN=1 starts the sanitized window; both
+#                 pass tests/lsan.supp to the leak checker (D-Bus's own leak only).
 # make bench      build and run the benchmarks
 # make screenshots  draw both windows offscreen into docs/ (the README's pictures)
 # make package  the .deb of both programs (CPack; dependencies from the binaries) in build/
@@ -72,11 +73,12 @@ build: $(BUILD_DIR)/build.ninja
 
 run: deps
 	$(MAKE) build
-	./$(BUILD_DIR)/apps/$(APP_DIR_$(APP))/$(APP)
+	LSAN_OPTIONS="suppressions=$(CURDIR)/tests/lsan.supp" ./$(BUILD_DIR)/apps/$(APP_DIR_$(APP))/$(APP)
 
 test: deps
 	$(MAKE) build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp" \
+	  LSAN_OPTIONS="suppressions=$(CURDIR)/tests/lsan.supp" \
 	  ctest --output-on-failure -j $(JOBS)
 
 bench: deps

@@ -1,6 +1,7 @@
 #include "ui/program.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <exception>
 #include <memory>
 
@@ -13,6 +14,11 @@ namespace ui {
 int RunProgram(int argc, char** argv, const engine::Variant& variant) {
     QApplication application(argc, argv);
     application.setApplicationName(QString::fromLatin1(engine::ProgramName(variant)));
+    // The installed menu entry and icon are named after the program in lower case, which lets
+    // the desktop match the window to its entry.
+    const QString entry = QString::fromLatin1(engine::ProgramName(variant)).toLower();
+    application.setDesktopFileName(entry);
+    application.setWindowIcon(QIcon::fromTheme(entry));
     InstallSpanishTranslation(application);
     QtDialogs dialogs;
     try {

@@ -73,6 +73,8 @@ TEST_F(RenderedForm, PiesShowTheirPercentages) {
         form->RefreshGrids();
         for (int t = 0; t < 3; ++t) {
             const int percent = std::get<2>(pies[t]);
+            EXPECT_EQ(form->closureGreaterPercent[t], percent);
+            EXPECT_EQ(Label(10 + t)->text(), QString::number(percent) + "%");
             auto* pie = Find<ui::Pie>(QString("Pie%1").arg(1 + t));
             const QImage image = Rendered(pie);
             const double cx = (pie->width() - 1) / 2.0, cy = (pie->height() - 1) / 2.0;
@@ -116,7 +118,10 @@ TEST_F(RenderedForm, BarsAndCurvesLandWhereTheirValuesSay) {
             EXPECT_EQ(image.pixelColor(left, (top + 129) / 2), black) << left;
         }
     }
-    EXPECT_EQ(image.pixelColor(700, 113), black);  // the curves' axis
+    // The axes: the bars' one 100 pixels long, the curves' one 300.
+    for (const auto& [x, y, color] : {std::tuple(200, 129, black), {252, 129, black}, {270, 129, face},
+                                      {514, 113, black}, {800, 113, black}})
+        EXPECT_EQ(image.pixelColor(x, y), color) << x << "," << y;
     // Min's curves from its point 20 (the last hundred), on the baseline y = 73: closure in blue
     // (at the left edge under the purple curve's first stroke), transitivized in purple; the
     // buttons from x = 736 on cover the newest.
