@@ -43,12 +43,12 @@ public:
 struct Options {
     int largestDimension = 0;
     int sampleSize = 0;
-    std::string file;  // the statistics file, or the matrix to analyse: the bytes of its name
+    QString file;  // the statistics file, or the matrix to analyse
     bool reflexive = false;
     std::optional<bool> symmetric;
     std::optional<std::uint32_t> seed;
     int threads = 1;
-    std::optional<std::string> saveAll;
+    std::optional<QString> saveAll;
 };
 
 void Print(std::FILE* stream, const char* text) { std::fputs(text, stream); }
@@ -63,6 +63,9 @@ void PrintOut(const std::string& text) {
                                      experiments::SystemErrorText(errno));
 }
 void PrintOut(const QString& text) { PrintOut(text.toStdString()); }
+
+// A file named on the command line, by the bytes of its name (see ArgumentText).
+std::filesystem::path PathOf(const QString& name) { return FileName(name); }
 
 int TypedInteger(const QString& text) {
     try {
@@ -162,11 +165,11 @@ int Statistics(const engine::Variant& variant, const Options& options) {
                                               if (interrupted.load()) stop.request_stop();
                                               if (progress) progress->Update(p);
                                           }};
-    const bool complete = experiments::RunStatisticsBatch(options.file, *experiment, options.largestDimension,
+    const bool complete = experiments::RunStatisticsBatch(PathOf(options.file), *experiment, options.largestDimension,
                                                           options.sampleSize, batch);
     progress.reset();
     if (complete) return kSuccess;
-    Print(stderr, "Interrumpido: el fichero «" + experiments::ShortPath(options.file) +
+    Print(stderr, "Interrumpido: el fichero «" + experiments::ShortPath(PathOf(options.file).string()) +
                       "» guarda las filas de las dimensiones completadas.\n");
     return kFailure;
 }
@@ -174,7 +177,7 @@ int Statistics(const engine::Variant& variant, const Options& options) {
 int Analyze(const engine::Variant& variant, const Options& options) {
     auto experiment = Started(variant, options);
     auto matrix = std::make_unique<engine::RelationMatrix>();
-    const int n = experiments::ReadRelationFile(options.file, *matrix);
+    const int n = experiments::ReadRelationFile(PathOf(options.file), *matrix);
     experiment->LoadRelation(n, *matrix);
     std::string texts;
     for (const std::string& text : experiment->engine.results.resultText) texts += (texts.empty() ? "" : "\n") + text + "\n";
@@ -187,9 +190,9 @@ int Analyze(const engine::Variant& variant, const Options& options) {
     }
     // A stop asked for before the save prevents it; during the save, it waits for its end.
     const bool saving = options.saveAll && !interrupted.load();
-    if (saving) experiments::SaveFileAtomically(*options.saveAll, SaveAllText(*experiment));
+    if (saving) experiments::SaveFileAtomically(PathOf(*options.saveAll), SaveAllText(*experiment));
     if (interrupted.load()) {
-        const std::string name = options.saveAll ? "«" + experiments::ShortPath(*options.saveAll) + "»" : "";
+        const std::string name = options.saveAll ? "«" + experiments::ShortPath(PathOf(*options.saveAll).string()) + "»" : "";
         Print(stderr, !options.saveAll ? std::string("Interrumpido.\n")
                       : saving         ? "Interrumpido: el fichero " + name + " se ha guardado entero.\n"
                                        : "Interrumpido: no se ha guardado el fichero " + name + ".\n");
@@ -279,8 +282,8 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
         if (analyzeMode) {
             if (!positional.isEmpty())
                 throw UsageError("sobra «" + positional.constFirst().toStdString() + "»: --analiza no lleva más argumentos");
-            options.file = FileName(parser.value(analyze));
-            if (parser.isSet(saveAll)) options.saveAll = FileName(parser.value(saveAll));
+            options.file = parser.value(analyze);
+            if (parser.isSet(saveAll)) options.saveAll = parser.value(saveAll);
             return Analyze(variant, options);
         }
         if (positional.size() != 3) throw UsageError("--estadisticas necesita D, S y FICHERO");
@@ -292,7 +295,7 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
         } catch (const experiments::StatisticsError& error) {
             throw UsageError(error.what());
         }
-        options.file = FileName(positional[2]);
+        options.file = positional[2];
         options.reflexive = parser.isSet(reflexive);
         if (parser.isSet(symmetric) || parser.isSet(notSymmetric)) options.symmetric = parser.isSet(symmetric);
         if (parser.isSet(seed)) options.seed = Seed(parser.value(seed));
