@@ -42,8 +42,9 @@ bool WriteStatistics(const std::function<void(std::string_view line)>& writeLine
 
 /// Creates or replaces `path` and writes the batch into it, line by line (LineFile); a line
 /// that cannot be written stops the batch with FileError and the file cut back to its last
-/// complete line. A refused request (StatisticsError), or a file that cannot be opened or is
-/// not a regular file (FileError), throws before any trial runs.
+/// complete line. A refused request (StatisticsError), or a file that cannot be opened, is
+/// not a regular file or is being written by another batch (FileError), throws before any
+/// trial runs and leaves the file as it was.
 bool RunStatisticsBatch(const std::filesystem::path& path, Experiment& experiment, int largestDimension,
                         int sampleSize, const BatchOptions& options);
 /// The same into a file already open, so that a caller can refuse it before anything starts.

@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QStringList>
 #include <algorithm>
 #include <atomic>
@@ -53,14 +52,14 @@ public:
 struct Options {
     int largestDimension = 0;
     int sampleSize = 0;
-    std::string file;  // the statistics file, or the matrix to analyse: the bytes of its name
+    QString file;  // the statistics file, or the matrix to analyse
     bool reflexive = false;
     std::optional<bool> symmetric;
     std::optional<std::uint32_t> seed;
     int threads = 1;
-    std::optional<std::string> saveAll;
-    std::optional<std::string> raw, workbook;  // beside the table: every trial, the workbook
-    std::optional<std::string> figures;        // the folder of the figures
+    std::optional<QString> saveAll;
+    std::optional<QString> raw, workbook;  // beside the table: every trial, the workbook
+    std::optional<QString> figures;        // the folder of the figures
 };
 
 void Print(std::FILE* stream, const char* text) { std::fputs(text, stream); }
@@ -75,6 +74,9 @@ void PrintOut(const std::string& text) {
                                      experiments::SystemErrorText(errno));
 }
 void PrintOut(const QString& text) { PrintOut(text.toStdString()); }
+
+// A file named on the command line, by the bytes of its name (see ArgumentText).
+std::filesystem::path PathOf(const QString& name) { return FileName(name); }
 
 int TypedInteger(const QString& text) {
     try {
@@ -170,15 +172,15 @@ int Statistics(const engine::Variant& variant, const Options& options) {
     std::stop_source stop;
     std::optional<ProgressLine> progress;
     if (::isatty(STDERR_FILENO)) progress.emplace(options.largestDimension, options.sampleSize);
-    const auto optionalPath = [](const std::optional<std::string>& name) {
-        return name ? std::optional<std::filesystem::path>(*name) : std::nullopt;
+    const auto optionalPath = [](const std::optional<QString>& name) {
+        return name ? std::optional<std::filesystem::path>(PathOf(*name)) : std::nullopt;
     };
     // Without --semilla the sequence starts where the generator's own start state puts it,
     // which is that of its default seed.
     const formats::RawRun run{engine::ProgramName(variant), options.seed.value_or(std::mt19937::default_seed),
                               experiment->engine.reflexive, experiment->engine.symmetric};
     formats::BatchOutputs outputs(run, optionalPath(options.raw), optionalPath(options.workbook));
-    experiments::LineFile table(options.file);
+    experiments::LineFile table(PathOf(options.file));
     experiments::BatchOptions batch{options.threads, stop.get_token(), [&](const experiments::BatchProgress& p) {
                                         if (interrupted.load()) stop.request_stop();
                                         if (progress) progress->Update(p);
@@ -191,25 +193,25 @@ int Statistics(const engine::Variant& variant, const Options& options) {
     progress.reset();
     outputs.Finish(variant.integerMeans, options.largestDimension, options.sampleSize, options.threads, complete);
     if (complete) return kSuccess;
-    Print(stderr, "Interrumpido: el fichero «" + experiments::ShortPath(options.file) +
+    Print(stderr, "Interrumpido: el fichero «" + experiments::ShortPath(PathOf(options.file).string()) +
                       "» guarda las filas de las dimensiones completadas.\n");
     return kFailure;
 }
 
-int Merge(const engine::Variant& variant, const std::string& workbook, const QStringList& files) {
+int Merge(const engine::Variant& variant, const QString& workbook, const QStringList& files) {
     std::vector<std::filesystem::path> paths;
-    for (const QString& file : files) paths.push_back(FileName(file));
+    for (const QString& file : files) paths.push_back(PathOf(file));
     auto summary = std::make_unique<formats::TrialSummary>();
     const formats::RunFacts facts = formats::MergeRawFiles(engine::ProgramName(variant), paths, *summary);
     const std::vector<int> dimensions = summary->Dimensions();
-    formats::WriteWorkbook(workbook, *summary, variant.integerMeans, dimensions.back(), facts);
+    formats::WriteWorkbook(PathOf(workbook), *summary, variant.integerMeans, dimensions.back(), facts);
     return kSuccess;
 }
 
 // The folder of the figures, checked before anything is computed or written.
-void CheckFolder(const std::string& folder) {
-    const std::filesystem::path path = folder;
-    const std::string name = "«" + experiments::ShortPath(folder) + "»";
+void CheckFolder(const QString& folder) {
+    const std::filesystem::path path = PathOf(folder);
+    const std::string name = "«" + experiments::ShortPath(path.string()) + "»";
     std::error_code error;
     const auto status = std::filesystem::status(path, error);
     if (!std::filesystem::exists(status)) throw experiments::FileError("No existe la carpeta " + name);
@@ -221,8 +223,7 @@ void CheckFolder(const std::string& folder) {
 
 // The relation and the six results as heat maps, and the bars of the six distances, each as
 // SVG and PNG, drawn by the windows' own code.
-void WriteFigures(const experiments::Experiment& experiment, const std::string& folderBytes) {
-    const QString folder = QFile::decodeName(QByteArray::fromStdString(folderBytes));
+void WriteFigures(const experiments::Experiment& experiment, const QString& folder) {
     const std::shared_ptr<const experiments::Snapshot> snapshot = experiments::TakeSnapshot(experiment);
     QFont font = QApplication::font();
     font.setPixelSize(12);
@@ -244,7 +245,7 @@ int Analyze(const engine::Variant& variant, const Options& options) {
     if (options.figures) CheckFolder(*options.figures);
     auto experiment = Started(variant, options);
     auto matrix = std::make_unique<engine::RelationMatrix>();
-    const int n = experiments::ReadRelationFile(options.file, *matrix);
+    const int n = experiments::ReadRelationFile(PathOf(options.file), *matrix);
     experiment->LoadRelation(n, *matrix);
     std::string texts;
     for (const std::string& text : experiment->engine.results.resultText) texts += (texts.empty() ? "" : "\n") + text + "\n";
@@ -257,9 +258,9 @@ int Analyze(const engine::Variant& variant, const Options& options) {
     }
     // A stop asked for before the save prevents it; during the save, it waits for its end.
     const bool saving = options.saveAll && !interrupted.load();
-    if (saving) experiments::SaveFileAtomically(*options.saveAll, SaveAllText(*experiment));
+    if (saving) experiments::SaveFileAtomically(PathOf(*options.saveAll), SaveAllText(*experiment));
     if (interrupted.load()) {
-        const std::string name = options.saveAll ? "«" + experiments::ShortPath(*options.saveAll) + "»" : "";
+        const std::string name = options.saveAll ? "«" + experiments::ShortPath(PathOf(*options.saveAll).string()) + "»" : "";
         Print(stderr, !options.saveAll ? std::string("Interrumpido.\n")
                       : saving         ? "Interrumpido: el fichero " + name + " se ha guardado entero.\n"
                                        : "Interrumpido: no se ha guardado el fichero " + name + ".\n");
@@ -379,14 +380,14 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
         if (analyzeMode) {
             if (!positional.isEmpty())
                 throw UsageError("sobra «" + positional.constFirst().toStdString() + "»: --analiza no lleva más argumentos");
-            options.file = FileName(parser.value(analyze));
-            if (parser.isSet(saveAll)) options.saveAll = FileName(parser.value(saveAll));
-            if (parser.isSet(figures)) options.figures = FileName(parser.value(figures));
+            options.file = parser.value(analyze);
+            if (parser.isSet(saveAll)) options.saveAll = parser.value(saveAll);
+            if (parser.isSet(figures)) options.figures = parser.value(figures);
             return Analyze(variant, options);
         }
         if (mergeMode) {
             if (positional.isEmpty()) throw UsageError("--reune necesita al menos un fichero de ensayos");
-            return Merge(variant, FileName(parser.value(merge)), positional);
+            return Merge(variant, parser.value(merge), positional);
         }
         if (positional.size() != 3) throw UsageError("--estadisticas necesita D, S y FICHERO");
         options.largestDimension = TypedInteger(positional[0]);
@@ -397,12 +398,12 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
         } catch (const experiments::StatisticsError& error) {
             throw UsageError(error.what());
         }
-        options.file = FileName(positional[2]);
+        options.file = positional[2];
         options.reflexive = parser.isSet(reflexive);
         if (parser.isSet(symmetric) || parser.isSet(notSymmetric)) options.symmetric = parser.isSet(symmetric);
         if (parser.isSet(seed)) options.seed = Seed(parser.value(seed));
-        if (parser.isSet(raw)) options.raw = FileName(parser.value(raw));
-        if (parser.isSet(workbook)) options.workbook = FileName(parser.value(workbook));
+        if (parser.isSet(raw)) options.raw = parser.value(raw);
+        if (parser.isSet(workbook)) options.workbook = parser.value(workbook);
         options.threads = parser.isSet(threads) ? Threads(parser.value(threads))
                                                 : std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1,
                                                              experiments::kMaxThreads);
