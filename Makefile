@@ -5,7 +5,7 @@
 #                 TSAN=1: thread sanitizer). make run SAN=1 starts the sanitized window; both
 #                 pass tests/lsan.supp to the leak checker (D-Bus's own leak only).
 # make bench      build and run the benchmarks
-# make screenshots  draw both windows offscreen into docs/ (the README's pictures)
+# make screenshots  draw both windows and the charts window offscreen into docs/ (the README's pictures)
 # make package  the .deb of both programs (CPack; dependencies from the binaries) in build/
 # make fuzz       install clang and its fuzzer runtime if missing, build the libFuzzer targets
 #                 (Qt-free libraries only) in build/fuzz and run each on a scratch copy of its
@@ -89,6 +89,7 @@ screenshots: deps
 	$(MAKE) build SAN=0 TSAN=0
 	QT_QPA_PLATFORM=offscreen ./build/tools/screenshot Zorvath docs/zorvath.png
 	QT_QPA_PLATFORM=offscreen ./build/tools/screenshot Zorvane docs/zorvane.png
+	QT_QPA_PLATFORM=offscreen ./build/tools/screenshot Zorvane docs/charts.png 10 50 graficas
 
 package: deps
 	$(call install_missing,$(PACKAGE_PACKAGES))
