@@ -167,8 +167,7 @@ void HeatMapModel::Recompute() {
             const auto i = static_cast<std::size_t>(col), j = static_cast<std::size_t>(row);
             float v = m[i][j];
             if (difference_)
-                v = closure ? static_cast<float>(double(m[i][j]) - double(relation[i][j]))
-                            : static_cast<float>(double(relation[i][j]) - double(m[i][j]));
+                v = closure ? m[i][j] - relation[i][j] : relation[i][j] - m[i][j];
             shown_[Cell(row, col)] = v;
             largest = std::max(largest, std::fabs(double(v)));
         }
@@ -200,7 +199,7 @@ QString HeatMapModel::ToolTip(int row, int col) const {
     if (HasDifference(matrix_)) {
         const float relation = snapshot_->relation[i][j];
         const bool closure = matrix_ <= 4;
-        const auto d = static_cast<float>(closure ? double(value) - double(relation) : double(relation) - double(value));
+        const float d = closure ? value - relation : relation - value;
         tip += QStringLiteral("\nRelación: %1\nDiferencia (%2): %3")
                    .arg(Number(relation, true),
                         closure ? QStringLiteral("cierre − relación") : QStringLiteral("relación − transitivizada"),
@@ -214,12 +213,13 @@ std::pair<int, int> HeatMapModel::LargestDifference() const {
     const engine::RelationMatrix& m = MatrixOf(*snapshot_, matrix_);
     const engine::RelationMatrix& relation = snapshot_->relation;
     const bool closure = matrix_ <= 4;
-    // The engine scans [i][j] with i outer and keeps the first strict maximum.
-    double best = 0;
+    // As the result texts find it: differences rounded to 32 bits (so that two differences
+    // that round alike tie), [i][j] scanned with i outer, the first strict maximum kept.
+    float best = 0;
     std::pair<int, int> at{0, 0};
     for (std::size_t i = 0; i < static_cast<std::size_t>(n_); ++i)
         for (std::size_t j = 0; j < static_cast<std::size_t>(n_); ++j) {
-            const double d = closure ? double(m[i][j]) - double(relation[i][j]) : double(relation[i][j]) - double(m[i][j]);
+            const float d = closure ? m[i][j] - relation[i][j] : relation[i][j] - m[i][j];
             if (d > best) {
                 best = d;
                 at = {static_cast<int>(j), static_cast<int>(i)};
