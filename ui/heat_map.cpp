@@ -157,7 +157,10 @@ void HeatMapModel::Recompute() {
     const std::size_t cells = static_cast<std::size_t>(n_) * static_cast<std::size_t>(n_);
     shown_.resize(cells);
     colour_.resize(cells);
-    if (n_ == 0) return;
+    if (n_ == 0) {
+        picture_ = QImage();
+        return;
+    }
     const engine::RelationMatrix& m = MatrixOf(*snapshot_, matrix_);
     const engine::RelationMatrix& relation = snapshot_->relation;
     const bool closure = matrix_ <= 4;
@@ -178,6 +181,12 @@ void HeatMapModel::Recompute() {
         if (difference_ && v == 0.0f) colour_[k] = qRgb(255, 255, 255);
         else colour_[k] = HeatColor(high_ > low_ ? (std::fabs(double(v)) - low_) / (high_ - low_) : 0.0).rgb();
     }
+    darkInk_.resize(cells);
+    for (std::size_t k = 0; k < cells; ++k) darkInk_[k] = ContrastingText(QColor(colour_[k])) == QColor(Qt::black);
+    picture_ = QImage(n_, n_, QImage::Format_RGB32);
+    for (int row = 0; row < n_; ++row)
+        std::copy_n(colour_.begin() + static_cast<std::ptrdiff_t>(Cell(row, 0)), n_,
+                    reinterpret_cast<QRgb*>(picture_.scanLine(row)));
 }
 
 QString HeatMapModel::Number(double value, bool full) const {
