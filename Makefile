@@ -83,6 +83,8 @@ screenshots: deps
 	$(MAKE) build SAN=0 TSAN=0
 	QT_QPA_PLATFORM=offscreen ./build/tools/screenshot Zorvath docs/zorvath.png
 	QT_QPA_PLATFORM=offscreen ./build/tools/screenshot Zorvane docs/zorvane.png
+	QT_QPA_PLATFORM=offscreen ./build/tools/screenshot Zorvane docs/visor.png 10 0 visor 2 diferencia
+	QT_QPA_PLATFORM=offscreen ./build/tools/screenshot Zorvath docs/visor_100.png 100 0 visor 1 ajustar
 
 fuzz:
 	$(call install_missing,$(FUZZ_PACKAGES))

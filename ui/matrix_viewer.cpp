@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -44,9 +45,39 @@ private:
     const HeatMapModel& model_;
 };
 
+// Row or column numbers every few sections (as the model gives them), each centred on its
+// section and free to spread over its neighbours, which have none: a number in a section of a
+// few pixels would otherwise be cut to "…".
+class NumberHeader : public QHeaderView {
+public:
+    using QHeaderView::QHeaderView;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(viewport());
+        painter.fillRect(event->rect(), palette().color(QPalette::Button));
+        painter.setPen(palette().color(QPalette::ButtonText));
+        const int first = std::max(visualIndexAt(orientation() == Qt::Horizontal ? event->rect().left() : event->rect().top()), 0);
+        for (int section = first; section < count(); ++section) {
+            const int position = sectionViewportPosition(section);
+            if (position > (orientation() == Qt::Horizontal ? viewport()->width() : viewport()->height())) break;
+            const QString label = model()->headerData(section, orientation(), Qt::DisplayRole).toString();
+            if (label.isEmpty()) continue;
+            const int size = sectionSize(section);
+            const QRect area = orientation() == Qt::Horizontal
+                                   ? QRect(position + size / 2 - 20, 0, 40, viewport()->height())
+                                   : QRect(0, position + size / 2 - 10, viewport()->width() - 3, 20);
+            painter.drawText(area, orientation() == Qt::Horizontal ? Qt::AlignCenter : Qt::AlignRight | Qt::AlignVCenter,
+                             label);
+        }
+    }
+};
+
 }  // namespace
 
 HeatMapView::HeatMapView(HeatMapModel& model, QWidget* parent) : QTableView(parent), model_(model) {
+    setHorizontalHeader(new NumberHeader(Qt::Horizontal, this));
+    setVerticalHeader(new NumberHeader(Qt::Vertical, this));
     setModel(&model);
     for (QHeaderView* header : {horizontalHeader(), verticalHeader()}) {
         header->setMinimumSectionSize(1);
