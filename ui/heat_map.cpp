@@ -312,7 +312,7 @@ void PaintHeatMap(QPainter& painter, const QRect& area, const HeatMapModel& mode
     const int top = titleRect.bottom() + metrics.height() + 4;
     const int left = area.left() + numbers;
     const int cell = std::max(1, std::min((area.right() - 16 - legend - left) / n, (area.bottom() - 8 - top) / n));
-    const int step = LabelStep(cell, metrics.horizontalAdvance(QStringLiteral("100")));
+    const int step = LabelStep(cell, metrics.horizontalAdvance(QString::number(n)));
     const bool texts = n <= kTextCellLimit || cell >= WidestText(model, metrics) + 4;
     for (int k = 0; k < n; ++k) {
         if (k + 1 != 1 && (k + 1) % step != 0) continue;

@@ -250,7 +250,7 @@ void MatrixViewer::Show(std::shared_ptr<const experiments::Snapshot> snapshot) {
             for (int col = 0; col < model_->Size(); ++col)
                 widest = std::max(widest, metrics.horizontalAdvance(model_->Text(row, col)));
         int level = 0;
-        while (level + 1 < kZoomLevels && kZoomWidths[level] < widest + 8) ++level;
+        while (level + 1 < kZoomLevels && kZoomWidths[level] < std::max(widest + 8, 24)) ++level;
         zoom_ = -1;
         SetZoomLevel(level);
     } else {
@@ -276,9 +276,9 @@ void MatrixViewer::ApplyZoom() {
     const int width = kZoomWidths[zoom_], height = RowHeight(width);
     view_->horizontalHeader()->setDefaultSectionSize(width);
     view_->verticalHeader()->setDefaultSectionSize(height);
-    const int labelWidth = view_->fontMetrics().horizontalAdvance(QStringLiteral("100"));
+    const int labelWidth = view_->fontMetrics().horizontalAdvance(QString::number(std::max(model_->Size(), 1)));
     model_->SetLabelStep(std::max(LabelStep(width, labelWidth), LabelStep(height, view_->fontMetrics().height() - 4)));
-    view_->verticalHeader()->setFixedWidth(labelWidth + 10);
+    view_->verticalHeader()->setFixedWidth(view_->fontMetrics().horizontalAdvance(QStringLiteral("100")) + 10);
 }
 
 void MatrixViewer::Fit() {
