@@ -3,9 +3,12 @@
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <memory>
+#include <thread>
 
 #include "engine/engine.h"
+#include "experiments/trial_pipeline.h"
 #include "ui/dialogs.h"
 #include "ui/form1.h"
 #include "ui/matrix_viewer.h"
@@ -85,10 +88,20 @@ void BM_Engine50Trials(benchmark::State& state) {
     SetTrialCounter(state);
 }
 
+// The engine alone as the window runs it: the same 50 trials analysed on every core.
+void BM_Engine50TrialsEveryCore(benchmark::State& state) {
+    auto experiment = std::make_unique<experiments::Experiment>(engine::kZorvane);
+    const experiments::TrialGroup trials[] = {{100, kTrialsPerCommand}};
+    const int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    for (auto _ : state) experiments::RunTrialGroups(*experiment, trials, threads, {}, {});
+    SetTrialCounter(state);
+}
+
 BENCHMARK(BM_ViewerOpen)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ViewerRepaint)->DenseRange(0, ui::MatrixViewer::kZoomLevels - 1, 4)->Arg(ui::MatrixViewer::kZoomLevels - 1)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Window50VecesThreeViewers)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_Engine50Trials)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_Engine50TrialsEveryCore)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace
