@@ -86,6 +86,8 @@ TEST_F(KeyboardTest, TabTakesEachGridOnceArrowsMoveInsideAndFocusIsFramed) {
     EXPECT_EQ(focused.pixelColor(focused.width() - 1, focused.height() / 2), highlight);
     QTest::keyClick(Grid(2), Qt::Key_Backtab);
     EXPECT_EQ(QApplication::focusWidget(), Grid(1));
+    QTest::keyClick(Grid(1), Qt::Key_Return);  // Enter opens the grid's viewer
+    EXPECT_NE(form->findChild<ui::MatrixViewer*>("Visor1"), nullptr);
 }
 
 }  // namespace
