@@ -157,7 +157,10 @@ void HeatMapModel::Recompute() {
     const std::size_t cells = static_cast<std::size_t>(n_) * static_cast<std::size_t>(n_);
     shown_.resize(cells);
     colour_.resize(cells);
-    if (n_ == 0) return;
+    if (n_ == 0) {
+        picture_ = QImage();
+        return;
+    }
     const engine::RelationMatrix& m = MatrixOf(*snapshot_, matrix_);
     const engine::RelationMatrix& relation = snapshot_->relation;
     const bool closure = matrix_ <= 4;
@@ -167,8 +170,7 @@ void HeatMapModel::Recompute() {
             const auto i = static_cast<std::size_t>(col), j = static_cast<std::size_t>(row);
             float v = m[i][j];
             if (difference_)
-                v = closure ? static_cast<float>(double(m[i][j]) - double(relation[i][j]))
-                            : static_cast<float>(double(relation[i][j]) - double(m[i][j]));
+                v = closure ? m[i][j] - relation[i][j] : relation[i][j] - m[i][j];
             shown_[Cell(row, col)] = v;
             largest = std::max(largest, std::fabs(double(v)));
         }
@@ -179,6 +181,12 @@ void HeatMapModel::Recompute() {
         if (difference_ && v == 0.0f) colour_[k] = qRgb(255, 255, 255);
         else colour_[k] = HeatColor(high_ > low_ ? (std::fabs(double(v)) - low_) / (high_ - low_) : 0.0).rgb();
     }
+    darkInk_.resize(cells);
+    for (std::size_t k = 0; k < cells; ++k) darkInk_[k] = ContrastingText(QColor(colour_[k])) == QColor(Qt::black);
+    picture_ = QImage(n_, n_, QImage::Format_RGB32);
+    for (int row = 0; row < n_; ++row)
+        std::copy_n(colour_.begin() + static_cast<std::ptrdiff_t>(Cell(row, 0)), n_,
+                    reinterpret_cast<QRgb*>(picture_.scanLine(row)));
 }
 
 QString HeatMapModel::Number(double value, bool full) const {
@@ -200,7 +208,7 @@ QString HeatMapModel::ToolTip(int row, int col) const {
     if (HasDifference(matrix_)) {
         const float relation = snapshot_->relation[i][j];
         const bool closure = matrix_ <= 4;
-        const auto d = static_cast<float>(closure ? double(value) - double(relation) : double(relation) - double(value));
+        const float d = closure ? value - relation : relation - value;
         tip += QStringLiteral("\nRelación: %1\nDiferencia (%2): %3")
                    .arg(Number(relation, true),
                         closure ? QStringLiteral("cierre − relación") : QStringLiteral("relación − transitivizada"),
@@ -214,12 +222,13 @@ std::pair<int, int> HeatMapModel::LargestDifference() const {
     const engine::RelationMatrix& m = MatrixOf(*snapshot_, matrix_);
     const engine::RelationMatrix& relation = snapshot_->relation;
     const bool closure = matrix_ <= 4;
-    // The engine scans [i][j] with i outer and keeps the first strict maximum.
-    double best = 0;
+    // As the result texts find it: differences rounded to 32 bits (so that two differences
+    // that round alike tie), [i][j] scanned with i outer, the first strict maximum kept.
+    float best = 0;
     std::pair<int, int> at{0, 0};
     for (std::size_t i = 0; i < static_cast<std::size_t>(n_); ++i)
         for (std::size_t j = 0; j < static_cast<std::size_t>(n_); ++j) {
-            const double d = closure ? double(m[i][j]) - double(relation[i][j]) : double(relation[i][j]) - double(m[i][j]);
+            const float d = closure ? m[i][j] - relation[i][j] : relation[i][j] - m[i][j];
             if (d > best) {
                 best = d;
                 at = {static_cast<int>(j), static_cast<int>(i)};
@@ -303,7 +312,7 @@ void PaintHeatMap(QPainter& painter, const QRect& area, const HeatMapModel& mode
     const int top = titleRect.bottom() + metrics.height() + 4;
     const int left = area.left() + numbers;
     const int cell = std::max(1, std::min((area.right() - 16 - legend - left) / n, (area.bottom() - 8 - top) / n));
-    const int step = LabelStep(cell, metrics.horizontalAdvance(QStringLiteral("100")));
+    const int step = LabelStep(cell, metrics.horizontalAdvance(QString::number(n)));
     const bool texts = n <= kTextCellLimit || cell >= WidestText(model, metrics) + 4;
     for (int k = 0; k < n; ++k) {
         if (k + 1 != 1 && (k + 1) % step != 0) continue;

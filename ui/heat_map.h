@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QImage>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -69,6 +70,10 @@ public:
     /// False for an unchanged entry in difference mode: the cell is blank.
     bool Marked(int row, int col) const { return !difference_ || shown_[Cell(row, col)] != 0.0f; }
     QRgb Background(int row, int col) const { return colour_[Cell(row, col)]; }
+    /// The colours as an n × n image, pixel (col, row) for the cell at (row, col).
+    const QImage& Picture() const { return picture_; }
+    /// Whether the cell's text is black (else white) on its colour.
+    bool DarkInk(int row, int col) const { return darkInk_[Cell(row, col)] != 0; }
     QString Text(int row, int col) const;
     /// The shown value at full precision (copies and tooltips).
     QString FullText(int row, int col) const;
@@ -94,6 +99,8 @@ private:
     double low_ = 0, high_ = 1;
     std::vector<float> shown_;
     std::vector<QRgb> colour_;
+    QImage picture_;
+    std::vector<unsigned char> darkInk_;
 };
 
 /// The colour bar of a scale from `low` (bottom) to `high` (top) inside `area`, its ends and

@@ -7,10 +7,11 @@
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QStyledItemDelegate>
+#include <QStaticText>
 #include <QToolBar>
 #include <QWheelEvent>
 #include <algorithm>
@@ -24,42 +25,6 @@ namespace ui {
 namespace {
 
 constexpr int kLegendBar = 16;
-
-// Paints a cell from the model's own arrays: its colour, its text only where it fits whole
-// (a cut number would read as another), a frame for the selection, so the colour stays seen.
-class HeatCellDelegate : public QStyledItemDelegate {
-public:
-    HeatCellDelegate(const HeatMapModel& model, QObject* parent) : QStyledItemDelegate(parent), model_(model) {}
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        const int row = index.row(), col = index.column();
-        const QColor background(model_.Background(row, col));
-        painter->fillRect(option.rect, background);
-        const QColor ink = ContrastingText(background);
-        // A cell cut by the edge of the view shows no text: what is left of it could be read as
-        // another number.
-        const bool whole = option.widget == nullptr ||
-                           static_cast<const QAbstractScrollArea*>(option.widget)->viewport()->rect().contains(option.rect);
-        if (whole && option.rect.width() >= 12 && option.rect.height() >= option.fontMetrics.height()) {
-            const QString text = model_.Text(row, col);
-            if (!text.isEmpty() && option.fontMetrics.horizontalAdvance(text) + 4 <= option.rect.width()) {
-                painter->setPen(ink);
-                painter->drawText(option.rect, Qt::AlignCenter, text);
-            }
-        }
-        if (option.state & (QStyle::State_Selected | QStyle::State_HasFocus)) {
-            const int width = option.rect.width() >= 8 ? 2 : 1;
-            QPen pen(option.state & QStyle::State_Selected ? ink : QColor(Qt::red), width);
-            if (!(option.state & QStyle::State_Selected)) pen.setStyle(Qt::DotLine);
-            painter->setPen(pen);
-            painter->setBrush(Qt::NoBrush);
-            painter->drawRect(QRectF(option.rect).adjusted(width / 2.0, width / 2.0, -width / 2.0, -width / 2.0));
-        }
-    }
-
-private:
-    const HeatMapModel& model_;
-};
 
 // The colour bar beside the table, for the scale of what is shown.
 class LegendWidget : public QWidget {
@@ -80,11 +45,40 @@ private:
     const HeatMapModel& model_;
 };
 
+// Row or column numbers every few sections (as the model gives them), each centred on its
+// section and free to spread over its neighbours, which have none: a number in a section of a
+// few pixels would otherwise be cut to "…".
+class NumberHeader : public QHeaderView {
+public:
+    using QHeaderView::QHeaderView;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(viewport());
+        painter.fillRect(event->rect(), palette().color(QPalette::Button));
+        painter.setPen(palette().color(QPalette::ButtonText));
+        const int first = std::max(visualIndexAt(orientation() == Qt::Horizontal ? event->rect().left() : event->rect().top()), 0);
+        for (int section = first; section < count(); ++section) {
+            const int position = sectionViewportPosition(section);
+            if (position > (orientation() == Qt::Horizontal ? viewport()->width() : viewport()->height())) break;
+            const QString label = model()->headerData(section, orientation(), Qt::DisplayRole).toString();
+            if (label.isEmpty()) continue;
+            const int size = sectionSize(section);
+            const QRect area = orientation() == Qt::Horizontal
+                                   ? QRect(position + size / 2 - 20, 0, 40, viewport()->height())
+                                   : QRect(0, position + size / 2 - 10, viewport()->width() - 3, 20);
+            painter.drawText(area, orientation() == Qt::Horizontal ? Qt::AlignCenter : Qt::AlignRight | Qt::AlignVCenter,
+                             label);
+        }
+    }
+};
+
 }  // namespace
 
-HeatMapView::HeatMapView(HeatMapModel& model, QWidget* parent) : QTableView(parent) {
+HeatMapView::HeatMapView(HeatMapModel& model, QWidget* parent) : QTableView(parent), model_(model) {
+    setHorizontalHeader(new NumberHeader(Qt::Horizontal, this));
+    setVerticalHeader(new NumberHeader(Qt::Vertical, this));
     setModel(&model);
-    setItemDelegate(new HeatCellDelegate(model, this));
     for (QHeaderView* header : {horizontalHeader(), verticalHeader()}) {
         header->setMinimumSectionSize(1);
         header->setSectionResizeMode(QHeaderView::Fixed);
@@ -108,6 +102,60 @@ void HeatMapView::wheelEvent(QWheelEvent* event) {
         return;
     }
     QTableView::wheelEvent(event);
+}
+
+// The cells are one picture of the model's colours scaled without smoothing (a single
+// drawImage for ten thousand cells); over it the texts that fit their cell whole (a cut number
+// would read as another), laid out once each; then the selection and the current cell.
+void HeatMapView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    painter.fillRect(event->rect(), palette().color(QPalette::Base));
+    const int n = model_.Size();
+    if (n == 0) return;
+    const int width = columnWidth(0), height = rowHeight(0);
+    const QPoint origin(columnViewportPosition(0), rowViewportPosition(0));
+    painter.drawImage(QRect(origin, QSize(n * width, n * height)), model_.Picture());
+    const QRect visible = viewport()->rect();
+    const QFontMetrics metrics = fontMetrics();
+    if (width >= kTextWidth && height >= metrics.height()) {
+        if (laidFont_ != font() || laid_.size() > 20000) {
+            laid_.clear();
+            laidFont_ = font();
+        }
+        const int firstRow = std::max(rowAt(0), 0), lastRow = rowAt(visible.height() - 1);
+        const int firstCol = std::max(columnAt(0), 0), lastCol = columnAt(visible.width() - 1);
+        for (int row = firstRow; row <= (lastRow < 0 ? n - 1 : lastRow); ++row)
+            for (int col = firstCol; col <= (lastCol < 0 ? n - 1 : lastCol); ++col) {
+                const QRect cell(origin + QPoint(col * width, row * height), QSize(width, height));
+                if (!visible.contains(cell)) continue;
+                const QString text = model_.Text(row, col);
+                if (text.isEmpty()) continue;
+                auto found = laid_.find(text);
+                if (found == laid_.end()) {
+                    QStaticText laid(text);
+                    laid.setTextFormat(Qt::PlainText);
+                    laid.prepare(QTransform(), font());
+                    found = laid_.insert(text, {laid, metrics.horizontalAdvance(text)});
+                }
+                if (found->second + 4 > width) continue;
+                painter.setPen(model_.DarkInk(row, col) ? Qt::black : Qt::white);
+                painter.drawStaticText(cell.left() + (width - found->second) / 2,
+                                       cell.top() + (height - metrics.height()) / 2, found->first);
+            }
+    }
+    const auto area = [&](int top, int left, int bottom, int right) {
+        return QRect(origin + QPoint(left * width, top * height),
+                     QSize((right - left + 1) * width, (bottom - top + 1) * height));
+    };
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        painter.drawRect(area(range.top(), range.left(), range.bottom(), range.right()).adjusted(1, 1, -1, -1));
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && hasFocus()) {
+        painter.setPen(QPen(Qt::red, 1, Qt::DotLine));
+        painter.drawRect(area(current.row(), current.column(), current.row(), current.column()).adjusted(0, 0, -1, -1));
+    }
 }
 
 MatrixViewer::MatrixViewer(int matrix, Dialogs& dialogs, QWidget* parent)
@@ -202,7 +250,7 @@ void MatrixViewer::Show(std::shared_ptr<const experiments::Snapshot> snapshot) {
             for (int col = 0; col < model_->Size(); ++col)
                 widest = std::max(widest, metrics.horizontalAdvance(model_->Text(row, col)));
         int level = 0;
-        while (level + 1 < kZoomLevels && kZoomWidths[level] < widest + 8) ++level;
+        while (level + 1 < kZoomLevels && kZoomWidths[level] < std::max(widest + 8, 24)) ++level;
         zoom_ = -1;
         SetZoomLevel(level);
     } else {
@@ -228,9 +276,9 @@ void MatrixViewer::ApplyZoom() {
     const int width = kZoomWidths[zoom_], height = RowHeight(width);
     view_->horizontalHeader()->setDefaultSectionSize(width);
     view_->verticalHeader()->setDefaultSectionSize(height);
-    const int labelWidth = view_->fontMetrics().horizontalAdvance(QStringLiteral("100"));
+    const int labelWidth = view_->fontMetrics().horizontalAdvance(QString::number(std::max(model_->Size(), 1)));
     model_->SetLabelStep(std::max(LabelStep(width, labelWidth), LabelStep(height, view_->fontMetrics().height() - 4)));
-    view_->verticalHeader()->setFixedWidth(labelWidth + 10);
+    view_->verticalHeader()->setFixedWidth(view_->fontMetrics().horizontalAdvance(QStringLiteral("100")) + 10);
 }
 
 void MatrixViewer::Fit() {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QMainWindow>
+#include <QStaticText>
 #include <QTableView>
 #include <functional>
 #include <memory>
@@ -19,9 +21,17 @@ class HeatMapView : public QTableView {
 public:
     explicit HeatMapView(HeatMapModel& model, QWidget* parent = nullptr);
     std::function<void(int steps)> onZoom;
+    /// Cells narrower than this show no text.
+    static constexpr int kTextWidth = 12;
 
 protected:
     void wheelEvent(QWheelEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    HeatMapModel& model_;
+    QHash<QString, std::pair<QStaticText, int>> laid_;  // each text laid out, with its width
+    QFont laidFont_;
 };
 
 /// One matrix of the experiment in a window of its own, as a heat map with its legend,
