@@ -28,14 +28,14 @@ endif
 
 # Debian packages the build, the tests and the benchmarks need.
 PACKAGES := g++ make cmake ninja-build pkg-config qt6-base-dev libgl-dev \
-            libgtest-dev libgmock-dev googletest libbenchmark-dev \
+            libgtest-dev libgmock-dev googletest libbenchmark-dev libxlsxwriter-dev \
             fontconfig fonts-dejavu-core fonts-liberation qt6-translations-l10n
 
 # clang and libFuzzer for make fuzz (bookworm: the runtime is in libclang-rt-14-dev).
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 60
 FUZZ_DIR := build/fuzz
-FUZZ_TARGETS := fuzz_relation_file fuzz_number_text
+FUZZ_TARGETS := fuzz_relation_file fuzz_number_text fuzz_raw_trials
 
 APP_DIR_Zorvath := zorvath
 APP_DIR_Zorvane := zorvane
