@@ -309,6 +309,15 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
         if (parser.isSet(seed)) options.seed = Seed(parser.value(seed));
         if (parser.isSet(raw)) options.raw = parser.value(raw);
         if (parser.isSet(workbook)) options.workbook = parser.value(workbook);
+        // Two outputs into one file would interleave their lines.
+        const auto same = [](const QString& a, const std::optional<QString>& b) {
+            std::error_code error;
+            return b && std::filesystem::weakly_canonical(PathOf(a), error) ==
+                            std::filesystem::weakly_canonical(PathOf(*b), error);
+        };
+        if (same(options.file, options.raw) || same(options.file, options.workbook) ||
+            (options.raw && same(*options.raw, options.workbook)))
+            throw UsageError("la tabla, --crudo y --libro necesitan ficheros distintos");
         options.threads = parser.isSet(threads) ? Threads(parser.value(threads))
                                                 : std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1,
                                                              experiments::kMaxThreads);
