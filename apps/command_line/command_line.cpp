@@ -269,10 +269,11 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
         }
         const bool statisticsMode = parser.isSet(statistics), analyzeMode = parser.isSet(analyze),
                    mergeMode = parser.isSet(merge);
-        if (int(statisticsMode) + int(analyzeMode) + int(mergeMode) != 1)
-            throw UsageError(statisticsMode || analyzeMode || mergeMode
-                                 ? "--estadisticas, --analiza y --reune no van juntas"
-                                 : "falta el modo: --estadisticas, --analiza o --reune");
+        if (!statisticsMode && !analyzeMode && !mergeMode)
+            throw UsageError("falta el modo: --estadisticas, --analiza o --reune");
+        if (statisticsMode && analyzeMode) throw UsageError("--estadisticas y --analiza no van juntas");
+        if (mergeMode && (statisticsMode || analyzeMode))
+            throw UsageError(statisticsMode ? "--estadisticas y --reune no van juntas" : "--analiza y --reune no van juntas");
         const QCommandLineOption* statisticsOnly[] = {&reflexive, &symmetric, &notSymmetric, &seed, &threads, &raw, &workbook};
         for (const QCommandLineOption* option : statisticsOnly)
             if (!statisticsMode && parser.isSet(*option))

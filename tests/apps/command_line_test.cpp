@@ -54,7 +54,7 @@ TEST_P(CommandLine, HelpVersionUsageErrorsAndFailures) {
     // follows a usage error (2), nothing a failure (1; one of each mode, the other reasons: the
     // file I/O and relation file tests).
     const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
-        {{"5"}, 2, "falta el modo: --estadisticas o --analiza"},
+        {{"5"}, 2, "falta el modo: --estadisticas, --analiza o --reune"},
         {{"--bogus"}, 2, "Opción desconocida «bogus»."},
         {{"--estadisticas", "101", "3", "f.txt"}, 2, "La dimensión máxima no puede pasar de 100 (se ha pedido 101)."},
         {{"--estadisticas", "tres", "3", "f.txt"}, 2, "'tres' no es un valor entero válido"},
