@@ -11,6 +11,12 @@
 #                 (Qt-free libraries only) in build/fuzz and run each on a scratch copy of its
 #                 corpus in fuzz/corpus for FUZZ_SECONDS (60); fails on the first crash, whose
 #                 input is left in build/fuzz/crashes. Not part of make test.
+# make check-workbook  install LibreOffice Calc and a Spanish locale if missing, write a batch
+#                 (D = 30, S = 50) of each program with its raw file and workbook and a second
+#                 replicate merged with --reune, open the workbooks in LibreOffice under the
+#                 Spanish locale (soffice --headless --convert-to csv) and compare every number
+#                 with the text table and the raw files (tools/check_workbook.py). Not part of
+#                 make test (slow).
 
 APP ?= Zorvath
 SAN ?= 0
@@ -30,7 +36,7 @@ endif
 
 # Debian packages the build, the tests and the benchmarks need.
 PACKAGES := g++ make cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev qt6-charts-dev libgl-dev \
-            libgtest-dev libgmock-dev googletest libbenchmark-dev \
+            libgtest-dev libgmock-dev googletest libbenchmark-dev libxlsxwriter-dev \
             fontconfig fonts-dejavu-core fonts-liberation qt6-translations-l10n
 
 # What CPack needs for the .deb: dpkg-shlibdeps and file.
@@ -40,12 +46,18 @@ PACKAGE_PACKAGES := dpkg-dev file
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 60
 FUZZ_DIR := build/fuzz
-FUZZ_TARGETS := fuzz_relation_file fuzz_number_text
+FUZZ_TARGETS := fuzz_relation_file fuzz_number_text fuzz_raw_trials
+
+# LibreOffice for make check-workbook.
+CHECK_PACKAGES := libreoffice-calc locales python3
+CHECK_DIR := build/check-workbook
+# CSV from every sheet (-1), ';' between fields, UTF-8, values in full rather than as shown.
+CHECK_CSV := csv:Text - txt - csv (StarCalc):59,34,76,1,,0,false,false,false,false,false,-1
 
 APP_DIR_Zorvath := zorvath
 APP_DIR_Zorvane := zorvane
 
-.PHONY: all build deps run test bench screenshots package fuzz clean
+.PHONY: all build deps run test bench screenshots package fuzz check-workbook clean
 
 all: build
 
@@ -108,6 +120,24 @@ fuzz:
 	  echo "== $$t for $(FUZZ_SECONDS) s" && \
 	  ./$(FUZZ_DIR)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
 	    -artifact_prefix=$(FUZZ_DIR)/crashes/$$t/ $(FUZZ_DIR)/corpus/$$t || exit 1; \
+	done
+
+check-workbook: deps
+	$(call install_missing,$(CHECK_PACKAGES))
+	@locale -a | grep -qix 'es_ES.utf8' || { sed -i 's/^# *es_ES.UTF-8 UTF-8/es_ES.UTF-8 UTF-8/' /etc/locale.gen && locale-gen; }
+	$(MAKE) build SAN=0 TSAN=0
+	rm -rf $(CHECK_DIR) && mkdir -p $(CHECK_DIR)/csv
+	@set -e; for app in Zorvath Zorvane; do \
+	  exe=./build/apps/$$(echo $$app | tr A-Z a-z)/$$app; d=$(CHECK_DIR)/$$app; \
+	  $$exe --estadisticas 30 50 $$d-tabla.txt --semilla 1 --crudo $$d-1.csv --libro $$d-libro.xlsx; \
+	  $$exe --estadisticas 30 50 $$d-tabla2.txt --semilla 2 --crudo $$d-2.csv; \
+	  $$exe --reune $$d-reunido.xlsx $$d-1.csv $$d-2.csv; \
+	done
+	cd $(CHECK_DIR) && LC_ALL=es_ES.UTF-8 LANG=es_ES.UTF-8 LANGUAGE=es HOME=$(CURDIR)/$(CHECK_DIR) \
+	  soffice --headless --convert-to '$(CHECK_CSV)' --outdir csv *.xlsx >/dev/null
+	@set -e; for app in Zorvath Zorvane; do d=$(CHECK_DIR)/$$app; \
+	  python3 tools/check_workbook.py $(CHECK_DIR)/csv/$$app-libro $$d-tabla.txt $$d-1.csv; \
+	  python3 tools/check_workbook.py $(CHECK_DIR)/csv/$$app-reunido - $$d-1.csv $$d-2.csv; \
 	done
 
 clean:

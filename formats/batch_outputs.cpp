@@ -18,7 +18,7 @@ std::string TimeText(std::time_t time) {
 
 namespace {
 
-std::string SeedText(const RawRun& run) { return run.seed ? std::to_string(*run.seed) : "(la de siempre)"; }
+std::string SeedText(const RawRun& run) { return run.seed ? std::to_string(*run.seed) : "(ninguna elegida)"; }
 std::string OptionsText(const RawRun& run) {
     return "reflexiva: " + YesNo(run.reflexive) + ", simétrica: " + YesNo(run.symmetric);
 }

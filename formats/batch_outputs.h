@@ -46,9 +46,9 @@ std::string TimeText(std::time_t time);
 
 /// Reads raw files and pools their trials into `summary`. Refuses, with experiments::FileError
 /// naming the file and the line, a file of another program than `program` or with other
-/// options than the first, a seed already read (a file without a seed counts as the
-/// generator's own start), and whatever ReadRawFile refuses. Returns the facts of the merge
-/// for the "Ejecución" sheet.
+/// options than the first, a seed already read (files without a seed, the window's, count as
+/// one seed), and whatever ReadRawFile refuses. Returns the facts of the merge for the
+/// "Ejecución" sheet.
 RunFacts MergeRawFiles(const std::string& program, const std::vector<std::filesystem::path>& files,
                        TrialSummary& summary);
 

@@ -172,7 +172,7 @@ RawRun ReadRawFile(const std::filesystem::path& path, const std::function<void(c
         take(record);
     };
 
-    std::vector<char> buffer(std::size_t{1} << 20);
+    std::vector<char> buffer(std::size_t{1} << 16);
     std::string pending;  // the start of a line that the last read cut
     for (;;) {
         const ssize_t got = ::read(file.fd, buffer.data(), buffer.size());

@@ -362,10 +362,11 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
         }
         const bool statisticsMode = parser.isSet(statistics), analyzeMode = parser.isSet(analyze),
                    mergeMode = parser.isSet(merge);
-        if (int(statisticsMode) + int(analyzeMode) + int(mergeMode) != 1)
-            throw UsageError(statisticsMode || analyzeMode || mergeMode
-                                 ? "--estadisticas, --analiza y --reune no van juntas"
-                                 : "falta el modo: --estadisticas, --analiza o --reune");
+        if (!statisticsMode && !analyzeMode && !mergeMode)
+            throw UsageError("falta el modo: --estadisticas, --analiza o --reune");
+        if (statisticsMode && analyzeMode) throw UsageError("--estadisticas y --analiza no van juntas");
+        if (mergeMode && (statisticsMode || analyzeMode))
+            throw UsageError(statisticsMode ? "--estadisticas y --reune no van juntas" : "--analiza y --reune no van juntas");
         const QCommandLineOption* statisticsOnly[] = {&reflexive, &symmetric, &notSymmetric, &seed, &threads, &raw, &workbook};
         for (const QCommandLineOption* option : statisticsOnly)
             if (!statisticsMode && parser.isSet(*option))
@@ -404,6 +405,15 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
         if (parser.isSet(seed)) options.seed = Seed(parser.value(seed));
         if (parser.isSet(raw)) options.raw = parser.value(raw);
         if (parser.isSet(workbook)) options.workbook = parser.value(workbook);
+        // Two outputs into one file would interleave their lines.
+        const auto same = [](const QString& a, const std::optional<QString>& b) {
+            std::error_code error;
+            return b && std::filesystem::weakly_canonical(PathOf(a), error) ==
+                            std::filesystem::weakly_canonical(PathOf(*b), error);
+        };
+        if (same(options.file, options.raw) || same(options.file, options.workbook) ||
+            (options.raw && same(*options.raw, options.workbook)))
+            throw UsageError("la tabla, --crudo y --libro necesitan ficheros distintos");
         options.threads = parser.isSet(threads) ? Threads(parser.value(threads))
                                                 : std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1,
                                                              experiments::kMaxThreads);

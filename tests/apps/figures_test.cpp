@@ -51,7 +51,7 @@ TEST(Figures, RefusedFoldersAndMisusedOptions) {
         // Not even root may write here.
         {{"--analiza", m, "--figuras", "/proc/self"}, 1, "/proc/self"},
         {{"--analiza", m, "--figuras"}, 2, "Falta valor tras «--figuras»."},
-        {{"--figuras", dir.path.string()}, 2, "falta el modo: --estadisticas o --analiza"},
+        {{"--figuras", dir.path.string()}, 2, "falta el modo: --estadisticas, --analiza o --reune"},
         {{"--estadisticas", "3", "2", (dir / "f.txt").string(), "--figuras", dir.path.string()}, 2,
          "--figuras solo va con --analiza"},
     };

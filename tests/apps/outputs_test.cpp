@@ -136,6 +136,7 @@ TEST_P(Outputs, ReplicatesPoolAndEveryRefusalWritesNothing) {
         {{"--estadisticas", "3", "2", "no.txt", "--reune", "no.xlsx"}, 2, "no van juntas"},
         {{"--estadisticas", "3", "2", "no.txt", "--libro", "folder.d"}, 1, "es una carpeta"},
         {{"--estadisticas", "3", "2", "no.txt", "--crudo", "folder.d"}, 1, "es una carpeta"},
+        {{"--estadisticas", "3", "2", "no.txt", "--crudo", "./no.txt"}, 2, "necesitan ficheros distintos"},
     };
     for (const auto& [arguments, status, message] : refusals) {
         const auto result = Run(arguments);
