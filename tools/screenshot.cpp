@@ -1,9 +1,11 @@
 // Draws a program's window as a PNG, as it looks at start (or at another dimension, or after
-// "50 veces"), or its charts window ("graficas"), on whatever Qt platform is chosen;
-// `make screenshots` runs it offscreen for the README, so the pictures never go stale.
+// "50 veces"), or its charts window ("graficas"), or the viewer of matrix K ("visor K", fitted
+// to its window with "ajustar", in difference mode with "diferencia"), on whatever Qt platform
+// is chosen; `make screenshots` runs it offscreen for the README, so the pictures never go stale.
 //
-//   screenshot Zorvath|Zorvane FICHERO.png [DIMENSIÓN] [50] [graficas]
+//   screenshot Zorvath|Zorvane FICHERO.png [DIMENSIÓN] [50] [graficas | visor K [ajustar|diferencia]]
 
+#include <QAction>
 #include <QApplication>
 #include <QPixmap>
 #include <cstdio>
@@ -15,6 +17,7 @@
 #include "ui/dialogs.h"
 #include "ui/form1.h"
 #include "ui/locale.h"
+#include "ui/matrix_viewer.h"
 
 namespace {
 
@@ -33,7 +36,7 @@ public:
 
 int main(int argc, char** argv) {
     if (argc < 3 || (std::strcmp(argv[1], "Zorvath") != 0 && std::strcmp(argv[1], "Zorvane") != 0)) {
-        std::fprintf(stderr, "uso: %s Zorvath|Zorvane FICHERO.png [DIMENSIÓN] [50] [graficas]\n", argv[0]);
+        std::fprintf(stderr, "uso: %s Zorvath|Zorvane FICHERO.png [DIMENSIÓN] [50] [graficas | visor K [ajustar|diferencia]]\n", argv[0]);
         return 2;
     }
     QApplication application(argc, argv);
@@ -53,6 +56,15 @@ int main(int argc, char** argv) {
         form.Guarded(&TForm1::Graficas1Click, &form);
         shown = form.findChild<QWidget*>(QStringLiteral("Graficas"));
         QApplication::processEvents();
+    }
+    if (argc > 6 && std::strcmp(argv[5], "visor") == 0) {
+        ui::MatrixViewer& viewer = form.OpenViewer(std::atoi(argv[6]));
+        viewer.resize(760, 600);
+        QApplication::processEvents();
+        if (argc > 7 && std::strcmp(argv[7], "ajustar") == 0) viewer.Fit();
+        if (argc > 7 && std::strcmp(argv[7], "diferencia") == 0) viewer.findChild<QAction*>("Diferencia")->trigger();
+        QApplication::processEvents();
+        shown = &viewer;
     }
     return shown->grab().save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
 }

@@ -30,6 +30,7 @@
 #include "ui/canvas.h"
 #include "ui/charts.h"
 #include "ui/locale.h"
+#include "ui/matrix_viewer.h"
 #include "ui/pie.h"
 #include "ui/string_grid.h"
 
@@ -102,6 +103,8 @@ TForm1::TForm1(const engine::Variant& variant, ui::Dialogs& dialogs, QWidget* pa
     BuildMenu();
     BuildViewMenu();
     BuildControls();
+    BuildViewerItems();
+    BuildKeyboard();
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     if (variant.program == engine::Variant::Program::Zorvath) move(147, 76);
     else move(212, 83);
@@ -127,7 +130,7 @@ QColor TForm1::formColor() const { return client_->palette().color(QPalette::Win
 void TForm1::BuildMenu() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    QMenu* archivo = bar->addMenu(QStringLiteral("Archivo"));
+    QMenu* archivo = bar->addMenu(QStringLiteral("&Archivo"));
     archivo->setObjectName(QStringLiteral("Archivo1"));
     using Item = std::tuple<const char*, QString, void (TForm1::*)(QObject*)>;
     const Item fileItems[] = {
@@ -158,9 +161,71 @@ void TForm1::BuildMenu() {
         }
     };
     addItems(archivo, fileItems);
-    QMenu* opciones = bar->addMenu(QStringLiteral("Opciones"));
+    QMenu* opciones = bar->addMenu(QStringLiteral("&Opciones"));
     opciones->setObjectName(QStringLiteral("B1"));
     addItems(opciones, optionItems);
+    // The buttons' commands that have no item of their own in the design.
+    const Item buttonItems[] = {
+        {"CambiarSimetria1", QStringLiteral("Cambiar &Simetría"), &TForm1::Button4Click},
+        {"Permuta1", QStringLiteral("&Permuta"), &TForm1::Button8Click},
+        {"CincuentaVeces1", QStringLiteral("&50 veces"), &TForm1::Button5Click},
+        {"Estadisticas1", QStringLiteral("&Estadísticas…"), &TForm1::Button6Click},
+        {"Inicia1", QStringLiteral("&Inicia"), &TForm1::Button7Click},
+    };
+    opciones->addSeparator();
+    addItems(opciones, buttonItems);
+}
+
+void TForm1::BuildViewerItems() {
+    QMenu* ver = menuBar()->findChild<QMenu*>(QStringLiteral("Ver1"));
+    if (!ver) {
+        ver = menuBar()->addMenu(QStringLiteral("&Ver"));
+        ver->setObjectName(QStringLiteral("Ver1"));
+    }
+    if (!ver->isEmpty()) ver->addSeparator();
+    const char* const captions[] = {"Matriz &inicial",         "Cierre &Min-transitivo",
+                                    "Cierre &Prod-transitivo", "Cierre &W-transitivo",
+                                    "Matriz Mi&n-transitivizada", "Matriz Pr&od-transitivizada",
+                                    "Matriz W-&transitivizada",   "Or&den de visita Min",
+                                    "Orden de visit&a Prod",      "Orden de vi&sita W"};
+    for (int k = 1; k <= 10; ++k) {
+        QAction* item = ver->addAction(QString::fromUtf8(captions[k - 1]));
+        item->setObjectName(QStringLiteral("VerMatriz%1").arg(k));
+        connect(item, &QAction::triggered, this, [this, k] { OpenViewer(k); });
+        // A double click or Enter on a grid, or its context menu, opens the same viewer.
+        connect(grids_[k], &QAbstractItemView::activated, this, [this, k] { OpenViewer(k); });
+        auto* open = new QAction(QStringLiteral("Abrir en una ventana"), grids_[k]);
+        open->setObjectName(QStringLiteral("AbrirEnUnaVentana"));
+        connect(open, &QAction::triggered, this, [this, k] { OpenViewer(k); });
+        grids_[k]->addAction(open);
+    }
+}
+
+void TForm1::BuildKeyboard() {
+    // Keys of the menu items, whose captions stay as designed; Alt and the underlined letter
+    // reach every item as well.
+    const std::pair<const char*, QKeySequence> keys[] = {
+        {"Cargarmatriz1", QKeySequence(Qt::CTRL | Qt::Key_O)},   {"SalvarTodo1", QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {"GenerarMatriz1", QKeySequence(Qt::CTRL | Qt::Key_G)},  {"CambiarDimensin1", QKeySequence(Qt::CTRL | Qt::Key_D)},
+        {"CambiarReflexividad1", QKeySequence(Qt::CTRL | Qt::Key_R)},
+        {"CambiarSimetria1", QKeySequence(Qt::CTRL | Qt::Key_Y)}, {"Permuta1", QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {"CincuentaVeces1", QKeySequence(Qt::CTRL | Qt::Key_5)}, {"Estadisticas1", QKeySequence(Qt::CTRL | Qt::Key_E)},
+        {"Inicia1", QKeySequence(Qt::CTRL | Qt::Key_I)},
+    };
+    for (const auto& [name, key] : keys) findChild<QAction*>(QString::fromLatin1(name))->setShortcut(key);
+}
+
+ui::MatrixViewer& TForm1::OpenViewer(int matrix) {
+    matrix = std::clamp(matrix, 1, 10);
+    QPointer<ui::MatrixViewer>& viewer = viewers_[static_cast<std::size_t>(matrix)];
+    if (!viewer) {
+        viewer = new ui::MatrixViewer(matrix, dialogs_, this);
+        viewer->Show(shown_);
+    }
+    viewer->show();
+    viewer->raise();
+    viewer->activateWindow();
+    return *viewer;
 }
 
 // The windows that show the experiment beside this one.
@@ -400,6 +465,8 @@ void TForm1::Present(std::shared_ptr<const experiments::Snapshot> snapshot) {
                                              &r.minOrder,         &r.prodOrder,         &r.wOrder};
     for (int k = 1; k <= 10; ++k)
         grids_[k]->SetMatrix(std::shared_ptr<const engine::RelationMatrix>(shown_, shown[k - 1]), s.dimension);
+    for (const QPointer<ui::MatrixViewer>& viewer : viewers_)
+        if (viewer) viewer->Show(shown_);
     UpdatePaintState();
     if (charts_) charts_->Present(shown_);
     // The grids repaint the cells that change on their own, and the plot never reaches under a

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <functional>
 #include <memory>
@@ -20,6 +21,7 @@ class QPushButton;
 namespace ui {
 class Canvas;
 class ChartsWindow;
+class MatrixViewer;
 class Pie;
 class StringGrid;
 }  // namespace ui
@@ -84,6 +86,10 @@ public:
     /// Shows the charts window (made at the first call), which follows every presented snapshot.
     void Graficas1Click(QObject* sender);
 
+    /// Opens the viewer of one matrix (numbered as its grid, 1 … 10), or brings it forward
+    /// when it is open already; it follows every snapshot the window presents.
+    ui::MatrixViewer& OpenViewer(int matrix);
+
     /// Presents the experiment as it is now: the result texts, the ten grids (sized to n),
     /// the paint state, and a repaint.
     void RefreshGrids();
@@ -124,6 +130,10 @@ private:
     void BuildControls();
     void BuildMenu();
     void BuildViewMenu();
+    /// The "Ver" menu's viewer items, and the grids' ways to open them.
+    void BuildViewerItems();
+    /// Tab from control to control, each grid once, and a key for every command.
+    void BuildKeyboard();
     void Present(std::shared_ptr<const experiments::Snapshot> snapshot);
     void SetCaption(QLabel* label, const QString& text);
     void SetCommandsEnabled(bool enabled);
@@ -146,6 +156,7 @@ private:
     std::array<ui::StringGrid*, 11> grids_{};  // StringGrid1 … StringGrid10 at 1 … 10
     std::array<ui::Pie*, 4> pies_{};  // Pie1 … Pie3 at 1 … 3
     std::array<QPushButton*, 9> buttons_{};  // Button1 … Button8 at 1 … 8
+    std::array<QPointer<ui::MatrixViewer>, 11> viewers_{};  // one per grid, at 1 … 10
     ui::ChartsWindow* charts_ = nullptr;  // a child window, made when first asked for
     bool destroyed_ = false;
     bool busy_ = false;

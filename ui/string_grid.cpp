@@ -193,6 +193,8 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new StringG
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setWordWrap(false);
     setCornerButtonEnabled(false);
+    // Tab leaves the grid (the arrows move inside it).
+    setTabKeyNavigation(false);
     SetDefaultRowHeight(13);
 
     auto* copy = new QAction(QStringLiteral("Copiar"), this);
@@ -208,6 +210,28 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new StringG
         addAction(action);
     }
     setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+// A frame in the highlight colour over the grid's own frame while it has the focus; the
+// cells are not touched.
+bool StringGrid::event(QEvent* event) {
+    const bool handled = QTableView::event(event);
+    if (event->type() == QEvent::Paint && hasFocus()) {
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::Active, QPalette::Highlight));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+    return handled;
+}
+
+void StringGrid::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    update();
+}
+
+void StringGrid::focusOutEvent(QFocusEvent* event) {
+    QTableView::focusOutEvent(event);
+    update();
 }
 
 void StringGrid::SetMatrix(std::shared_ptr<const engine::RelationMatrix> matrix, int n) {

@@ -54,6 +54,11 @@ public:
     void SetDefaultColWidth(int width);
     void SetDefaultRowHeight(int height);
 
+protected:
+    bool event(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
 private:
     StringGridModel* model_;
 };

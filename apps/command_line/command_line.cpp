@@ -4,14 +4,18 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QStringList>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -28,6 +32,8 @@
 #include "experiments/statistics_file.h"
 #include "experiments/trial_pipeline.h"
 #include "toolkit/number_text.h"
+#include "ui/charts.h"
+#include "ui/heat_map.h"
 #include "ui/locale.h"
 
 namespace cli {
@@ -49,6 +55,7 @@ struct Options {
     std::optional<std::uint32_t> seed;
     int threads = 1;
     std::optional<QString> saveAll;
+    std::optional<QString> figures;  // the folder of the figures
 };
 
 void Print(std::FILE* stream, const char* text) { std::fputs(text, stream); }
@@ -154,7 +161,41 @@ int Statistics(const engine::Variant& variant, const Options& options) {
     return kFailure;
 }
 
+// The folder of the figures, checked before anything is computed or written.
+void CheckFolder(const QString& folder) {
+    const std::filesystem::path path = PathOf(folder);
+    const std::string name = "«" + experiments::ShortPath(folder.toStdString()) + "»";
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status)) throw experiments::FileError("No existe la carpeta " + name);
+    if (!std::filesystem::is_directory(status)) throw experiments::FileError(name + " no es una carpeta");
+    if (::access(path.c_str(), W_OK | X_OK) != 0)
+        throw experiments::FileError("No se puede escribir en la carpeta " + name + ": " +
+                                     experiments::SystemErrorText(errno));
+}
+
+// The relation and the six results as heat maps, and the bars of the six distances, each as
+// SVG and PNG, drawn by the windows' own code.
+void WriteFigures(const experiments::Experiment& experiment, const QString& folder) {
+    const std::shared_ptr<const experiments::Snapshot> snapshot = experiments::TakeSnapshot(experiment);
+    QFont font = QApplication::font();
+    font.setPixelSize(12);
+    ui::SaveMatrixFigures(*snapshot, folder, font);
+    for (const char* name : {"distancias.svg", "distancias.png"})
+        ui::SaveDistanceBars(QDir(folder).filePath(QLatin1String(name)), snapshot->results, snapshot->dimension,
+                             toolkit::DecimalSeparator());
+}
+
+// Options that draw figures need an application with a platform to paint with: Qt's offscreen
+// one, so no display is needed.
+bool WantsFigures(int argc, char** argv) {
+    for (int k = 1; k < argc; ++k)
+        if (std::strncmp(argv[k], "--figuras", 9) == 0) return true;
+    return false;
+}
+
 int Analyze(const engine::Variant& variant, const Options& options) {
+    if (options.figures) CheckFolder(*options.figures);
     auto experiment = Started(variant, options);
     auto matrix = std::make_unique<engine::RelationMatrix>();
     const int n = experiments::ReadRelationFile(PathOf(options.file), *matrix);
@@ -163,13 +204,21 @@ int Analyze(const engine::Variant& variant, const Options& options) {
     for (const std::string& text : experiment->engine.results.resultText) texts += (texts.empty() ? "" : "\n") + text + "\n";
     Print(stdout, texts);
     if (options.saveAll) experiments::SaveFileAtomically(PathOf(*options.saveAll), SaveAllText(*experiment));
+    if (options.figures) WriteFigures(*experiment, *options.figures);
     return kSuccess;
 }
 
 }  // namespace
 
 int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
-    QCoreApplication application(argc, argv);
+    std::unique_ptr<QCoreApplication> app;
+    if (WantsFigures(argc, argv)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication& application = *app;
     const QString program = QString::fromLatin1(engine::ProgramName(variant));
     QCoreApplication::setApplicationName(program);
     QCoreApplication::setApplicationVersion(QStringLiteral(WORKBENCH_VERSION));
@@ -181,7 +230,9 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                        "  %1 --estadisticas D S FICHERO  escribe en FICHERO la tabla de estadísticas de las\n"
                        "      dimensiones 2 … D con S matrices por dimensión, como el botón «%2».\n"
                        "  %1 --analiza MATRIZ  analiza la matriz del fichero MATRIZ y escribe los seis\n"
-                       "      resultados, como «Cargar matriz».")
+                       "      resultados, como «Cargar matriz»; con --figuras CARPETA escribe además en\n"
+                       "      CARPETA la relación y los seis resultados como mapas de calor y las barras\n"
+                       "      de las seis distancias, en SVG y PNG.")
             .arg(program, variant.integerMeans ? QStringLiteral("excell") : QStringLiteral("excel")));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Muestra esta ayuda."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
@@ -207,7 +258,11 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
     const QCommandLineOption saveAll(QStringLiteral("salva-todo"),
                                      QStringLiteral("Con --analiza: guarda además todo en FICHERO, como «Salvar Todo»."),
                                      QStringLiteral("FICHERO"));
-    parser.addOptions({help, version, statistics, reflexive, symmetric, notSymmetric, seed, threads, analyze, saveAll});
+    const QCommandLineOption figures(QStringLiteral("figuras"),
+                                     QStringLiteral("Con --analiza: escribe las figuras en la carpeta CARPETA."),
+                                     QStringLiteral("CARPETA"));
+    parser.addOptions(
+        {help, version, statistics, reflexive, symmetric, notSymmetric, seed, threads, analyze, saveAll, figures});
     parser.addPositionalArgument(QStringLiteral("D"), QStringLiteral("Con --estadisticas: la dimensión mayor (hasta 100)."));
     parser.addPositionalArgument(QStringLiteral("S"), QStringLiteral("Con --estadisticas: matrices por dimensión."));
     parser.addPositionalArgument(QStringLiteral("FICHERO"), QStringLiteral("Con --estadisticas: el fichero de la tabla."));
@@ -235,6 +290,7 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
             if (analyzeMode && parser.isSet(*option))
                 throw UsageError("--" + option->names().constLast().toStdString() + " solo va con --estadisticas");
         if (statisticsMode && parser.isSet(saveAll)) throw UsageError("--salva-todo solo va con --analiza");
+        if (statisticsMode && parser.isSet(figures)) throw UsageError("--figuras solo va con --analiza");
         if (parser.isSet(symmetric) && parser.isSet(notSymmetric))
             throw UsageError("--simetrica y --no-simetrica no van juntas");
 
@@ -245,6 +301,7 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                 throw UsageError("sobra «" + positional.constFirst().toStdString() + "»: --analiza no lleva más argumentos");
             options.file = parser.value(analyze);
             if (parser.isSet(saveAll)) options.saveAll = parser.value(saveAll);
+            if (parser.isSet(figures)) options.figures = parser.value(figures);
             return Analyze(variant, options);
         }
         if (positional.size() != 3) throw UsageError("--estadisticas necesita D, S y FICHERO");

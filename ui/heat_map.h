@@ -1,0 +1,128 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QImage>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "engine/relation_matrix.h"
+#include "experiments/experiment.h"
+
+class QFont;
+class QPainter;
+
+namespace ui {
+
+/// The viridis colour scale from 0 (dark violet) to 1 (yellow): perceptually uniform, legible
+/// to the colour-blind and in grey. 256 entries of a sixth-degree fit to the published table
+/// (within 4/255 of it per channel).
+extern const std::array<QRgb, 256> kViridis;
+
+/// The colour of `fraction` of the scale (clamped to [0, 1]; not a number: grey).
+QColor HeatColor(double fraction);
+/// Black or white, whichever contrasts more with `background` (by relative luminance).
+QColor ContrastingText(const QColor& background);
+
+/// The ten matrices a trial shows, numbered as the grids that show them (1 … 10).
+inline constexpr int kMatrixCount = 10;
+/// "Matriz inicial", "Cierre Min-transitivo", …, "Orden de visita W".
+QString MatrixTitle(int matrix);
+/// The short name a file of the matrix takes: "matriz", "cierre_min", …, "orden_w".
+QString MatrixFileName(int matrix);
+const engine::RelationMatrix& MatrixOf(const experiments::Snapshot& snapshot, int matrix);
+/// Closures (2 … 4) and transitivized matrices (5 … 7) have a difference with the relation.
+inline bool HasDifference(int matrix) { return matrix >= 2 && matrix <= 7; }
+inline bool IsOrder(int matrix) { return matrix >= 8; }
+
+/// One matrix of a snapshot as a heat map: row r, column c shows element [c][r], as the grids
+/// do, so that a position "(a, b)" of a result text is row a, column b (both from 1). Each
+/// value reads whole (the shortest text that reads back to the same float) or to three
+/// significant digits. In difference mode it shows closure − relation or relation −
+/// transitivized; unchanged entries are blank. Header numbers count from 1, every `labelStep`.
+class HeatMapModel : public QAbstractTableModel {
+public:
+    explicit HeatMapModel(int matrix, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    void SetSnapshot(std::shared_ptr<const experiments::Snapshot> snapshot);
+    void SetDifference(bool on);
+    void SetThreeDigits(bool on);
+    void SetLabelStep(int step);
+
+    int matrix() const { return matrix_; }
+    int Size() const { return n_; }
+    bool difference() const { return difference_; }
+    bool threeDigits() const { return threeDigits_; }
+    const experiments::Snapshot* snapshot() const { return snapshot_.get(); }
+
+    /// What the cell at (row, col) shows: the value, or the difference in difference mode.
+    float Shown(int row, int col) const { return shown_[Cell(row, col)]; }
+    /// False for an unchanged entry in difference mode: the cell is blank.
+    bool Marked(int row, int col) const { return !difference_ || shown_[Cell(row, col)] != 0.0f; }
+    QRgb Background(int row, int col) const { return colour_[Cell(row, col)]; }
+    /// The colours as an n × n image, pixel (col, row) for the cell at (row, col).
+    const QImage& Picture() const { return picture_; }
+    /// Whether the cell's text is black (else white) on its colour.
+    bool DarkInk(int row, int col) const { return darkInk_[Cell(row, col)] != 0; }
+    QString Text(int row, int col) const;
+    /// The shown value at full precision (copies and tooltips).
+    QString FullText(int row, int col) const;
+    QString ToolTip(int row, int col) const;
+    /// The scale's ends: [0, 1] for degrees, [0, n²] for visit steps, [0, largest |difference|].
+    double Low() const { return low_; }
+    double High() const { return high_; }
+    /// Where the largest difference lies, as the result text finds it (first in the engine's
+    /// scan order on a tie): {row, col} from 0.
+    std::pair<int, int> LargestDifference() const;
+
+private:
+    std::size_t Cell(int row, int col) const { return static_cast<std::size_t>(row) * static_cast<std::size_t>(n_) + static_cast<std::size_t>(col); }
+    void Recompute();
+    QString Number(double value, bool full) const;
+
+    int matrix_;
+    std::shared_ptr<const experiments::Snapshot> snapshot_;
+    int n_ = 0;
+    bool difference_ = false;
+    bool threeDigits_ = false;
+    int labelStep_ = 1;
+    double low_ = 0, high_ = 1;
+    std::vector<float> shown_;
+    std::vector<QRgb> colour_;
+    QImage picture_;
+    std::vector<unsigned char> darkInk_;
+};
+
+/// The colour bar of a scale from `low` (bottom) to `high` (top) inside `area`, its ends and
+/// middle written to its right, three significant digits.
+void PaintLegend(QPainter& painter, const QRect& area, double low, double high);
+/// The width PaintLegend needs for a bar `barWidth` wide.
+int LegendWidth(const QFont& font, int barWidth);
+
+/// The whole matrix as a figure: title, column numbers above, row numbers on the left, the
+/// coloured cells (with their texts where they fit whole) and the legend on the right.
+void PaintHeatMap(QPainter& painter, const QRect& area, const HeatMapModel& model);
+/// The size PaintHeatMap is meant for: texts readable up to n = 12, one small square per
+/// entry above.
+QSize HeatMapFigureSize(const HeatMapModel& model, const QFont& font);
+
+/// Writes the relation and the six results of `snapshot` as heat-map figures, each as
+/// «name».svg and «name».png (MatrixFileName) in `folder`, drawn by PaintHeatMap in `font`.
+/// Throws experiments::FileError.
+void SaveMatrixFigures(const experiments::Snapshot& snapshot, const QString& folder, const QFont& font);
+
+/// The smallest step among 1, 2, 5, 10, 20, 25, 50 at which numbers `width` pixels wide fit
+/// in cells `cell` pixels long.
+int LabelStep(int cell, int width);
+
+}  // namespace ui
