@@ -12,6 +12,7 @@
 #include "experiments/trial_pipeline.h"
 #include "ui/dialogs.h"
 #include "ui/form1.h"
+#include "ui/matrix_viewer.h"
 
 namespace {
 
@@ -49,13 +50,16 @@ void BM_Window50Veces(benchmark::State& state) {
     SetTrialCounter(state);
 }
 
-// The same with the charts window open beside the window, following every presented trial.
+// The same with the charts window open beside the window, and as many matrix viewers as the
+// second argument says (the relation and two closures), all following every presented trial.
 void BM_Window50VecesWithCharts(benchmark::State& state) {
     NoDialogs dialogs;
     TForm1 form(engine::kZorvane, dialogs);
     form.engine().dimension = static_cast<int>(state.range(0));
     form.show();
     form.Graficas1Click(&form);
+    if (state.range(1) == 3)
+        for (int matrix : {1, 2, 5}) form.OpenViewer(matrix);
     QCoreApplication::processEvents();
     for (auto _ : state) {
         form.Button5Click(&form);
@@ -87,7 +91,7 @@ BENCHMARK(BM_Window50Veces)->Arg(10)->Unit(benchmark::kMillisecond)->MinTime(1.0
 BENCHMARK(BM_Engine50Trials)->Arg(10)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_Engine50TrialsEveryCore)->Arg(10)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_Window50Veces)->Arg(100)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_Window50VecesWithCharts)->Arg(100)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_Window50VecesWithCharts)->Args({100, 0})->Args({100, 3})->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_Engine50Trials)->Arg(100)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_Engine50TrialsEveryCore)->Arg(100)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 

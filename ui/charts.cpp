@@ -40,7 +40,7 @@ constexpr std::size_t kMarkedPoints = 30;
 // Room beyond the longest bar for its number, as a share of the bar.
 constexpr double kLabelRoom = 0.3;
 
-// Numbers written with the program's separator and no grouping ("1234,5").
+// Numbers written with the program's separator, a comma or a point, and no grouping ("1234,5").
 QLocale NumberLocale(char separator) {
     QLocale locale = separator == ',' ? QLocale(QLocale::Spanish, QLocale::Spain) : QLocale::c();
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
