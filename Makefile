@@ -4,7 +4,7 @@
 #                 (SAN=1: address, undefined-behaviour and float-cast-overflow sanitizers;
 #                 TSAN=1: thread sanitizer)
 # make bench      build and run the benchmarks
-# make screenshots  draw both windows offscreen into docs/ (the README's pictures)
+# make screenshots  draw both windows, two matrix viewers and the charts window offscreen into docs/ (the README's pictures)
 # make fuzz       install clang and its fuzzer runtime if missing, build the libFuzzer targets
 #                 (Qt-free libraries only) in build/fuzz and run each on a scratch copy of its
 #                 corpus in fuzz/corpus for FUZZ_SECONDS (60); fails on the first crash, whose
@@ -85,6 +85,7 @@ screenshots: deps
 	QT_QPA_PLATFORM=offscreen ./build/tools/screenshot Zorvane docs/zorvane.png
 	QT_QPA_PLATFORM=offscreen ./build/tools/screenshot Zorvane docs/visor.png 10 0 visor 2 diferencia
 	QT_QPA_PLATFORM=offscreen ./build/tools/screenshot Zorvath docs/visor_100.png 100 0 visor 1 ajustar
+	QT_QPA_PLATFORM=offscreen ./build/tools/screenshot Zorvane docs/charts.png 10 50 graficas
 
 fuzz:
 	$(call install_missing,$(FUZZ_PACKAGES))

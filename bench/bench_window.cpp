@@ -49,6 +49,22 @@ void BM_Window50Veces(benchmark::State& state) {
     SetTrialCounter(state);
 }
 
+// The same with the charts window open beside the window, following every presented trial.
+void BM_Window50VecesWithCharts(benchmark::State& state) {
+    NoDialogs dialogs;
+    TForm1 form(engine::kZorvane, dialogs);
+    form.engine().dimension = static_cast<int>(state.range(0));
+    form.show();
+    form.Graficas1Click(&form);
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        form.Button5Click(&form);
+        QCoreApplication::processEvents();
+    }
+    if (!dialogs.errors.empty()) state.SkipWithError("the command reported an error");
+    SetTrialCounter(state);
+}
+
 // The engine alone: the same 50 trials without grids, labels or paint, one after another.
 void BM_Engine50Trials(benchmark::State& state) {
     auto engine = std::make_unique<engine::Engine>(engine::kZorvane);
@@ -71,6 +87,7 @@ BENCHMARK(BM_Window50Veces)->Arg(10)->Unit(benchmark::kMillisecond)->MinTime(1.0
 BENCHMARK(BM_Engine50Trials)->Arg(10)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_Engine50TrialsEveryCore)->Arg(10)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_Window50Veces)->Arg(100)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_Window50VecesWithCharts)->Arg(100)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_Engine50Trials)->Arg(100)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_Engine50TrialsEveryCore)->Arg(100)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 

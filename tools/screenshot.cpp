@@ -36,7 +36,7 @@ public:
 
 int main(int argc, char** argv) {
     if (argc < 3 || (std::strcmp(argv[1], "Zorvath") != 0 && std::strcmp(argv[1], "Zorvane") != 0)) {
-        std::fprintf(stderr, "uso: %s Zorvath|Zorvane FICHERO.png [DIMENSIÓN] [50] [graficas]\n", argv[0]);
+        std::fprintf(stderr, "uso: %s Zorvath|Zorvane FICHERO.png [DIMENSIÓN] [50] [graficas | visor K [ajustar|diferencia]]\n", argv[0]);
         return 2;
     }
     QApplication application(argc, argv);

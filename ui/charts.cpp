@@ -40,7 +40,7 @@ constexpr std::size_t kMarkedPoints = 30;
 // Room beyond the longest bar for its number, as a share of the bar.
 constexpr double kLabelRoom = 0.3;
 
-// Numbers written with the program's separator and no grouping ("1234,5").
+// Numbers written with the program's separator, a comma or a point, and no grouping ("1234,5").
 QLocale NumberLocale(char separator) {
     QLocale locale = separator == ',' ? QLocale(QLocale::Spanish, QLocale::Spain) : QLocale::c();
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
@@ -57,6 +57,7 @@ QChart* NewChart() {
     chart->setLocalizeNumbers(true);
     chart->setLocale(NumberLocale('.'));
     chart->setBackgroundRoundness(0);
+    chart->setBackgroundBrush(Qt::white);  // the theme's gradient costs a third of a repaint
     chart->setMargins(QMargins(4, 4, 4, 4));
     chart->setAnimationOptions(QChart::NoAnimation);
     return chart;
@@ -78,7 +79,9 @@ double TickStep(double span, double least) {
 }
 
 // The axis from `low` lowered to a tick to `high` raised to one (at least one step apart), with
-// ticks at the multiples of the step and as many decimals as the step needs.
+// ticks at the multiples of the step and as many decimals as the step needs. Whatever is
+// unchanged is left alone: each change lays the chart's labels out anew, which costs more than
+// the rest of an update, so an axis whose data stay between the same ticks costs nothing.
 void ScaleAxis(QValueAxis* axis, double low, double high, double least) {
     const double step = TickStep(high - low, least);
     const double bottom = std::floor(low / step + 1e-9) * step;
@@ -86,8 +89,8 @@ void ScaleAxis(QValueAxis* axis, double low, double high, double least) {
     const int decimals = step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
     const QString format = QStringLiteral("%.%1f").arg(decimals);
     if (axis->labelFormat() != format) axis->setLabelFormat(format);
-    axis->setTickInterval(step);
-    axis->setRange(bottom, top);
+    if (axis->tickInterval() != step) axis->setTickInterval(step);
+    if (axis->min() != bottom || axis->max() != top) axis->setRange(bottom, top);
 }
 
 QValueAxis* NewValueAxis(const QString& title) {
@@ -183,7 +186,9 @@ CurveChart::CurveChart(const QString& tnormName) : tnormName_(tnormName), chart_
 
 void CurveChart::Show(const std::vector<uinftab::PlotPoint>& points, int lastTrial, char separator) {
     SetSeparator(chart_, separator);
-    const QString title = tnormName_ + QStringLiteral(": d1 (parte entera) de las últimas %1 matrices").arg(points.size());
+    const QString title = tnormName_ + (points.size() == 1 ? QStringLiteral(": d1 (parte entera) de la última matriz")
+                                                           : QStringLiteral(": d1 (parte entera) de las últimas %1 matrices")
+                                                                 .arg(points.size()));
     if (chart_->title() != title) chart_->setTitle(title);
     QList<QPointF> closurePoints, transitivizedPoints;
     closurePoints.reserve(static_cast<qsizetype>(points.size()));
@@ -207,11 +212,7 @@ void CurveChart::Show(const std::vector<uinftab::PlotPoint>& points, int lastTri
         closure->setPointsVisible(marked);
         transitivized->setPointsVisible(marked);
     }
-    // The trials shown and no more: the newest at the right edge.
-    const double trialStep = TickStep(lastTrial - first, 1);
-    trialAxis->setLabelFormat(QStringLiteral("%.0f"));
-    trialAxis->setTickInterval(trialStep);
-    trialAxis->setRange(first, std::max(lastTrial, first + 1));
+    ScaleAxis(trialAxis, first, lastTrial, 1);
     ScaleAxis(distanceAxis, std::min(lowest, highest), highest, 1);
 }
 
@@ -272,6 +273,9 @@ ChartsWindow::ChartsWindow(Dialogs& dialogs, QWidget* parent)
     for (std::size_t k = 0; k < views_.size(); ++k) {
         views_[k] = new QChartView(charts[k], panel_);
         views_[k]->setRenderHint(QPainter::Antialiasing);
+        // A trial changes every chart as a whole: one rectangle repainted, not a region of
+        // many, whose clipping costs more than the painting it saves.
+        views_[k]->setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
         views_[k]->setMinimumSize(200, 150);
     }
     grid->addWidget(views_[0], 0, 0, 2, 1);

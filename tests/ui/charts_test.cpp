@@ -83,7 +83,8 @@ TEST_F(ChartsTest, ShowsTheLastTrialScaledToItsDataAtAnyDimension) {
             }
 
         // Each curve ends at this trial's point; both axes hold every point.
-        const experiments::Snapshot& s = *experiments::TakeSnapshot(form->experiment());
+        const auto snapshot = experiments::TakeSnapshot(form->experiment());
+        const experiments::Snapshot& s = *snapshot;
         for (int t = 0; t < engine::kTNormCount; ++t) {
             ui::CurveChart& curve = charts.curves[t];
             ASSERT_EQ(curve.closure->count(), static_cast<int>(s.recentPoints[t].size()));
