@@ -271,10 +271,17 @@ int Analyze(const engine::Variant& variant, const Options& options) {
     return kSuccess;
 }
 
+// Qt's own notices (the offscreen platform's, a missing XDG_RUNTIME_DIR) are not the command's
+// business: it reports its own errors in Spanish. Only Qt's critical and fatal messages pass.
+void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) Print(stderr, message + QLatin1Char('\n'));
+}
+
 }  // namespace
 
 int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
     HandleSignals();
+    qInstallMessageHandler(QtMessages);
     std::unique_ptr<QCoreApplication> app;
     if (WantsFigures(argc, argv)) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
