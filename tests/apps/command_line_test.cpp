@@ -203,10 +203,14 @@ TEST_P(CommandLine, LostOutputFullDiskAndASecondWriterAreFailures) {
         }
     }
 
-    // Past the file-size limit: the statistics file ends at its last complete row, a save
-    // leaves the old file as it was.
+    // Past the file-size limit: standard output fails, the statistics file ends at its last
+    // complete row, a save leaves the old file as it was.
     const std::string tooLarge = "el fichero supera el tamaño máximo permitido";
-    auto result = Run({"--estadisticas", "20", "3", In("f.txt")}, {nullptr, false, 1000});
+    std::ofstream(dir / "salida.txt").flush();
+    auto result = Run({"--help"}, {In("salida.txt").c_str(), false, 200});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, Name() + ": No se ha podido escribir en la salida estándar: " + tooLarge + "\n");
+    result = Run({"--estadisticas", "20", "3", In("f.txt")}, {nullptr, false, 1000});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, Name() + ": No se ha podido escribir en el fichero «" + In("f.txt") + "»: " + tooLarge + "\n");
     std::string text = Contents(dir / "f.txt");
