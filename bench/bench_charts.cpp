@@ -7,21 +7,13 @@
 #include <memory>
 #include <vector>
 
+#include "bench/no_dialogs.h"
 #include "experiments/experiment.h"
 #include "ui/charts.h"
-#include "ui/dialogs.h"
 
 namespace {
 
-class NoDialogs : public ui::Dialogs {
-public:
-    bool InputQuery(const QString&, const QString&, QString&) override { return false; }
-    bool MessageDlgYes(const QString&) override { return false; }
-    std::optional<QString> OpenFileName(const QString&) override { return std::nullopt; }
-    std::unique_ptr<ui::Progress> ShowProgress(const QString&, int) override { return std::make_unique<ui::NoProgress>(); }
-    std::optional<QString> SaveFileName(const ui::SaveDialogSettings&) override { return std::nullopt; }
-    void ShowException(const QString&) override {}
-};
+using bench_support::NoDialogs;
 
 void BM_ChartsWindowUpdate(benchmark::State& state) {
     auto experiment = std::make_unique<experiments::Experiment>(engine::kZorvane);

@@ -8,24 +8,15 @@
 #include <memory>
 #include <thread>
 
+#include "bench/no_dialogs.h"
 #include "engine/engine.h"
 #include "experiments/trial_pipeline.h"
-#include "ui/dialogs.h"
 #include "ui/form1.h"
 #include "ui/matrix_viewer.h"
 
 namespace {
 
-class NoDialogs : public ui::Dialogs {
-public:
-    bool InputQuery(const QString&, const QString&, QString&) override { return false; }
-    bool MessageDlgYes(const QString&) override { return false; }
-    std::optional<QString> OpenFileName(const QString&) override { return std::nullopt; }
-    std::unique_ptr<ui::Progress> ShowProgress(const QString&, int) override { return std::make_unique<ui::NoProgress>(); }
-    std::optional<QString> SaveFileName(const ui::SaveDialogSettings&) override { return std::nullopt; }
-    void ShowException(const QString& message) override { errors.push_back(message); }
-    std::vector<QString> errors;
-};
+using bench_support::NoDialogs;
 
 constexpr int kTrialsPerCommand = 50;
 
