@@ -84,17 +84,12 @@ TEST_P(Examples, SmallerFactorIsLoweredAndEqualFactorsLowerTheSecond) {
     // v, v ÷ other and v − other + 1 (about 1/3 and 0.4 for the first case) are formed in double
     // and stored in 32 bits; 0.1 − 0.7 + 1 would round differently in 32-bit steps.
     const double v3 = 0.3f, v1 = 0.1f;
-    const struct {
-        float v, pk, kq;
-        bool first;        // (p, k) lowered, else (k, q)
-        float lowered[3];  // Min, Prod, W
-    } cases[] = {{0.3f, 0.8f, 0.9f, true, {0.3f, float(v3 / 0.9f), float(v3 - 0.9f + 1)}},
+    // v, X[p][k], X[k][q], whether (p, k) is lowered (else (k, q)), the new value for Min, Prod, W.
+    const struct { float v, pk, kq; bool first; float lowered[3]; } cases[] = {{0.3f, 0.8f, 0.9f, true, {0.3f, float(v3 / 0.9f), float(v3 - 0.9f + 1)}},
                  {0.1f, 0.7f, 0.7f, false, {0.1f, float(v1 / 0.7f), float(v1 - 0.7f + 1)}}};
     for (const auto& c : cases) {
         e->relation = {};
-        e->relation[0][1] = c.v;
-        e->relation[0][2] = c.pk;
-        e->relation[2][1] = c.kq;
+        std::tie(e->relation[0][1], e->relation[0][2], e->relation[2][1]) = std::tuple(c.v, c.pk, c.kq);
         e->AnalyzeRelation();
         const int li = c.first ? 0 : 2, lj = c.first ? 2 : 1;
         for (int t = Min; t <= W; ++t) {
@@ -117,8 +112,7 @@ TEST_P(Examples, SmallerFactorIsLoweredAndEqualFactorsLowerTheSecond) {
 TEST_P(Examples, WClosureStopsAtTheHundredthIterate) {
     e->dimension = 2;
     e->relation = {};
-    e->relation[0][0] = std::nextafter(1.0f, 2.0f);
-    e->relation[0][1] = 0.5f;
+    std::tie(e->relation[0][0], e->relation[0][1]) = std::tuple(std::nextafter(1.0f, 2.0f), 0.5f);
     e->AnalyzeRelation();
     EXPECT_TRUE(r.resultText[2].starts_with("Cierre W-transit. Iter= 100 Incr= 200\n"));
     EXPECT_EQ(r.wClosure[0][1], 0.5f + 100 * 0x1p-23f);
@@ -173,9 +167,7 @@ TEST(Generation, ElevenDegreesAndNSquaredDrawsPerRelationBeforeTheOptions) {
     int used = 0;
     for (const auto& [n, reflexive, symmetric] :
          {std::tuple{3, true, true}, {4, false, true}, {2, true, false}, {8, false, false}}) {
-        e->dimension = n;
-        e->reflexive = reflexive;
-        e->symmetric = symmetric;
+        std::tie(e->dimension, e->reflexive, e->symmetric) = std::tuple(n, reflexive, symmetric);
         e->GenerateRelation();
         for (int i = 0; i < n; ++i)
             for (int j = 0; j < n; ++j) {
@@ -193,9 +185,7 @@ TEST(Swap, RelabelsTheElementsAndDrawsNothing) {
     plain->RunTrial();
     for (const auto& [a, b] : {std::pair{1, 5}, {6, 0}, {3, 3}}) {
         const RelationMatrix old = e->relation;
-        e->swapFirst = a;
-        e->swapSecond = b;
-        e->swapPending = true;
+        std::tie(e->swapFirst, e->swapSecond, e->swapPending) = std::tuple(a, b, true);
         e->results.resultText.fill("");
         e->RunTrial();
         EXPECT_FALSE(e->results.resultText[5].empty()) << "analysed";

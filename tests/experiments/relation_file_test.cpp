@@ -63,16 +63,10 @@ TEST(RelationFile, RoundTripBitForBit) {
 // matrix left untouched.
 TEST(RelationFile, ReadsWhatOtherProgramsWriteAndSaysWhereTheRestIsNotAMatrix) {
     const std::string tab = "0,5\t1\r\n0,1\t0\r\n";
-    std::string hundredOne, wide = "0";
-    for (int k = 0; k < 101; ++k) hundredOne += "0\n";
-    for (int k = 0; k < 100; ++k) wide += " 0";
-    std::string full = "0";
-    for (int k = 1; k < 100; ++k) full += "\t0";
-    const struct {
-        std::string bytes;
-        std::string refusal;                                   // empty: read
-        std::vector<float> values = {0.5f, 1.0f, 0.1f, 0.0f};  // row after row
-    } cases[] = {
+    std::string hundredOne, wide = "0", full = "0";
+    for (int k = 0; k < 101; ++k) hundredOne += "0\n", wide += k < 100 ? " 0" : "", full += k < 99 ? "\t0" : "";
+    // The bytes, the refusal (empty: read) and the values read, row after row.
+    const struct { std::string bytes, refusal; std::vector<float> values = {0.5f, 1.0f, 0.1f, 0.0f}; } cases[] = {
         {tab, ""},                                                // spreadsheet, TAB, decimal commas
         {"\xEF\xBB\xBF" "0,5;1\r\n0,1;0\r\n", ""},                // spreadsheet CSV with ';'
         {"0.5;1\n0.1;0", ""},                                     // the same, decimal points, no final line end
@@ -129,15 +123,8 @@ TEST(RelationFile, ReadsWhatOtherProgramsWriteAndSaysWhereTheRestIsNotAMatrix) {
 }
 
 TEST(RelationFile, SaveAllTextByteForByte) {
-    RelationMatrix a{}, b{}, order{}, odd{};
-    a[0] = {1.0f, 0.7f};
-    a[1] = {0.7f, 1.0f};
-    b[0] = {1.0f, 1.0f / 3};
-    b[1] = {-0.0f, 0.25f};
-    order[0] = {0.0f, 10000.0f};
-    order[1] = {2.9f, 1.0f};
-    odd[0] = {1e30f, -1e30f};
-    odd[1] = {NAN, -2.9f};
+    RelationMatrix a{{{1.0f, 0.7f}, {0.7f, 1.0f}}}, b{{{1.0f, 1.0f / 3}, {-0.0f, 0.25f}}};
+    RelationMatrix order{{{0.0f, 10000.0f}, {2.9f, 1.0f}}}, odd{{{1e30f, -1e30f}, {NAN, -2.9f}}};
     experiments::SaveAllContent content{"Zorvane", 2, 7, false, false, ',', &a, {&a, &b, &a, &b, &a, &b},
                                         {"Cierre Min\nd1= 0,5", "", "t\n", "á", "b", "c"}, {&order, &order, &odd}};
     const std::string matrixA = "1\t0,7\r\n0,7\t1\r\n", matrixB = "1\t0,33333334\r\n0\t0,25\r\n";

@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QImage>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -98,6 +99,41 @@ TEST_F(Grid, CopiesTheSelectionInFull) {
     items[1]->trigger();
     items[0]->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "0\t0,405\t0\r\n0\t0,33333334\t1024\r\n0\t0\t0\r\n");
+}
+
+// Each cell of a non-symmetric relation looks exactly as a grid of that one value does, and not
+// as its mirror's: the screen shows element (i, j) at column i, row j, as the model says.
+TEST_F(Grid, RenderedCellsShowTheirOwnElements) {
+    const float values[3][3] = {{1.0f, 0.3f, 0.25f}, {0.7f, 0.0f, 1e-6f}, {0.5f, 0.125f, 0.9f}};
+    ui::StringGrid one;
+    one.resize(60, 40);
+    grid.resize(120, 80);
+    for (ui::StringGrid* g : {&grid, &one}) {
+        g->SetDefaultColWidth(23);
+        g->SetDefaultRowHeight(13);
+    }
+    auto matrix = std::make_shared<engine::RelationMatrix>();
+    for (int k = 0; k < 9; ++k) (*matrix)[k / 3][k % 3] = values[k / 3][k % 3];
+    grid.SetMatrix(matrix, 3);
+    grid.show();
+    one.show();
+    const auto cell = [](ui::StringGrid& g, int col, int row) {
+        QCoreApplication::processEvents();
+        const QImage image = g.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        return image.copy(g.visualRect(g.model()->index(row, col)));
+    };
+    const auto showOne = [&](float value) {
+        auto single = std::make_shared<engine::RelationMatrix>();
+        (*single)[0][0] = value;
+        one.SetMatrix(single, 1);
+        return cell(one, 0, 0);
+    };
+    for (int k = 0; k < 9; ++k) {
+        const int i = k / 3, j = k % 3;
+        const QImage shown = cell(grid, i, j);
+        EXPECT_EQ(shown, showOne(values[i][j])) << "column " << i << ", row " << j;
+        EXPECT_TRUE(i == j || shown != showOne(values[j][i])) << "the mirror element looks different";
+    }
 }
 
 }  // namespace

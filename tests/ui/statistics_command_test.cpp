@@ -25,8 +25,7 @@ protected:
     void Run(const char* dimensions, const char* samples, const char* file) {
         dialogs.inputs = {dimensions, samples};
         dialogs.asked.clear();
-        dialogs.saveName.reset();
-        if (file) dialogs.saveName = QString::fromStdString((dir / file).string());
+        dialogs.saveName = file ? std::optional(QString::fromStdString((dir / file).string())) : std::nullopt;
         Click("Button6");
     }
     const test_support::ScratchDir dir{"statistics_command"};
@@ -76,10 +75,7 @@ TEST_P(StatisticsCommand, CancelOrCloseEndsAtATrialBoundaryKeepingTheCompleteRow
         SCOPED_TRACE(close ? "close" : "cancel");
         Start(GetParam());
         form->show();
-        dialogs.onProgress = [&](int) {
-            if (close) form->close();
-            else dialogs.cancel = true;
-        };
+        dialogs.onProgress = [&](int) { close ? void(form->close()) : void(dialogs.cancel = true); };
         Run("100", "20", "parcial.txt");
         const int trials = E().trialCount - 1, completed = trials / 20;
         ASSERT_LT(trials, 99 * 20);
