@@ -43,7 +43,7 @@ TEST_F(Grid, EveryTextIsShownWholeOrVisiblyElided) {
             for (const auto& [digits, separator] : {std::pair(1, '.'), {1, ','}, {2, '.'}, {2, ','}})
                 texts.insert(QString::fromStdString(toolkit::FloatToStrF(value, 3, digits, separator)));
     int elided = 0;
-    for (const QString& text : texts) {
+    for (const QString& text : texts)
         for (int width : {18, 23}) {
             const QString shown = ui::ShownText(metrics, text, width);
             elided += shown != text;
@@ -51,15 +51,11 @@ TEST_F(Grid, EveryTextIsShownWholeOrVisiblyElided) {
                         (shown == text || (shown.endsWith(u'…') && text.startsWith(shown.chopped(1)))))
                 << text << " as " << shown << " in " << width;
         }
-    }
     EXPECT_GT(elided, 0);  // "0.0189" does not fit 18 pixels
     // In a viewport of 108 × 49: cut by the right edge, cut by the bottom edge, whole.
     for (const auto& [left, top, text, shown] :
          {std::tuple(96, 0, "0.405", "…"), {104, 0, "1", ""}, {72, 42, "0.405", ""}, {72, 28, "0.405", "0.405"}})
         EXPECT_EQ(ui::ShownText(metrics, text, QRect(left, top, 23, 13), QSize(108, 49)), shown) << left << " " << text;
-    Show(1, {});
-    grid.SetDefaultColWidth(23);  // the text area; the grid line comes in addition
-    EXPECT_EQ(grid.columnWidth(0), 24);
 }
 
 TEST_F(Grid, ANewMatrixOfTheSameSizeKeepsTheView) {
@@ -108,19 +104,14 @@ TEST_F(Grid, RenderedCellsShowTheirOwnElements) {
     ui::StringGrid one;
     one.resize(60, 40);
     grid.resize(120, 80);
-    for (ui::StringGrid* g : {&grid, &one}) {
-        g->SetDefaultColWidth(23);
-        g->SetDefaultRowHeight(13);
-    }
+    for (ui::StringGrid* g : {&grid, &one}) g->SetDefaultColWidth(23), g->SetDefaultRowHeight(13), g->show();
     auto matrix = std::make_shared<engine::RelationMatrix>();
     for (int k = 0; k < 9; ++k) (*matrix)[k / 3][k % 3] = values[k / 3][k % 3];
     grid.SetMatrix(matrix, 3);
-    grid.show();
-    one.show();
+    EXPECT_EQ(grid.columnWidth(0), 24);  // the text area; the grid line comes in addition
     const auto cell = [](ui::StringGrid& g, int col, int row) {
         QCoreApplication::processEvents();
-        const QImage image = g.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        return image.copy(g.visualRect(g.model()->index(row, col)));
+        return g.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32).copy(g.visualRect(g.model()->index(row, col)));
     };
     const auto showOne = [&](float value) {
         auto single = std::make_shared<engine::RelationMatrix>();
