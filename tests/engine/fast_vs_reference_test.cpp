@@ -114,8 +114,7 @@ TEST(FastVsReference, AgreeBitForBit) {
         // Outside [0, 1], and with sums inexact in double, "contains" and "below" need not hold.
         const bool unit = kind != Wide && kind != Tiny;
         SCOPED_TRACE("relation " + std::to_string(r) + " n=" + std::to_string(n));
-        for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j) (*relation)[i][j] = Draw(kind, i, j, parameter, rng);
+        for (int k = 0; k < n * n; ++k) (*relation)[k / n][k % n] = Draw(kind, k / n, k % n, parameter, rng);
         for (int i = 0; i < n; ++i) {
             if (reflexive) (*relation)[i][i] = 1.0f;
             for (int j = i + 1; symmetric && j < n; ++j) (*relation)[i][j] = (*relation)[j][i];

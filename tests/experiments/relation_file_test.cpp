@@ -83,8 +83,7 @@ TEST(RelationFile, ReadsWhatOtherProgramsWriteAndSaysWhereTheRestIsNotAMatrix) {
         {"0,5\n", "", {0.5f}},                                    // ',' between fields would give one row of two
         {"0,1\r\n1,0\r\n", "", {0.0f, 1.0f, 1.0f, 0.0f}},         // ',' between fields does give a matrix
         {"1e-400\n", "", {0.0f}},                                 // underflows the double: zero
-        {"", "está vacío"},
-        {" \r\n\t\n", "está vacío"},
+        {"", "está vacío"}, {" \r\n\t\n", "está vacío"},
         {"0.5 abc\n", "fila 1, columna 2: 'abc' no es un número"},
         {"0.5\t0.1234567890123456789012x\r\n", "fila 1, columna 2: '0.123456789012345678…' no es un número"},
         {"0.5;1e;0x1", "fila 1, columna 2: '1e' no es un número"},
@@ -127,18 +126,14 @@ TEST(RelationFile, SaveAllTextByteForByte) {
     RelationMatrix order{{{0.0f, 10000.0f}, {2.9f, 1.0f}}}, odd{{{1e30f, -1e30f}, {NAN, -2.9f}}};
     experiments::SaveAllContent content{"Zorvane", 2, 7, false, false, ',', &a, {&a, &b, &a, &b, &a, &b},
                                         {"Cierre Min\nd1= 0,5", "", "t\n", "á", "b", "c"}, {&order, &order, &odd}};
-    const std::string matrixA = "1\t0,7\r\n0,7\t1\r\n", matrixB = "1\t0,33333334\r\n0\t0,25\r\n";
-    const std::string orders = "0\t10000\r\n2\t1\r\n";
+    const std::string matrixA = "1\t0,7\r\n0,7\t1\r\n", matrixB = "1\t0,33333334\r\n0\t0,25\r\n", orders = "0\t10000\r\n2\t1\r\n";
     EXPECT_EQ(experiments::SaveAllText(content),
               "Zorvane\tDimensi\xF3n\t2\tMatriz n\xFA" "mero\t7\tReflexiva\ts\xED\tSim\xE9trica\ts\xED\tGeneraci\xF3n reflexiva\tno\t"
               "Generaci\xF3n sim\xE9trica\tno\r\n"
               "Matriz Inicial:\r\n" + matrixA + "\r\n"
-              "Cierre Min\r\nd1= 0,5\r\n" + matrixA + "\r\n" +
-              "\r\n" + matrixB + "\r\n" +
-              "t\r\n\r\n" + matrixA + "\r\n" +
-              "\xE1\r\n" + matrixB + "\r\n" +
-              "b\r\n" + matrixA + "\r\n" +
-              "c\r\n" + matrixB + "\r\n" +
+              "Cierre Min\r\nd1= 0,5\r\n" + matrixA + "\r\n" + "\r\n" + matrixB + "\r\n" +
+              "t\r\n\r\n" + matrixA + "\r\n" + "\xE1\r\n" + matrixB + "\r\n" +
+              "b\r\n" + matrixA + "\r\n" + "c\r\n" + matrixB + "\r\n" +
               "Orden de la Matriz Min-Transitivizada\r\n" + orders + "\r\n" +
               "Orden de la Matriz Prod-Transitivizada\r\n" + orders + "\r\n" +
               "Orden de la Matriz W-Transitivizada\r\n9223372036854775807\t-9223372036854775808\r\n0\t-2\r\n\r\n");
