@@ -84,7 +84,8 @@ TEST_P(Examples, SmallerFactorIsLoweredAndEqualFactorsLowerTheSecond) {
     // and stored in 32 bits; 0.1 − 0.7 + 1 would round differently in 32-bit steps.
     const double v3 = 0.3f, v1 = 0.1f;
     // v, X[p][k], X[k][q], whether (p, k) is lowered (else (k, q)), the new value for Min, Prod, W.
-    const struct { float v, pk, kq; bool first; float lowered[3]; } cases[] = {{0.3f, 0.8f, 0.9f, true, {0.3f, float(v3 / 0.9f), float(v3 - 0.9f + 1)}},
+    const struct { float v, pk, kq; bool first; float lowered[3]; } cases[] = {
+                 {0.3f, 0.8f, 0.9f, true, {0.3f, float(v3 / 0.9f), float(v3 - 0.9f + 1)}},
                  {0.1f, 0.7f, 0.7f, false, {0.1f, float(v1 / 0.7f), float(v1 - 0.7f + 1)}}};
     for (const auto& c : cases) {
         e->relation = {};
@@ -166,9 +167,10 @@ TEST(Generation, ElevenDegreesAndNSquaredDrawsPerRelationBeforeTheOptions) {
         std::tie(e->dimension, e->reflexive, e->symmetric) = std::tuple(n, reflexive, symmetric);
         e->GenerateRelation();
         for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j)
-                EXPECT_EQ(e->relation[i][j], reflexive && i == j ? 1.0f : draws[used + (symmetric && j > i ? j * n + i : i * n + j)])
-                    << n << " " << i << j;
+            for (int j = 0; j < n; ++j) {
+                const float drawn = draws[used + (symmetric && j > i ? j * n + i : i * n + j)];
+                EXPECT_EQ(e->relation[i][j], reflexive && i == j ? 1.0f : drawn) << n << " " << i << j;
+            }
         used += n * n;
     }
 }

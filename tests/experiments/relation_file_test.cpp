@@ -40,23 +40,19 @@ std::string Utf16(const std::string& text, bool bigEndian) {
 
 TEST(RelationFile, RoundTripBitForBit) {
     std::mt19937 random(20261206);
-    for (const char separator : {'.', ','}) {
+    for (const char separator : {'.', ','})
         for (const int n : {1, 3, 100}) {
-            RelationMatrix m = Sentinel(), expected = Sentinel();
-            for (int i = 0; i < n; ++i)
-                for (int j = 0; j < n; ++j) {
-                    const int k = i * n + j;
-                    // The eleven degrees, −0, then any float of [0, 1] by its bits.
-                    m[i][j] = k <= 10 ? static_cast<float>(k) / 10.0f
-                              : k == 11 ? -0.0f
-                                        : std::bit_cast<float>(static_cast<std::uint32_t>(random() % 0x3F800001u));
-                    expected[i][j] = m[i][j] == 0.0f ? 0.0f : m[i][j];
-                }
-            RelationMatrix read = Sentinel();
+            RelationMatrix m = Sentinel(), expected = Sentinel(), read = Sentinel();
+            for (int k = 0; k < n * n; ++k) {
+                // The eleven degrees, −0, then any float of [0, 1] by its bits.
+                float& x = m[k / n][k % n];
+                x = k <= 10 ? static_cast<float>(k) / 10.0f
+                    : k == 11 ? -0.0f : std::bit_cast<float>(static_cast<std::uint32_t>(random() % 0x3F800001u));
+                expected[k / n][k % n] = x == 0.0f ? 0.0f : x;
+            }
             ASSERT_EQ(experiments::ParseRelation(experiments::RelationText(n, m, separator), read), n);
             EXPECT_TRUE(SameBits(read, expected)) << n << separator;  // nothing outside the block either
         }
-    }
 }
 
 // What spreadsheets, R and numpy write is read; anything else is refused, saying where, with the
@@ -126,7 +122,8 @@ TEST(RelationFile, SaveAllTextByteForByte) {
     RelationMatrix order{{{0.0f, 10000.0f}, {2.9f, 1.0f}}}, odd{{{1e30f, -1e30f}, {NAN, -2.9f}}};
     experiments::SaveAllContent content{"Zorvane", 2, 7, false, false, ',', &a, {&a, &b, &a, &b, &a, &b},
                                         {"Cierre Min\nd1= 0,5", "", "t\n", "á", "b", "c"}, {&order, &order, &odd}};
-    const std::string matrixA = "1\t0,7\r\n0,7\t1\r\n", matrixB = "1\t0,33333334\r\n0\t0,25\r\n", orders = "0\t10000\r\n2\t1\r\n";
+    const std::string matrixA = "1\t0,7\r\n0,7\t1\r\n", matrixB = "1\t0,33333334\r\n0\t0,25\r\n";
+    const std::string orders = "0\t10000\r\n2\t1\r\n";
     EXPECT_EQ(experiments::SaveAllText(content),
               "Zorvane\tDimensi\xF3n\t2\tMatriz n\xFA" "mero\t7\tReflexiva\ts\xED\tSim\xE9trica\ts\xED\tGeneraci\xF3n reflexiva\tno\t"
               "Generaci\xF3n sim\xE9trica\tno\r\n"

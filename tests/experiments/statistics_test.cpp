@@ -131,7 +131,7 @@ std::string PlainBatch(Experiment& x, int largest, int sample, int& shortcuts, s
     const engine::Analysis& r = x.engine.results;
     for (int dim = 2; dim <= largest; ++dim) {
         x.engine.dimension = dim;
-        x.statistics.ResetCounters();
+        x.statistics.ResetCounters();  // as the batch does for each dimension
         std::vector<Distances> trials;
         for (int k = 0; k < sample; ++k) {
             x.RunTrial();

@@ -111,7 +111,8 @@ TEST_F(Grid, RenderedCellsShowTheirOwnElements) {
     EXPECT_EQ(grid.columnWidth(0), 24);  // the text area; the grid line comes in addition
     const auto cell = [](ui::StringGrid& g, int col, int row) {
         QCoreApplication::processEvents();
-        return g.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32).copy(g.visualRect(g.model()->index(row, col)));
+        const QRect cellRect = g.visualRect(g.model()->index(row, col));
+        return g.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32).copy(cellRect);
     };
     const auto showOne = [&](float value) {
         auto single = std::make_shared<engine::RelationMatrix>();

@@ -120,7 +120,8 @@ TEST_F(RenderedForm, BarsNumbersAndCurvesLandWhereTheirValuesSay) {
 // it reports: a clock stepped 10 ms at every reading over the 900 trials of a statistics table.
 TEST_F(RenderedForm, ALongBatchIsPresentedAboutFiveTimesASecond) {
     auto ticks = std::make_shared<std::atomic<long long>>(0);
-    form->presentationClock = [ticks] { return std::chrono::steady_clock::time_point(std::chrono::milliseconds(10 * (*ticks)++)); };
+    using Clock = std::chrono::steady_clock;
+    form->presentationClock = [ticks] { return Clock::time_point(std::chrono::milliseconds(10 * (*ticks)++)); };
     int presented = 0;
     dialogs.onProgress = [&](int) { ++presented; };
     const test_support::ScratchDir dir("render_batch");

@@ -106,8 +106,7 @@ TEST_F(FormTest, CommandsWithScriptedAnswers) {
         const bool permuta = QString(trigger) == "Button8";
         for (int k = 0; k < dialogs.asked.size(); ++k)
             EXPECT_EQ(dialogs.asked[k], !permuta ? "Cambiar dimensión: Dame la nueva dimensión"
-                                        : k % 2  ? "Permutación: Dame otro número"
-                                                 : "Permutación: Dame un número");
+                                                 : QString("Permutación: Dame ") + (k % 2 ? "otro número" : "un número"));
         EXPECT_EQ(dialogs.errors, *message ? QStringList{message} : QStringList());
         EXPECT_EQ(E().dimension, dimension);
         EXPECT_EQ(E().trialCount, 1 + trials);
@@ -165,15 +164,16 @@ TEST_F(FormTest, ArchivoSavesEveryMatrixAndLoadsARelationAsIfDrawn) {
         Click("SalvarTodo1");
         dialogs.saveName = QString::fromStdString(longName);
         Click("SalvarTodo1");
-        EXPECT_EQ(dialogs.errors, QStringList{QString::fromStdString("No se ha podido guardar el fichero «" +
-                                                                     experiments::ShortPath(longName) + "»: el nombre es demasiado largo")});
+        EXPECT_EQ(dialogs.errors.join(""), QString::fromStdString("No se ha podido guardar el fichero «" +
+                                                                  experiments::ShortPath(longName) + "»: el nombre es demasiado largo"));
         EXPECT_FALSE(fs::exists(dir / "todo.txt"));
         dialogs.saveName = QString::fromStdString((dir / "todo.txt").string());
         Click("SalvarTodo1");
         const std::string all = Contents(dir / "todo.txt");
         EXPECT_EQ(all, experiments::SaveAllText(form->experiment()));
         std::size_t at = 0;  // the seven matrices as their items save them, in order
-        for (const auto& [item, name, matrix] : saves) EXPECT_NE(at = all.find(Contents(dir / name), at), std::string::npos) << name;
+        for (const auto& [item, name, matrix] : saves)
+            EXPECT_NE(at = all.find(Contents(dir / name), at), std::string::npos) << name;
         const auto [drawn, texts] = std::pair(E().relation, r.resultText);
         Click("Button1");
         const engine::RelationMatrix next = E().relation;
@@ -194,8 +194,8 @@ TEST_F(FormTest, ArchivoSavesEveryMatrixAndLoadsARelationAsIfDrawn) {
         EXPECT_EQ(Label(9)->text(), "Dist1, Dim: 10 matrices:2");  // a trial counted and shown
         Click("Button1");
         EXPECT_EQ(E().relation, next);
-        EXPECT_EQ(dialogs.errors, QStringList({QString::fromStdString(
-                                      "El fichero «" + bad + "» no contiene una matriz válida: fila 1, columna 2: '1,5' no está entre 0 y 1")}));
+        EXPECT_EQ(dialogs.errors.join(""), QString::fromStdString("El fichero «" + bad + "» no contiene una matriz válida: "
+                                                                  "fila 1, columna 2: '1,5' no está entre 0 y 1"));
     }
 }
 
