@@ -50,19 +50,18 @@ INSTANTIATE_TEST_SUITE_P(Programs, Examples, ::testing::Values(engine::kZorvath,
 TEST_P(Examples, ClosuresRaiseTheWeakPairAndRepeatTheirWorkOnTheSameRelation) {
     e->AnalyzeRelation();
     // Min raises the pair of 0.3 to 0.5, Prod to 0.5 · 0.7, in two iterations; W leaves it.
-    EXPECT_EQ(r.resultText[0],
-              "Cierre Min-transit. Iter= 2 Incr= 2\nd1=0.4 eucl=0.28284\ndist1 máxima 0.2 en (2, 1)");
-    EXPECT_EQ(r.resultText[1],
-              "Cierre Prod-transit. Iter= 2 Incr= 2\nd1=0.1 eucl=0.070711\ndist1 máxima 0.05 en (2, 1)");
-    EXPECT_EQ(r.resultText[2], "Cierre W-transit. Iter= 1 Incr= 0\nd1=0 eucl=0\ndist1 máxima 0 en (1, 1)");
+    EXPECT_EQ(r.resultText[0] + "|" + r.resultText[1] + "|" + r.resultText[2],
+              "Cierre Min-transit. Iter= 2 Incr= 2\nd1=0.4 eucl=0.28284\ndist1 máxima 0.2 en (2, 1)|"
+              "Cierre Prod-transit. Iter= 2 Incr= 2\nd1=0.1 eucl=0.070711\ndist1 máxima 0.05 en (2, 1)|"
+              "Cierre W-transit. Iter= 1 Incr= 0\nd1=0 eucl=0\ndist1 máxima 0 en (1, 1)");
 
     // The previous iterates now hold the closures: Min and Prod start from the relation again,
     // W finds it equal to its last iterate. The same texts with the decimal comma.
     toolkit::SetDecimalSeparator(',');
     e->AnalyzeRelation();
-    EXPECT_EQ(r.resultText[1],
-              "Cierre Prod-transit. Iter= 2 Incr= 2\nd1=0,1 eucl=0,070711\ndist1 máxima 0,05 en (2, 1)");
-    EXPECT_EQ(r.resultText[2], "Cierre W-transit. Iter= 0 Incr= 0\nd1=0 eucl=0\ndist1 máxima 0 en (1, 1)");
+    EXPECT_EQ(r.resultText[1] + "|" + r.resultText[2],
+              "Cierre Prod-transit. Iter= 2 Incr= 2\nd1=0,1 eucl=0,070711\ndist1 máxima 0,05 en (2, 1)|"
+              "Cierre W-transit. Iter= 0 Incr= 0\nd1=0 eucl=0\ndist1 máxima 0 en (1, 1)");
 }
 
 TEST_P(Examples, MinTransitivizationLowersOnePairInTheOrderOfValues) {
@@ -84,17 +83,13 @@ TEST_P(Examples, SmallerFactorIsLoweredAndEqualFactorsLowerTheSecond) {
     // v, v ÷ other and v − other + 1 (about 1/3 and 0.4 for the first case) are formed in double
     // and stored in 32 bits; 0.1 − 0.7 + 1 would round differently in 32-bit steps.
     const double v3 = 0.3f, v1 = 0.1f;
-    const struct {
-        float v, pk, kq;
-        bool first;        // (p, k) lowered, else (k, q)
-        float lowered[3];  // Min, Prod, W
-    } cases[] = {{0.3f, 0.8f, 0.9f, true, {0.3f, float(v3 / 0.9f), float(v3 - 0.9f + 1)}},
+    // v, X[p][k], X[k][q], whether (p, k) is lowered (else (k, q)), the new value for Min, Prod, W.
+    const struct { float v, pk, kq; bool first; float lowered[3]; } cases[] = {
+                 {0.3f, 0.8f, 0.9f, true, {0.3f, float(v3 / 0.9f), float(v3 - 0.9f + 1)}},
                  {0.1f, 0.7f, 0.7f, false, {0.1f, float(v1 / 0.7f), float(v1 - 0.7f + 1)}}};
     for (const auto& c : cases) {
         e->relation = {};
-        e->relation[0][1] = c.v;
-        e->relation[0][2] = c.pk;
-        e->relation[2][1] = c.kq;
+        std::tie(e->relation[0][1], e->relation[0][2], e->relation[2][1]) = std::tuple(c.v, c.pk, c.kq);
         e->AnalyzeRelation();
         const int li = c.first ? 0 : 2, lj = c.first ? 2 : 1;
         for (int t = Min; t <= W; ++t) {
@@ -117,8 +112,7 @@ TEST_P(Examples, SmallerFactorIsLoweredAndEqualFactorsLowerTheSecond) {
 TEST_P(Examples, WClosureStopsAtTheHundredthIterate) {
     e->dimension = 2;
     e->relation = {};
-    e->relation[0][0] = std::nextafter(1.0f, 2.0f);
-    e->relation[0][1] = 0.5f;
+    std::tie(e->relation[0][0], e->relation[0][1]) = std::tuple(std::nextafter(1.0f, 2.0f), 0.5f);
     e->AnalyzeRelation();
     EXPECT_TRUE(r.resultText[2].starts_with("Cierre W-transit. Iter= 100 Incr= 200\n"));
     EXPECT_EQ(r.wClosure[0][1], 0.5f + 100 * 0x1p-23f);
@@ -162,10 +156,7 @@ TEST(Generation, ElevenDegreesAndNSquaredDrawsPerRelationBeforeTheOptions) {
     toolkit::SetDecimalSeparator(',');
     auto single = Make(1);
     std::vector<float> draws(9 + 16 + 4 + 64);
-    for (float& drawn : draws) {
-        single->GenerateRelation();
-        drawn = single->relation[0][0];
-    }
+    for (float& drawn : draws) drawn = (single->GenerateRelation(), single->relation[0][0]);
     EXPECT_EQ(std::set<float>(draws.begin(), draws.end()),
               (std::set<float>{0.0f, 0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f, 0.9f, 1.0f}));
     toolkit::SetDecimalSeparator(saved);  // the point, as the program starts
@@ -173,9 +164,7 @@ TEST(Generation, ElevenDegreesAndNSquaredDrawsPerRelationBeforeTheOptions) {
     int used = 0;
     for (const auto& [n, reflexive, symmetric] :
          {std::tuple{3, true, true}, {4, false, true}, {2, true, false}, {8, false, false}}) {
-        e->dimension = n;
-        e->reflexive = reflexive;
-        e->symmetric = symmetric;
+        std::tie(e->dimension, e->reflexive, e->symmetric) = std::tuple(n, reflexive, symmetric);
         e->GenerateRelation();
         for (int i = 0; i < n; ++i)
             for (int j = 0; j < n; ++j) {
@@ -189,13 +178,10 @@ TEST(Generation, ElevenDegreesAndNSquaredDrawsPerRelationBeforeTheOptions) {
 TEST(Swap, RelabelsTheElementsAndDrawsNothing) {
     const int n = 7;
     auto e = Make(n), plain = Make(n);
-    e->RunTrial();
-    plain->RunTrial();
+    for (Engine* x : {e.get(), plain.get()}) x->RunTrial();
     for (const auto& [a, b] : {std::pair{1, 5}, {6, 0}, {3, 3}}) {
         const RelationMatrix old = e->relation;
-        e->swapFirst = a;
-        e->swapSecond = b;
-        e->swapPending = true;
+        std::tie(e->swapFirst, e->swapSecond, e->swapPending) = std::tuple(a, b, true);
         e->results.resultText.fill("");
         e->RunTrial();
         EXPECT_FALSE(e->results.resultText[5].empty()) << "analysed";
@@ -205,8 +191,7 @@ TEST(Swap, RelabelsTheElementsAndDrawsNothing) {
     }
     // Every swap trial counted, a = b included; none drew a number, and none is left pending.
     EXPECT_EQ(e->trialCount, 4);
-    e->RunTrial();
-    plain->RunTrial();
+    for (Engine* x : {e.get(), plain.get()}) x->RunTrial();
     EXPECT_TRUE(engine::MatrixEqual(n, e->relation, plain->relation));
 }
 
@@ -217,20 +202,15 @@ TEST(Guards, RefusedTrialChangesNothing) {
     const int cases[][3] = {{0, 0, 0}, {101, 0, 0}, {5, -1, 2}, {5, 2, 5}};  // dimension, swap pair
     for (const auto& [n, a, b] : cases) {
         auto e = Make(5), twin = Make(5);
-        e->RunTrial();
-        twin->RunTrial();
-        e->dimension = n;
-        std::tie(e->swapFirst, e->swapSecond, e->swapPending) = std::tuple(a, b, n == 5);
+        for (Engine* x : {e.get(), twin.get()}) x->RunTrial();
+        std::tie(e->dimension, e->swapFirst, e->swapSecond, e->swapPending) = std::tuple(n, a, b, n == 5);
         EXPECT_THROW(e->RunTrial(), std::out_of_range) << n << " " << a << " " << b;
         auto loaded = std::make_unique<RelationMatrix>();
         (*loaded)[4][3] = a < 0 ? -0.5f : b == 5 ? std::nanf("") : 1.5f;
         EXPECT_THROW(e->LoadRelation(5, *loaded), std::out_of_range);
-        EXPECT_EQ(e->trialCount, 1);
-        EXPECT_EQ(e->relation, twin->relation);
-        e->dimension = 5;
-        e->swapPending = false;
-        e->RunTrial();
-        twin->RunTrial();
+        EXPECT_TRUE(e->trialCount == 1 && e->relation == twin->relation);
+        std::tie(e->dimension, e->swapPending) = std::pair(5, false);
+        for (Engine* x : {e.get(), twin.get()}) x->RunTrial();
         EXPECT_EQ(e->relation, twin->relation) << "nothing drawn";
     }
 }

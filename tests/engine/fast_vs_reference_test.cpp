@@ -58,8 +58,7 @@ double Excess(TNorm t, int n, const RelationMatrix& x) {
         for (int j = 0; j < n; ++j)
             for (int k = 0; k < n; ++k) {
                 const double a = x[i][k], b = x[k][j];
-                const double v = t == engine::Min ? std::min(a, b) : t == engine::Prod ? a * b : a + b - 1.0;
-                worst = std::max(worst, v - x[i][j]);
+                worst = std::max(worst, (t == engine::Min ? std::min(a, b) : t == engine::Prod ? a * b : a + b - 1.0) - x[i][j]);
             }
     return worst;
 }
@@ -78,11 +77,9 @@ void ExpectProperties(int n, const engine::Engine& engine) {
     EXPECT_TRUE(engine::MatrixEqual(n, e.minClosure, *w)) << "Warshall";
     for (int t = engine::Min; t <= engine::W; ++t) {
         const auto tn = static_cast<TNorm>(t);
-        for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j) {
-                ASSERT_GE(e.Closure(tn)[i][j], relation[i][j]) << t << " " << i << "," << j;
-                ASSERT_LE(e.Transitivized(tn)[i][j], relation[i][j]) << t << " " << i << "," << j;
-            }
+        for (int k = 0; k < n * n; ++k)
+            ASSERT_TRUE(e.Closure(tn)[k / n][k % n] >= relation[k / n][k % n] &&
+                        e.Transitivized(tn)[k / n][k % n] <= relation[k / n][k % n]) << t << " " << k / n << "," << k % n;
         EXPECT_LE(Excess(tn, n, e.Closure(tn)), t == engine::Prod ? 0x1p-24 : 0.0) << t;
         EXPECT_LE(Excess(tn, n, e.Transitivized(tn)), t == engine::Min ? 0.0 : 0x1p-24) << t;
     }
@@ -92,15 +89,11 @@ TEST(FastVsReference, AgreeBitForBit) {
     // Fast and straightforward engines in each program; they keep their previous iterates and
     // counters from relation to relation, as in a long session.
     std::unique_ptr<Engine> engines[2][2];
-    for (int v = 0; v < 2; ++v)
-        for (auto& e : engines[v]) e = std::make_unique<Engine>(v == 0 ? engine::kZorvath : engine::kZorvane);
+    for (int k = 0; k < 4; ++k) engines[k / 2][k % 2] = std::make_unique<Engine>(k < 2 ? engine::kZorvath : engine::kZorvane);
     auto relation = std::make_unique<RelationMatrix>();
     const auto analyze = [&](int n, bool unit) {
         for (auto& pair : engines) {
-            for (auto& e : pair) {
-                e->dimension = n;
-                engine::MatrixCopy(n, *relation, e->relation);
-            }
+            for (auto& e : pair) e->dimension = n, engine::MatrixCopy(n, *relation, e->relation);
             pair[0]->AnalyzeRelation();
             reference::AnalyzeRelation(*pair[1]);
             test_support::ExpectSameResults(*pair[0], *pair[1]);
@@ -121,8 +114,7 @@ TEST(FastVsReference, AgreeBitForBit) {
         // Outside [0, 1], and with sums inexact in double, "contains" and "below" need not hold.
         const bool unit = kind != Wide && kind != Tiny;
         SCOPED_TRACE("relation " + std::to_string(r) + " n=" + std::to_string(n));
-        for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j) (*relation)[i][j] = Draw(kind, i, j, parameter, rng);
+        for (int k = 0; k < n * n; ++k) (*relation)[k / n][k % n] = Draw(kind, k / n, k % n, parameter, rng);
         for (int i = 0; i < n; ++i) {
             if (reflexive) (*relation)[i][i] = 1.0f;
             for (int j = i + 1; symmetric && j < n; ++j) (*relation)[i][j] = (*relation)[j][i];

@@ -40,39 +40,29 @@ std::string Utf16(const std::string& text, bool bigEndian) {
 
 TEST(RelationFile, RoundTripBitForBit) {
     std::mt19937 random(20261206);
-    for (const char separator : {'.', ','}) {
+    for (const char separator : {'.', ','})
         for (const int n : {1, 3, 100}) {
-            RelationMatrix m = Sentinel(), expected = Sentinel();
-            for (int i = 0; i < n; ++i)
-                for (int j = 0; j < n; ++j) {
-                    const int k = i * n + j;
-                    // The eleven degrees, −0, then any float of [0, 1] by its bits.
-                    m[i][j] = k <= 10 ? static_cast<float>(k) / 10.0f
-                              : k == 11 ? -0.0f
-                                        : std::bit_cast<float>(static_cast<std::uint32_t>(random() % 0x3F800001u));
-                    expected[i][j] = m[i][j] == 0.0f ? 0.0f : m[i][j];
-                }
-            RelationMatrix read = Sentinel();
+            RelationMatrix m = Sentinel(), expected = Sentinel(), read = Sentinel();
+            for (int k = 0; k < n * n; ++k) {
+                // The eleven degrees, −0, then any float of [0, 1] by its bits.
+                float& x = m[k / n][k % n];
+                x = k <= 10 ? static_cast<float>(k) / 10.0f
+                    : k == 11 ? -0.0f : std::bit_cast<float>(static_cast<std::uint32_t>(random() % 0x3F800001u));
+                expected[k / n][k % n] = x == 0.0f ? 0.0f : x;
+            }
             ASSERT_EQ(experiments::ParseRelation(experiments::RelationText(n, m, separator), read), n);
             EXPECT_TRUE(SameBits(read, expected)) << n << separator;  // nothing outside the block either
         }
-    }
 }
 
 // What spreadsheets, R and numpy write is read; anything else is refused, saying where, with the
 // matrix left untouched.
 TEST(RelationFile, ReadsWhatOtherProgramsWriteAndSaysWhereTheRestIsNotAMatrix) {
     const std::string tab = "0,5\t1\r\n0,1\t0\r\n";
-    std::string hundredOne, wide = "0";
-    for (int k = 0; k < 101; ++k) hundredOne += "0\n";
-    for (int k = 0; k < 100; ++k) wide += " 0";
-    std::string full = "0";
-    for (int k = 1; k < 100; ++k) full += "\t0";
-    const struct {
-        std::string bytes;
-        std::string refusal;                                   // empty: read
-        std::vector<float> values = {0.5f, 1.0f, 0.1f, 0.0f};  // row after row
-    } cases[] = {
+    std::string hundredOne, wide = "0", full = "0";
+    for (int k = 0; k < 101; ++k) hundredOne += "0\n", wide += k < 100 ? " 0" : "", full += k < 99 ? "\t0" : "";
+    // The bytes, the refusal (empty: read) and the values read, row after row.
+    const struct { std::string bytes, refusal; std::vector<float> values = {0.5f, 1.0f, 0.1f, 0.0f}; } cases[] = {
         {tab, ""},                                                // spreadsheet, TAB, decimal commas
         {"\xEF\xBB\xBF" "0,5;1\r\n0,1;0\r\n", ""},                // spreadsheet CSV with ';'
         {"0.5;1\n0.1;0", ""},                                     // the same, decimal points, no final line end
@@ -89,8 +79,7 @@ TEST(RelationFile, ReadsWhatOtherProgramsWriteAndSaysWhereTheRestIsNotAMatrix) {
         {"0,5\n", "", {0.5f}},                                    // ',' between fields would give one row of two
         {"0,1\r\n1,0\r\n", "", {0.0f, 1.0f, 1.0f, 0.0f}},         // ',' between fields does give a matrix
         {"1e-400\n", "", {0.0f}},                                 // underflows the double: zero
-        {"", "está vacío"},
-        {" \r\n\t\n", "está vacío"},
+        {"", "está vacío"}, {" \r\n\t\n", "está vacío"},
         {"0.5 abc\n", "fila 1, columna 2: 'abc' no es un número"},
         {"0.5\t0.1234567890123456789012x\r\n", "fila 1, columna 2: '0.123456789012345678…' no es un número"},
         {"0.5;1e;0x1", "fila 1, columna 2: '1e' no es un número"},
@@ -129,15 +118,8 @@ TEST(RelationFile, ReadsWhatOtherProgramsWriteAndSaysWhereTheRestIsNotAMatrix) {
 }
 
 TEST(RelationFile, SaveAllTextByteForByte) {
-    RelationMatrix a{}, b{}, order{}, odd{};
-    a[0] = {1.0f, 0.7f};
-    a[1] = {0.7f, 1.0f};
-    b[0] = {1.0f, 1.0f / 3};
-    b[1] = {-0.0f, 0.25f};
-    order[0] = {0.0f, 10000.0f};
-    order[1] = {2.9f, 1.0f};
-    odd[0] = {1e30f, -1e30f};
-    odd[1] = {NAN, -2.9f};
+    RelationMatrix a{{{1.0f, 0.7f}, {0.7f, 1.0f}}}, b{{{1.0f, 1.0f / 3}, {-0.0f, 0.25f}}};
+    RelationMatrix order{{{0.0f, 10000.0f}, {2.9f, 1.0f}}}, odd{{{1e30f, -1e30f}, {NAN, -2.9f}}};
     experiments::SaveAllContent content{"Zorvane", 2, 7, false, false, ',', &a, {&a, &b, &a, &b, &a, &b},
                                         {"Cierre Min\nd1= 0,5", "", "t\n", "á", "b", "c"}, {&order, &order, &odd}};
     const std::string matrixA = "1\t0,7\r\n0,7\t1\r\n", matrixB = "1\t0,33333334\r\n0\t0,25\r\n";
@@ -146,12 +128,9 @@ TEST(RelationFile, SaveAllTextByteForByte) {
               "Zorvane\tDimensi\xF3n\t2\tMatriz n\xFA" "mero\t7\tReflexiva\ts\xED\tSim\xE9trica\ts\xED\tGeneraci\xF3n reflexiva\tno\t"
               "Generaci\xF3n sim\xE9trica\tno\r\n"
               "Matriz Inicial:\r\n" + matrixA + "\r\n"
-              "Cierre Min\r\nd1= 0,5\r\n" + matrixA + "\r\n" +
-              "\r\n" + matrixB + "\r\n" +
-              "t\r\n\r\n" + matrixA + "\r\n" +
-              "\xE1\r\n" + matrixB + "\r\n" +
-              "b\r\n" + matrixA + "\r\n" +
-              "c\r\n" + matrixB + "\r\n" +
+              "Cierre Min\r\nd1= 0,5\r\n" + matrixA + "\r\n" + "\r\n" + matrixB + "\r\n" +
+              "t\r\n\r\n" + matrixA + "\r\n" + "\xE1\r\n" + matrixB + "\r\n" +
+              "b\r\n" + matrixA + "\r\n" + "c\r\n" + matrixB + "\r\n" +
               "Orden de la Matriz Min-Transitivizada\r\n" + orders + "\r\n" +
               "Orden de la Matriz Prod-Transitivizada\r\n" + orders + "\r\n" +
               "Orden de la Matriz W-Transitivizada\r\n9223372036854775807\t-9223372036854775808\r\n0\t-2\r\n\r\n");

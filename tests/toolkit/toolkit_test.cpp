@@ -52,11 +52,7 @@ std::string Reference(double value, int precision, int digits, char separator) {
 
 // Worked texts; the decimal comma: the random comparison below.
 TEST(FloatToStrF, WorkedTexts) {
-    const struct {
-        double value;
-        int precision, digits;
-        const char* text;
-    } cases[] = {
+    const struct { double value; int precision, digits; const char* text; } cases[] = {
         {0.0, 3, 1, "0"}, {-0.0, 3, 1, "0"}, {0.729, 3, 1, "0.729"}, {0.12345, 3, 1, "0.123"},
         {0.99951, 3, 1, "1"}, {1000.0, 3, 1, "1E3"}, {1024.0, 3, 1, "1.02E3"}, {999.5, 3, 1, "1E3"},
         {1e-6, 3, 2, "1E-06"}, {1e-6, 3, 1, "1E-6"}, {-2.5e-7, 3, 2, "-2.5E-07"}, {12.25, 5, 3, "12.25"},

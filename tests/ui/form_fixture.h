@@ -24,24 +24,16 @@ public:
         if (answer) text = answer;
         return answer != nullptr;
     }
-    bool MessageDlgYes(const QString& message) override {
-        asked << message;
-        return yes;
-    }
+    bool MessageDlgYes(const QString& message) override { return (asked << message, yes); }
     std::optional<QString> SaveFileName(const ui::SaveDialogSettings& settings) override {
-        asked << "save " + settings.filter + " ." + settings.defaultExtension +
-                     (settings.overwritePrompt ? " (replace?)" : "") +
+        asked << "save " + settings.filter + " ." + settings.defaultExtension + (settings.overwritePrompt ? " (replace?)" : "") +
                      (settings.suggestedName.isEmpty() ? "" : " " + settings.suggestedName);
         return saveName;
     }
-    std::optional<QString> OpenFileName(const QString& filter) override {
-        asked << "open " + filter;
-        return openName;
-    }
+    std::optional<QString> OpenFileName(const QString& filter) override { return (asked << "open " + filter, openName); }
     /// Every value shown goes to onProgress; "Cancelar" reads `cancel`.
     std::unique_ptr<ui::Progress> ShowProgress(const QString& title, int maximum) override {
-        asked << "progress " + title + " " + QString::number(maximum);
-        return std::make_unique<Progress>(*this);
+        return (asked << "progress " + title + " " + QString::number(maximum), std::make_unique<Progress>(*this));
     }
     void ShowException(const QString& message) override { errors << message; }
 
@@ -55,9 +47,7 @@ public:
 private:
     struct Progress : ui::Progress {
         explicit Progress(ScriptedDialogs& dialogs) : dialogs(dialogs) {}
-        void SetValue(int value, const QString&) override {
-            if (dialogs.onProgress) dialogs.onProgress(value);
-        }
+        void SetValue(int value, const QString&) override { dialogs.onProgress ? dialogs.onProgress(value) : void(); }
         bool Cancelled() const override { return dialogs.cancel; }
         ScriptedDialogs& dialogs;
     };

@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QImage>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -42,7 +43,7 @@ TEST_F(Grid, EveryTextIsShownWholeOrVisiblyElided) {
             for (const auto& [digits, separator] : {std::pair(1, '.'), {1, ','}, {2, '.'}, {2, ','}})
                 texts.insert(QString::fromStdString(toolkit::FloatToStrF(value, 3, digits, separator)));
     int elided = 0;
-    for (const QString& text : texts) {
+    for (const QString& text : texts)
         for (int width : {18, 23}) {
             const QString shown = ui::ShownText(metrics, text, width);
             elided += shown != text;
@@ -50,15 +51,11 @@ TEST_F(Grid, EveryTextIsShownWholeOrVisiblyElided) {
                         (shown == text || (shown.endsWith(u'…') && text.startsWith(shown.chopped(1)))))
                 << text << " as " << shown << " in " << width;
         }
-    }
     EXPECT_GT(elided, 0);  // "0.0189" does not fit 18 pixels
     // In a viewport of 108 × 49: cut by the right edge, cut by the bottom edge, whole.
     for (const auto& [left, top, text, shown] :
          {std::tuple(96, 0, "0.405", "…"), {104, 0, "1", ""}, {72, 42, "0.405", ""}, {72, 28, "0.405", "0.405"}})
         EXPECT_EQ(ui::ShownText(metrics, text, QRect(left, top, 23, 13), QSize(108, 49)), shown) << left << " " << text;
-    Show(1, {});
-    grid.SetDefaultColWidth(23);  // the text area; the grid line comes in addition
-    EXPECT_EQ(grid.columnWidth(0), 24);
 }
 
 TEST_F(Grid, ANewMatrixOfTheSameSizeKeepsTheView) {
@@ -98,6 +95,37 @@ TEST_F(Grid, CopiesTheSelectionInFull) {
     items[1]->trigger();
     items[0]->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "0\t0,405\t0\r\n0\t0,33333334\t1024\r\n0\t0\t0\r\n");
+}
+
+// Each cell of a non-symmetric relation looks exactly as a grid of that one value does, and not
+// as its mirror's: the screen shows element (i, j) at column i, row j, as the model says.
+TEST_F(Grid, RenderedCellsShowTheirOwnElements) {
+    const float values[3][3] = {{1.0f, 0.3f, 0.25f}, {0.7f, 0.0f, 1e-6f}, {0.5f, 0.125f, 0.9f}};
+    ui::StringGrid one;
+    one.resize(60, 40);
+    grid.resize(120, 80);
+    for (ui::StringGrid* g : {&grid, &one}) g->SetDefaultColWidth(23), g->SetDefaultRowHeight(13), g->show();
+    auto matrix = std::make_shared<engine::RelationMatrix>();
+    for (int k = 0; k < 9; ++k) (*matrix)[k / 3][k % 3] = values[k / 3][k % 3];
+    grid.SetMatrix(matrix, 3);
+    EXPECT_EQ(grid.columnWidth(0), 24);  // the text area; the grid line comes in addition
+    const auto cell = [](ui::StringGrid& g, int col, int row) {
+        QCoreApplication::processEvents();
+        const QRect cellRect = g.visualRect(g.model()->index(row, col));
+        return g.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32).copy(cellRect);
+    };
+    const auto showOne = [&](float value) {
+        auto single = std::make_shared<engine::RelationMatrix>();
+        (*single)[0][0] = value;
+        one.SetMatrix(single, 1);
+        return cell(one, 0, 0);
+    };
+    for (int k = 0; k < 9; ++k) {
+        const int i = k / 3, j = k % 3;
+        const QImage shown = cell(grid, i, j);
+        EXPECT_EQ(shown, showOne(values[i][j])) << "column " << i << ", row " << j;
+        EXPECT_TRUE(i == j || shown != showOne(values[j][i])) << "the mirror element looks different";
+    }
 }
 
 }  // namespace
