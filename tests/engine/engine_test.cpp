@@ -1,7 +1,6 @@
 // Hand-worked examples of the closures, the transitivization and the result texts in both
-// programs; the closures' memory; random generation and the element swap. (The engine's own
-// refusals of a dimension, an element or a degree out of range are left unchecked: every caller
-// refuses them first, as the window's and the relation file tests check.)
+// programs; the closures' memory; random generation, the element swap, and the engine's own
+// refusals of a dimension, an element or a degree out of range (which every caller makes first).
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
-// The grid: texts shown whole or visibly elided, a new matrix without a reset, copying.
+// The grid: texts shown whole or visibly elided, a new matrix without a reset, copying, and
+// which element each rendered cell shows.
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>

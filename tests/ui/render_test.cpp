@@ -19,8 +19,8 @@ namespace {
 
 QImage Rendered(QWidget* widget) { return widget->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
-// Records the texts the plot writes, e.g. "text 160,134 12 (18)"; where the bars and curves
-// land: the rendering tests.
+// Records the texts the plot writes, e.g. "text 160,134 12 (18) on #f0f0f0"; the bars and curves
+// are read from the rendered window instead.
 class RecordingCanvas : public ui::Canvas {
 public:
     void SetPenColor(const QColor&) override {}
