@@ -84,9 +84,4 @@ private:
     std::FILE *out_ = std::tmpfile(), *err_ = std::tmpfile();
 };
 
-/// Runs a program to its end.
-inline CommandResult RunCommand(const std::string& program, const std::vector<std::string>& arguments) {
-    return Command(program, arguments).Wait();
-}
-
 }  // namespace test_support
