@@ -66,7 +66,6 @@ TEST_F(ChartsTest, ShowsTheLastTrialScaledToItsDataAtAnyDimension) {
         for (int t = 0; t < engine::kTNormCount; ++t) {
             EXPECT_EQ(static_cast<float>(bars.closure->at(2 - t)), a.d1Closure[t]);
             EXPECT_EQ(static_cast<float>(bars.transitivized->at(2 - t)), a.d1Transitivized[t]);
-            EXPECT_GE(bars.valueAxis->max(), std::max(a.d1Closure[t], a.d1Transitivized[t]));
         }
         // Every bar ends, in its colour, where its value lies, inside the plot.
         auto* view = static_cast<QChartView*>(bars.chart()->scene()->views().front());
@@ -76,7 +75,7 @@ TEST_F(ChartsTest, ShowsTheLastTrialScaledToItsDataAtAnyDimension) {
             for (int set = 0; set < 2; ++set) {
                 QBarSet* barSet = set == 0 ? bars.transitivized : bars.closure;
                 const QPoint end = BarEnd(view, barSet->at(group), group, set);
-                EXPECT_LT(end.x(), plot.right());
+                EXPECT_LT(end.x(), plot.right());  // the axis holds the longest
                 int x = plot.left() + 2;
                 while (x + 1 < image.width() && image.pixelColor(x + 1, end.y()) == barSet->color()) ++x;
                 EXPECT_NEAR(x, end.x(), 2) << "group " << group << " set " << set;
@@ -88,10 +87,9 @@ TEST_F(ChartsTest, ShowsTheLastTrialScaledToItsDataAtAnyDimension) {
         for (int t = 0; t < engine::kTNormCount; ++t) {
             ui::CurveChart& curve = charts.curves[t];
             ASSERT_EQ(curve.closure->count(), static_cast<int>(s.recentPoints[t].size()));
-            EXPECT_EQ(curve.closure->points().back(),
-                      QPointF(E().trialCount, uinftab::PlotPointX(s.recentPoints[t].back())));
-            EXPECT_EQ(curve.transitivized->points().back(),
-                      QPointF(E().trialCount, uinftab::PlotPointY(s.recentPoints[t].back())));
+            for (const auto& [series, y] : {std::pair{curve.closure, uinftab::PlotPointX(s.recentPoints[t].back())},
+                                            {curve.transitivized, uinftab::PlotPointY(s.recentPoints[t].back())}})
+                EXPECT_EQ(series->points().back(), QPointF(E().trialCount, y));
             for (QLineSeries* series : {curve.closure, curve.transitivized})
                 for (const QPointF& p : series->points()) {
                     EXPECT_TRUE(p.x() >= curve.trialAxis->min() && p.x() <= curve.trialAxis->max());
@@ -133,10 +131,9 @@ TEST_F(ChartsTest, ExportsTheChartsAsFigures) {
             charts.ExportFigure();
         }
         const std::string bytes = Contents(path.toStdString());
-        if (path.endsWith(".png")) {
-            const QImage image = QImage::fromData(QByteArray::fromStdString(bytes), "PNG");
-            EXPECT_EQ(bytes.substr(0, 8), "\x89PNG\r\n\x1a\n");
-            EXPECT_EQ(image.size(), path.contains("barras") ? QSize(600, 400) : charts.FigureSize());
+        if (path.endsWith(".png")) {  // read as a PNG, at its size
+            EXPECT_EQ(QImage::fromData(QByteArray::fromStdString(bytes), "PNG").size(),
+                      path.contains("barras") ? QSize(600, 400) : charts.FigureSize());
         } else if (path.endsWith(".svg")) {
             QXmlStreamReader xml(QByteArray::fromStdString(bytes));
             QString text;
@@ -145,8 +142,7 @@ TEST_F(ChartsTest, ExportsTheChartsAsFigures) {
             EXPECT_FALSE(xml.hasError()) << xml.errorString();
             for (const QString& number : numbers) EXPECT_TRUE(text.contains("|" + number + "|")) << number;
         } else {
-            EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
-            EXPECT_GT(bytes.size(), 1000u);
+            EXPECT_TRUE(bytes.rfind("%PDF-", 0) == 0 && bytes.size() > 1000) << bytes.size();
         }
     }
     EXPECT_TRUE(dialogs.errors.isEmpty());
