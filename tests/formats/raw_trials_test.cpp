@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <bit>
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -16,12 +17,7 @@ formats::TrialRecord RandomRecord(std::mt19937& random) {
     // Any bit pattern of a finite non-negative float, so that the shortest texts of tiny,
     // huge and subnormal values are read back too.
     std::uniform_int_distribution<std::uint32_t> bits(0, 0x7F7FFFFF);
-    const auto any = [&] {
-        const std::uint32_t b = bits(random);
-        float f = 0;
-        std::memcpy(&f, &b, sizeof f);
-        return f;
-    };
+    const auto any = [&] { return std::bit_cast<float>(bits(random)); };
     formats::TrialRecord r{std::uniform_int_distribution(2, 100)(random), std::uniform_int_distribution(1, 999)(random)};
     for (int t = 0; t < engine::kTNormCount; ++t) {
         r.d1Closure[t] = any();
