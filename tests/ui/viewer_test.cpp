@@ -55,9 +55,9 @@ protected:
     const test_support::ScratchDir dir{"viewer"};
 };
 
-TEST_F(ViewerTest, EachValueLandsAtItsRowAndColumnAsTheResultTextsCountThem) {
-    // Not symmetric: element [i][j] is 0.1 (3i + j + 1); row r, column c must show [c][r].
-    Load("0,1;0,2;0,3\n0,4;0,5;0,6\n0,7;0,8;0,9\n");
+TEST_F(ViewerTest, EachValueLandsAtItsRowAndColumnAsTheResultTextsCountThemAndDifferences) {
+    // Not symmetric: row r, column c must show [c][r].
+    Load("1;0,5;0\n0;1;0,5\n0;0;1\n");
     ui::MatrixViewer& viewer = Open(1);
     EXPECT_EQ(viewer.windowTitle(), "Matriz inicial");
     for (int row = 0; row < 3; ++row) {
@@ -78,6 +78,19 @@ TEST_F(ViewerTest, EachValueLandsAtItsRowAndColumnAsTheResultTextsCountThem) {
         const QModelIndex current = result.view().currentIndex();
         EXPECT_EQ(QString("en (%1, %2)").arg(current.row() + 1).arg(current.column() + 1), match.captured(0)) << matrix;
     }
+    // Difference mode: 1 → 2 → 3 at 0.5, the Min closure raises [0][2] to 0.5 and nothing else.
+    ui::MatrixViewer& closure = Open(2);
+    closure.findChild<QAction*>("Diferencia")->trigger();
+    for (int row = 0; row < 3; ++row)
+        for (int col = 0; col < 3; ++col) {
+            const bool raised = row == 2 && col == 0;
+            EXPECT_EQ(closure.model().Text(row, col), raised ? "0,5" : "") << row << col;
+            EXPECT_EQ(SeenAt(closure, row, col), raised ? ui::HeatColor(1.0) : QColor(Qt::white)) << row << col;
+        }
+    EXPECT_TRUE(closure.model().ToolTip(2, 0).endsWith("Relación: 0\nDiferencia (cierre − relación): 0,5"));
+    // The relation and the visit orders have no difference to show.
+    EXPECT_FALSE(Open(1).findChild<QAction*>("Diferencia")->isEnabled());
+    EXPECT_FALSE(Open(8).findChild<QAction*>("IrDiferenciaMaxima")->isEnabled());
 }
 
 TEST(HeatMap, ScaleColoursTextContrastAndLegend) {
@@ -98,24 +111,6 @@ TEST(HeatMap, ScaleColoursTextContrastAndLegend) {
     const int top = metrics.height() / 2 + 2, bottom = image.height() - 1 - metrics.height() / 2 - 2;
     for (const double at : {0.0, 0.5, 1.0})
         EXPECT_TRUE(Near(image.pixelColor(5, static_cast<int>(bottom - at * (bottom - top))), ui::HeatColor(at), 8)) << at;
-}
-
-TEST_F(ViewerTest, DifferenceModeShowsOnlyWhatTheClosureRaised) {
-    // 1 → 2 → 3 at 0.5: the Min closure raises [0][2] to 0.5 and nothing else.
-    Load("1;0,5;0\n0;1;0,5\n0;0;1\n");
-    ui::MatrixViewer& viewer = Open(2);
-    viewer.findChild<QAction*>("Diferencia")->trigger();
-    for (int row = 0; row < 3; ++row)
-        for (int col = 0; col < 3; ++col) {
-            const bool raised = row == 2 && col == 0;
-            EXPECT_EQ(viewer.model().Text(row, col), raised ? "0,5" : "") << row << col;
-            EXPECT_EQ(SeenAt(viewer, row, col), raised ? ui::HeatColor(1.0) : QColor(Qt::white)) << row << col;
-        }
-    EXPECT_EQ(viewer.model().High(), 0.5);
-    EXPECT_TRUE(viewer.model().ToolTip(2, 0).endsWith("Relación: 0\nDiferencia (cierre − relación): 0,5"));
-    // The relation and the visit orders have no difference to show.
-    EXPECT_FALSE(Open(1).findChild<QAction*>("Diferencia")->isEnabled());
-    EXPECT_FALSE(Open(8).findChild<QAction*>("IrDiferenciaMaxima")->isEnabled());
 }
 
 TEST_F(ViewerTest, ZoomFitsAHundredSquaresAndTheViewerFollowsUnlessPinned) {
