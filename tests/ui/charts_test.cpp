@@ -26,19 +26,19 @@ using test_support::ScratchDir;
 
 class ChartsTest : public ui_test::FormTest {
 protected:
-    // The window of `variant` after three trials at dimension n, with its charts window open.
+    // The window of `variant` with its charts window open, then three trials at dimension n.
     ui::ChartsWindow& Open(const engine::Variant& variant, int n) {
         Start(variant);
         E().dimension = n;
-        for (int k = 0; k < 3; ++k) Click("Button1");
         Click("Graficas1");
         auto* charts = static_cast<ui::ChartsWindow*>(Find<QWidget>("Graficas"));
+        for (int k = 0; k < 3; ++k) Click("Button1");
         QCoreApplication::processEvents();
         return *charts;
     }
 };
 
-TEST_F(ChartsTest, ShowsTheLastTrialScaledToItsDataAtAnyDimension) {
+TEST_F(ChartsTest, FollowsTheTrialsScaledToTheirDataAtAnyDimensionAndStartsAfresh) {
     for (const auto& [variant, n] : {std::pair{engine::kZorvane, 3}, std::pair{engine::kZorvath, 100}}) {
         SCOPED_TRACE(n);
         ui::ChartsWindow& charts = Open(variant, n);
@@ -86,17 +86,11 @@ TEST_F(ChartsTest, ShowsTheLastTrialScaledToItsDataAtAnyDimension) {
         const int greater = s.closureGreaterCount[engine::Min];
         EXPECT_EQ(charts.percents.tnormAxis->categories().back(), QString("Min: %1 % (%2 de %3)").arg(
             form->closureGreaterPercent[engine::Min]).arg(greater).arg(greater + s.closureNotGreaterCount[engine::Min]));
+        // "Inicia" starts afresh.
+        Click("Button7");
+        EXPECT_EQ(charts.curves[engine::Min].closure->count(), 0);
+        EXPECT_EQ(charts.percents.tnormAxis->categories().back(), "Min: 0 % (0 de 1)");
     }
-}
-
-TEST_F(ChartsTest, FollowsEveryPresentedTrialAndStartsAfreshWithInicia) {
-    ui::ChartsWindow& charts = Open(engine::kZorvane, 5);
-    Click("Button1");
-    EXPECT_EQ(static_cast<float>(charts.bars.closure->at(0)), E().results.d1Closure[engine::W]);
-    EXPECT_EQ(charts.curves[engine::W].closure->points().back().x(), E().trialCount);
-    Click("Button7");
-    EXPECT_EQ(charts.curves[engine::Min].closure->count(), 0);
-    EXPECT_EQ(charts.percents.tnormAxis->categories().back(), "Min: 0 % (0 de 1)");
 }
 
 TEST_F(ChartsTest, ExportsTheChartsAsFigures) {

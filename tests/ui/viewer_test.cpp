@@ -57,7 +57,7 @@ protected:
 
 TEST_F(ViewerTest, EachValueLandsAtItsRowAndColumnAsTheResultTextsCountThemAndDifferences) {
     // Not symmetric: row r, column c must show [c][r].
-    Load("1;0,5;0\n0;1;0,5\n0;0;1\n");
+    Load("1;0,4762;0\n0;1;0,5\n0;0;1\n");
     ui::MatrixViewer& viewer = Open(1);
     EXPECT_EQ(viewer.windowTitle(), "Matriz inicial");
     for (int row = 0; row < 3; ++row) {
@@ -78,19 +78,41 @@ TEST_F(ViewerTest, EachValueLandsAtItsRowAndColumnAsTheResultTextsCountThemAndDi
         const QModelIndex current = result.view().currentIndex();
         EXPECT_EQ(QString("en (%1, %2)").arg(current.row() + 1).arg(current.column() + 1), match.captured(0)) << matrix;
     }
-    // Difference mode: 1 → 2 → 3 at 0.5, the Min closure raises [0][2] to 0.5 and nothing else.
+    // Difference mode: 1 → 2 → 3 at 0.4762 and 0.5, the Min closure raises [0][2] to 0.4762 and nothing else.
     ui::MatrixViewer& closure = Open(2);
     closure.findChild<QAction*>("Diferencia")->trigger();
     for (int row = 0; row < 3; ++row)
         for (int col = 0; col < 3; ++col) {
             const bool raised = row == 2 && col == 0;
-            EXPECT_EQ(closure.model().Text(row, col), raised ? "0,5" : "") << row << col;
+            EXPECT_EQ(closure.model().Text(row, col), raised ? "0,4762" : "") << row << col;
             EXPECT_EQ(SeenAt(closure, row, col), raised ? ui::HeatColor(1.0) : QColor(Qt::white)) << row << col;
         }
-    EXPECT_TRUE(closure.model().ToolTip(2, 0).endsWith("Relación: 0\nDiferencia (cierre − relación): 0,5"));
+    EXPECT_TRUE(closure.model().ToolTip(2, 0).endsWith("Relación: 0\nDiferencia (cierre − relación): 0,4762"));
     // The relation and the visit orders have no difference to show.
     EXPECT_FALSE(Open(1).findChild<QAction*>("Diferencia")->isEnabled());
     EXPECT_FALSE(Open(8).findChild<QAction*>("IrDiferenciaMaxima")->isEnabled());
+    // Copies and pictures hold the values in full.
+    auto& selection = *viewer.view().selectionModel();
+    selection.select(viewer.model().index(1, 0), QItemSelectionModel::Select);
+    selection.select(viewer.model().index(1, 1), QItemSelectionModel::Select);
+    viewer.findChild<QAction*>("Copiar")->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "0,4762\t1\r\n");
+
+    dialogs.saveName = QString::fromStdString((dir / "m.svg").string());
+    viewer.findChild<QAction*>("GuardarImagen")->trigger();
+    const std::string svg = test_support::Contents(dir / "m.svg");
+    QXmlStreamReader xml(QByteArray::fromStdString(svg));
+    while (!xml.atEnd()) xml.readNext();
+    EXPECT_FALSE(xml.hasError());
+    for (const char* text : {"0,4762", "0,5", ">1<", "Matriz inicial"}) EXPECT_NE(svg.find(text), std::string::npos) << text;
+
+    for (const char* name : {"m.png", "m.jpg"}) {
+        dialogs.saveName = QString::fromStdString((dir / name).string());
+        viewer.findChild<QAction*>("GuardarImagen")->trigger();
+    }
+    EXPECT_EQ(test_support::Contents(dir / "m.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].endsWith("el nombre ha de acabar en .png, .svg o .pdf")) << dialogs.errors[0];
 }
 
 TEST(HeatMap, ScaleColoursTextContrastAndLegend) {
@@ -148,32 +170,6 @@ TEST_F(ViewerTest, ZoomFitsAHundredSquaresAndTheViewerFollowsUnlessPinned) {
     EXPECT_EQ(viewer.model().snapshot()->trialCount, kept);
     pin->trigger();
     EXPECT_EQ(viewer.model().snapshot()->trialCount, E().trialCount);
-}
-
-TEST_F(ViewerTest, CopiesAndPicturesHoldTheValuesInFull) {
-    Load("0,4762;0,25\n1;0\n");
-    ui::MatrixViewer& viewer = Open(1);
-    auto& selection = *viewer.view().selectionModel();
-    selection.select(viewer.model().index(0, 0), QItemSelectionModel::Select);
-    selection.select(viewer.model().index(0, 1), QItemSelectionModel::Select);
-    viewer.findChild<QAction*>("Copiar")->trigger();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "0,4762\t1\r\n");
-
-    dialogs.saveName = QString::fromStdString((dir / "m.svg").string());
-    viewer.findChild<QAction*>("GuardarImagen")->trigger();
-    const std::string svg = test_support::Contents(dir / "m.svg");
-    QXmlStreamReader xml(QByteArray::fromStdString(svg));
-    while (!xml.atEnd()) xml.readNext();
-    EXPECT_FALSE(xml.hasError());
-    for (const char* text : {"0,4762", "0,25", ">1<", "Matriz inicial"}) EXPECT_NE(svg.find(text), std::string::npos) << text;
-
-    for (const char* name : {"m.png", "m.jpg"}) {
-        dialogs.saveName = QString::fromStdString((dir / name).string());
-        viewer.findChild<QAction*>("GuardarImagen")->trigger();
-    }
-    EXPECT_EQ(test_support::Contents(dir / "m.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
-    ASSERT_EQ(dialogs.errors.size(), 1);
-    EXPECT_TRUE(dialogs.errors[0].endsWith("el nombre ha de acabar en .png, .svg o .pdf")) << dialogs.errors[0];
 }
 
 TEST_F(ViewerTest, VerMenuDoubleClickAndContextMenuOpenOneViewerPerMatrix) {
