@@ -62,7 +62,7 @@ protected:
     const test_support::ScratchDir dir{"file_io"};
 };
 
-TEST(FileText, UnknownReasonAndShortPaths) {
+TEST_F(FileIo, ShortPathsRefusalsOfWhatIsNotARegularFileWithoutWaitingAndAnyName) {
     EXPECT_EQ(experiments::SystemErrorText(12345), "error del sistema 12345");
     const auto repeat = [](const std::string& s, int times) {
         std::string out;
@@ -73,9 +73,6 @@ TEST(FileText, UnknownReasonAndShortPaths) {
     // 5,000 characters, most of them two or three bytes long: 39 of them, "…", the last 40.
     const std::string path = "/home/usuario/" + repeat("é", 2500) + repeat("€", 2475) + "/matriz.txt";
     EXPECT_EQ(experiments::ShortPath(path), "/home/usuario/" + repeat("é", 25) + "…" + repeat("€", 29) + "/matriz.txt");
-}
-
-TEST_F(FileIo, EveryOperationRefusesWhatIsNotARegularFileWithoutWaitingAndTakesAnyName) {
     const fs::path fifo = dir / "tubería", plain = dir / "fichero.txt";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::ofstream(plain) << "x";
@@ -150,7 +147,7 @@ TEST_F(FileIo, SaveReplacesAtOnceKeepingPermissionsAndLinksOrNotAtAll) {
     EXPECT_EQ(Names(dir.path), (std::set<std::string>{"nuevo.txt", "viejo.txt", "enlace.txt"}));
 }
 
-TEST_F(FileIo, BothWritersFollowLinksToNewFilesAndRefuseWhatTheyMayNotWrite) {
+TEST_F(FileIo, LineFilesFollowLinksRefuseWhatTheyMayNotWriteAndEndAtTheLastCompleteLine) {
     fs::create_directory(dir / "otra");
     fs::create_symlink("otra/enlace2", dir / "enlace1");  // a chain of relative links to a file yet to be
     fs::create_symlink("datos.txt", dir / "otra" / "enlace2");
@@ -185,10 +182,8 @@ TEST_F(FileIo, BothWritersFollowLinksToNewFilesAndRefuseWhatTheyMayNotWrite) {
     first.WriteLine("dos");
     EXPECT_EQ(Contents(busy), "uno\r\ndos\r\n");
     EXPECT_EQ(Names(dir.path), (std::set<std::string>{"otra", "enlace1", "protegido.txt", "estadística.txt"}));
-}
-
-TEST_F(FileIo, LineFileThatFillsUpEndsAtTheLastCompleteLine) {
-    const fs::path path = dir / "estadística.txt";
+    // A line file that fills up ends at its last complete line.
+    const fs::path path = dir / "estadística2.txt";
     std::ofstream(path) << std::string(100, 'x');  // emptied on opening
     experiments::LineFile file(path);
     file.WriteLine("uno");

@@ -28,7 +28,7 @@ formats::TrialRecord RandomRecord(std::mt19937& random) {
     return r;
 }
 
-TEST(RawTrials, LinesReadBackBitForBit) {
+TEST(RawTrials, LinesReadBackBitForBitAndRefusalsNameTheFileTheLineAndTheColumn) {
     std::mt19937 random;
     const formats::RawRun runs[] = {{"Zorvath", 4294967295u, true, false}, {"Zorvane", std::nullopt, false, true}};
     for (int i = 0; i < 2000; ++i) {
@@ -43,9 +43,6 @@ TEST(RawTrials, LinesReadBackBitForBit) {
     }
     EXPECT_EQ(formats::RawLine(runs[1], {7, 3, {0.1f, 0, 2}, {0.1f, 1e-5f, 2}, {}, {}}),
               "Zorvane,,0,1,7,3,0.1,0.1,0,1e-05,2,2,0,0,0,0,0,0,0,0,0");
-}
-
-TEST(RawTrials, RefusalsNameTheFileTheLineAndTheColumn) {
     const test_support::ScratchDir dir("raw_trials");
     const std::string header(formats::kRawHeader);
     const std::string good = "Zorvane,5,0,0,3,1,1,0.5,0,0,0,0,1,0.5,0,0,0,0,1,0,0";

@@ -7,12 +7,10 @@
 #include <QChart>
 #include <QChartView>
 #include <QCoreApplication>
-#include <QFile>
 #include <QImage>
 #include <QLineSeries>
 #include <QValueAxis>
 #include <QXmlStreamReader>
-#include <algorithm>
 
 #include "../support.h"
 #include "form_fixture.h"

@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QImage>
 #include <QPainter>
 #include <QRegularExpression>
