@@ -250,7 +250,7 @@ bool LooksLikeAWorkbook(const std::string& bytes) {
            bytes.find("xl/charts/chart1.xml") != std::string::npos;
 }
 
-TEST_P(CommandLine, StatisticsAsIfStartedWithTheOptionsAndARawFileIndependentOfThreadsHoldingTheMeans) {
+TEST_P(CommandLine, StatisticsAsIfStartedWithTheOptionsARawFileHoldingTheMeansReplicatesAndRefusals) {
     const bool integer = GetParam().integerMeans;
     const auto with = Run({"--estadisticas", "6", "7", "f\xfd.txt", "--reflexiva", "--no-simetrica", "--semilla", "9",
                            "--hilos", "3", "--crudo", "three.csv", "--libro", "w.xlsx"});
@@ -299,52 +299,46 @@ TEST_P(CommandLine, StatisticsAsIfStartedWithTheOptionsAndARawFileIndependentOfT
             EXPECT_NEAR(s.distances[c].Mean(), static_cast<double>(sum / 7), 1e-12 * (1 + std::fabs(s.distances[c].Mean())));
         }
     }
-}
-
-TEST_P(CommandLine, ReplicatesPoolAndEveryRefusalWritesNothing) {
-    for (const char* seed : {"1", "2"})
-        ASSERT_EQ(Run({"--estadisticas", "4", "5", std::string("t") + seed + ".txt", "--semilla", seed, "--crudo",
-                       std::string("r") + seed + ".csv"}).status, 0);
-    const auto merged = Run({"--reune", "m.xlsx", "r1.csv", "r2.csv"});
+    // Replicates pool: with a second seed, twice the trials, each mean the mean of the two replicates'.
+    ASSERT_EQ(Run({"--estadisticas", "6", "7", "ten.txt", "--reflexiva", "--no-simetrica", "--semilla", "10", "--crudo",
+                   "r2.csv"}).status, 0);
+    const auto merged = Run({"--reune", "m.xlsx", "one.csv", "r2.csv"});
     ASSERT_EQ(merged.status, 0) << merged.err;
     EXPECT_TRUE(LooksLikeAWorkbook(Contents(dir / "m.xlsx")));
-    // The pooled summary: twice the trials, and each mean the mean of the two replicates'.
-    formats::TrialSummary pooled, first, second;
-    formats::MergeRawFiles(engine::ProgramName(GetParam()), {dir / "r1.csv", dir / "r2.csv"}, pooled);
-    formats::ReadRawFile(dir / "r1.csv", [&](const formats::TrialRecord& r) { first.Add(r); });
+    formats::TrialSummary pooled, second;
+    formats::MergeRawFiles(Name(), {dir / "one.csv", dir / "r2.csv"}, pooled);
     formats::ReadRawFile(dir / "r2.csv", [&](const formats::TrialRecord& r) { second.Add(r); });
-    for (int n = 2; n <= 4; ++n) {
-        EXPECT_EQ(pooled.At(n).trials, 10);
+    for (int n = 2; n <= 6; ++n) {
+        EXPECT_EQ(pooled.At(n).trials, 14);
         for (std::size_t c = 0; c < 12; ++c)
             EXPECT_NEAR(pooled.At(n).distances[c].Mean(),
-                        (first.At(n).distances[c].Mean() + second.At(n).distances[c].Mean()) / 2, 1e-12);
+                        (summary.At(n).distances[c].Mean() + second.At(n).distances[c].Mean()) / 2, 1e-12);
     }
 
     // Files for the refusals: another program's, other options, a broken line, a NaN.
     const std::string other = GetParam().integerMeans ? ZORVANE_EXE : ZORVATH_EXE;
     ASSERT_EQ(test_support::Command(other, {"--estadisticas", "3", "2", (dir / "o.txt").string(), "--semilla", "3",
                                                "--crudo", (dir / "other.csv").string()}).Wait().status, 0);
-    ASSERT_EQ(Run({"--estadisticas", "3", "2", "x.txt", "--semilla", "4", "--reflexiva", "--crudo", "refl.csv"}).status, 0);
-    const std::string r1 = Contents(dir / "r1.csv");
+    ASSERT_EQ(Run({"--estadisticas", "3", "2", "x.txt", "--semilla", "4", "--crudo", "opts.csv"}).status, 0);
+    const std::string r1 = Contents(dir / "one.csv");
     std::ofstream(dir / "cut.csv") << r1.substr(0, r1.size() - 8) << "\n";
-    const std::string program = engine::ProgramName(GetParam());
-    std::ofstream(dir / "nan.csv") << formats::kRawHeader << "\n" << program << ",7,0,0,2,1,0,nan,0,0,0,0,0,0,0,0,0,0,0,0,0\n";
+    std::ofstream(dir / "nan.csv") << formats::kRawHeader << "\n" << Name() << ",7,0,0,2,1,0,nan,0,0,0,0,0,0,0,0,0,0,0,0,0\n";
     fs::create_directory(dir / "folder.d");
     const std::string otherName = GetParam().integerMeans ? "Zorvane" : "Zorvath";
 
     const std::tuple<std::vector<std::string>, int, std::string> refusals[] = {
-        {{"--reune", "no.xlsx", "r1.csv", "r1.csv"}, 1, "«" + (dir / "r1.csv").string() + "», línea 2: la semilla 1 ya está en otro fichero"},
-        {{"--reune", "no.xlsx", "r1.csv", "other.csv"}, 1, "línea 2: es de " + otherName + "; reúnalo con " + otherName},
-        {{"--reune", "no.xlsx", "r1.csv", "refl.csv"}, 1, "sus opciones (reflexiva: sí, simétrica: "},
-        {{"--reune", "no.xlsx", "r2.csv", "cut.csv"}, 1, "«" + (dir / "cut.csv").string() + "»: la línea 16 no vale: tiene "},
+        {{"--reune", "no.xlsx", "one.csv", "one.csv"}, 1, "«" + In("one.csv") + "», línea 2: la semilla 9 ya está en otro fichero"},
+        {{"--reune", "no.xlsx", "one.csv", "other.csv"}, 1, "línea 2: es de " + otherName + "; reúnalo con " + otherName},
+        {{"--reune", "no.xlsx", "one.csv", "opts.csv"}, 1, "sus opciones (reflexiva: no, simétrica: "},
+        {{"--reune", "no.xlsx", "r2.csv", "cut.csv"}, 1, "«" + (dir / "cut.csv").string() + "»: la línea 36 no vale: tiene "},
         {{"--reune", "no.xlsx", "nan.csv"}, 1, "la línea 2 no vale: la columna «d1_transitivizada_min» no es un número finito"},
-        {{"--reune", "no.xlsx", "r1.csv", "missing.csv"}, 1, "«" + (dir / "missing.csv").string() + "»: no existe"},
-        {{"--reune", "no.xlsx", "r1.csv", "folder.d"}, 1, "es una carpeta"},
-        {{"--reune", "folder.d", "r1.csv"}, 1, "«" + (dir / "folder.d").string() + "»: es una carpeta"},
-        {{"--reune", "/dev/full", "r1.csv"}, 1, "«/dev/full»: no es un fichero normal"},
+        {{"--reune", "no.xlsx", "one.csv", "missing.csv"}, 1, "«" + (dir / "missing.csv").string() + "»: no existe"},
+        {{"--reune", "no.xlsx", "one.csv", "folder.d"}, 1, "es una carpeta"},
+        {{"--reune", "folder.d", "one.csv"}, 1, "«" + (dir / "folder.d").string() + "»: es una carpeta"},
+        {{"--reune", "/dev/full", "one.csv"}, 1, "«/dev/full»: no es un fichero normal"},
         {{"--reune", "no.xlsx"}, 2, "--reune necesita al menos un fichero de ensayos"},
-        {{"--reune", "no.xlsx", "--semilla", "3", "r1.csv"}, 2, "--semilla solo va con --estadisticas"},
-        {{"--analiza", "r1.csv", "--crudo", "no.csv"}, 2, "--crudo solo va con --estadisticas"},
+        {{"--reune", "no.xlsx", "--semilla", "3", "one.csv"}, 2, "--semilla solo va con --estadisticas"},
+        {{"--analiza", "one.csv", "--crudo", "no.csv"}, 2, "--crudo solo va con --estadisticas"},
         {{"--estadisticas", "3", "2", "no.txt", "--reune", "no.xlsx"}, 2, "no van juntas"},
         {{"--estadisticas", "3", "2", "no.txt", "--libro", "folder.d"}, 1, "es una carpeta"},
         {{"--estadisticas", "3", "2", "no.txt", "--crudo", "folder.d"}, 1, "es una carpeta"},

@@ -2,13 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
 #include "experiments/file_io.h"
+#include "tests/support.h"
 #include "ui/figure_export.h"
 
 namespace {
@@ -19,29 +19,26 @@ void Paint(QPainter& painter, const QRect& area) {
     painter.drawText(area, Qt::AlignCenter, QStringLiteral("0,4762"));
 }
 
-QByteArray Read(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 TEST(FigureExport, EachFormatIsAValidFileHoldingTheFigureAndOthersAreRefusedLeavingNoFile) {
     QTemporaryDir dir;
     const QSize size(120, 80);
+    const auto read = [&](const char* name) { return QByteArray::fromStdString(test_support::Contents(dir.filePath(name).toStdString())); };
     ui::SaveFigure(dir.filePath(QStringLiteral("f.PNG")), size, Paint);
     ui::SaveFigure(dir.filePath(QStringLiteral("f.svg")), size, Paint);
     ui::SaveFigure(dir.filePath(QStringLiteral("f.pdf")), ui::FigureFormat::Pdf, size, Paint);
-    EXPECT_TRUE(Read(dir.filePath(QStringLiteral("f.PNG"))).startsWith("\x89PNG\r\n\x1a\n"));
+    EXPECT_TRUE(read("f.PNG").startsWith("\x89PNG\r\n\x1a\n"));
     const QImage image(dir.filePath(QStringLiteral("f.PNG")));
     ASSERT_EQ(image.size(), size);
     EXPECT_EQ(image.pixelColor(10, 10), QColor(Qt::red));
     EXPECT_EQ(image.pixelColor(110, 70), QColor(Qt::white));
 
-    const QByteArray svg = Read(dir.filePath(QStringLiteral("f.svg")));
+    const QByteArray svg = read("f.svg");
     QXmlStreamReader xml(svg);
     while (!xml.atEnd()) xml.readNext();
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
     EXPECT_TRUE(svg.contains("<svg") && svg.contains("0,4762"));
-    const QByteArray pdf = Read(dir.filePath(QStringLiteral("f.pdf")));
+    const QByteArray pdf = read("f.pdf");
     EXPECT_TRUE(pdf.startsWith("%PDF-") && pdf.trimmed().endsWith("%%EOF"));
 
     EXPECT_THROW(ui::SaveFigure(dir.filePath(QStringLiteral("f.jpg")), QSize(10, 10), Paint), experiments::FileError);
