@@ -168,7 +168,7 @@ TEST_P(CommandLine, AnalysisOfARelationFileAsTheWindowMakesIt) {
     EXPECT_EQ(Contents(dir / "todo\xfe.txt"), experiments::SaveAllText(*window));
 }
 
-TEST_P(CommandLine, ABatchEndedBySignalKeepsItsCompleteRowsAndFails) {
+TEST_P(CommandLine, SignalsLostOutputFullDiskAndASecondWriterEndARunAsAFailureKeepingCompleteRows) {
     const int inotify = ::inotify_init1(IN_CLOEXEC);
     ASSERT_GE(inotify, 0);
     ::inotify_add_watch(inotify, dir.path.c_str(), IN_MODIFY);
@@ -197,9 +197,7 @@ TEST_P(CommandLine, ABatchEndedBySignalKeepsItsCompleteRowsAndFails) {
         EXPECT_EQ(text.substr(text.find('\n') + 1), SameStatisticsFrom2ndLine(rows + 1, 200)) << signal;
     }
     ::close(inotify);
-}
 
-TEST_P(CommandLine, LostOutputFullDiskAndASecondWriterAreFailures) {
     std::ofstream(dir / "m.txt") << "0.5 0.25\n0.75 1\n";
     // Standard output on a full disk, or read by nobody: the save goes on all the same.
     const std::vector<std::string> runs[] = {{"--help"}, {"--version"}, {"--analiza", In("m.txt"), "--salva-todo", In("t.txt")}};

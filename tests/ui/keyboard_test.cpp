@@ -13,20 +13,36 @@
 
 namespace {
 
-class KeyboardTest : public ui_test::FormTest {
-protected:
-    void StartShown() {
-        Start(engine::kZorvane);
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    }
-};
+using KeyboardTest = ui_test::FormTest;
 
-TEST_F(KeyboardTest, EveryCommandHasAKey) {
-    StartShown();
-    // Key, and what shows that its command ran: the first dialog it asks, or the trial count.
-    // (empty: the command asks nothing)
+TEST_F(KeyboardTest, TabTakesEachGridOnceArrowsMoveInsideFocusIsFramedAndEveryCommandHasAKey) {
+    Start(engine::kZorvane);
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const QColor highlight = Grid(2)->palette().color(QPalette::Active, QPalette::Highlight);
+    const QImage unfocused = Grid(2)->grab().toImage();
+    EXPECT_NE(unfocused.pixelColor(0, 0), highlight);
+
+    Find<QWidget>("Button1")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), Grid(1));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), Grid(2));
+    const QModelIndex before = Grid(2)->currentIndex();
+    QTest::keyClick(Grid(2), Qt::Key_Down);
+    QTest::keyClick(Grid(2), Qt::Key_Right);
+    EXPECT_EQ(Grid(2)->currentIndex().row(), before.row() + 1);
+    EXPECT_EQ(Grid(2)->currentIndex().column(), before.column() + 1);
+    EXPECT_EQ(QApplication::focusWidget(), Grid(2));
+    const QImage focused = Grid(2)->grab().toImage();
+    EXPECT_EQ(focused.pixelColor(0, 0), highlight);
+    EXPECT_EQ(focused.pixelColor(focused.width() - 1, focused.height() / 2), highlight);
+    QTest::keyClick(Grid(2), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), Grid(1));
+
+    // Key, and what shows that its command ran: the first dialog it asks (empty: none), or the
+    // trial count.
     const std::tuple<QKeySequence, QString, int> commands[] = {
         {QKeySequence("Ctrl+G"), "", 2},  // Genera Matriz
         {QKeySequence("Ctrl+D"), "Cambiar dimensión: Dame la nueva dimensión", 3},
@@ -59,30 +75,6 @@ TEST_F(KeyboardTest, EveryCommandHasAKey) {
     QTest::keyClick(form.get(), Qt::Key_V, Qt::AltModifier);
     QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_M);
     EXPECT_NE(form->findChild<ui::MatrixViewer*>("Visor2"), nullptr);  // "Cierre &Min-transitivo"
-}
-
-TEST_F(KeyboardTest, TabTakesEachGridOnceArrowsMoveInsideAndFocusIsFramed) {
-    StartShown();
-    const QColor highlight = Grid(2)->palette().color(QPalette::Active, QPalette::Highlight);
-    const QImage unfocused = Grid(2)->grab().toImage();
-    EXPECT_NE(unfocused.pixelColor(0, 0), highlight);
-
-    Find<QWidget>("Button1")->setFocus();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), Grid(1));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    ASSERT_EQ(QApplication::focusWidget(), Grid(2));
-    const QModelIndex before = Grid(2)->currentIndex();
-    QTest::keyClick(Grid(2), Qt::Key_Down);
-    QTest::keyClick(Grid(2), Qt::Key_Right);
-    EXPECT_EQ(Grid(2)->currentIndex().row(), before.row() + 1);
-    EXPECT_EQ(Grid(2)->currentIndex().column(), before.column() + 1);
-    EXPECT_EQ(QApplication::focusWidget(), Grid(2));
-    const QImage focused = Grid(2)->grab().toImage();
-    EXPECT_EQ(focused.pixelColor(0, 0), highlight);
-    EXPECT_EQ(focused.pixelColor(focused.width() - 1, focused.height() / 2), highlight);
-    QTest::keyClick(Grid(2), Qt::Key_Backtab);
-    EXPECT_EQ(QApplication::focusWidget(), Grid(1));
     QTest::keyClick(Grid(1), Qt::Key_Return);  // Enter opens the grid's viewer
     EXPECT_NE(form->findChild<ui::MatrixViewer*>("Visor1"), nullptr);
 }

@@ -134,7 +134,7 @@ TEST(HeatMap, ScaleColoursTextContrastAndLegend) {
         EXPECT_TRUE(Near(image.pixelColor(5, static_cast<int>(bottom - at * (bottom - top))), ui::HeatColor(at), 8)) << at;
 }
 
-TEST_F(ViewerTest, ZoomFitsAHundredSquaresAndTheViewerFollowsUnlessPinned) {
+TEST_F(ViewerTest, ZoomFitsAHundredSquaresTheViewerFollowsUnlessPinnedAndOpensOncePerMatrix) {
     Start(engine::kZorvane);
     E().dimension = 100;
     Click("Button1");
@@ -169,23 +169,20 @@ TEST_F(ViewerTest, ZoomFitsAHundredSquaresAndTheViewerFollowsUnlessPinned) {
     EXPECT_EQ(viewer.model().snapshot()->trialCount, kept);
     pin->trigger();
     EXPECT_EQ(viewer.model().snapshot()->trialCount, E().trialCount);
-}
 
-TEST_F(ViewerTest, VerMenuDoubleClickAndContextMenuOpenOneViewerPerMatrix) {
-    Start(engine::kZorvath);
+    // "Ver", a double click and the context menu open one viewer per matrix.
     form->show();
     Click("VerMatriz3");
     auto* third = form->findChild<ui::MatrixViewer*>("Visor3");
-    ASSERT_NE(third, nullptr);
-    EXPECT_TRUE(third->isVisible());
+    ASSERT_TRUE(third && third->isVisible());
     Grid(3)->findChild<QAction*>("AbrirEnUnaVentana")->trigger();
-    EXPECT_EQ(form->findChildren<ui::MatrixViewer*>().size(), 1);  // the same window again
+    EXPECT_EQ(form->findChildren<ui::MatrixViewer*>().size(), 2);  // the same window again
     const QPoint cell = Grid(9)->visualRect(Grid(9)->model()->index(0, 0)).center();
     QTest::mousePress(Grid(9)->viewport(), Qt::LeftButton, {}, cell);  // as a person's first click
     QTest::mouseRelease(Grid(9)->viewport(), Qt::LeftButton, {}, cell);
     QTest::mouseDClick(Grid(9)->viewport(), Qt::LeftButton, {}, cell);
     EXPECT_NE(form->findChild<ui::MatrixViewer*>("Visor9"), nullptr);
-    EXPECT_EQ(form->findChildren<ui::MatrixViewer*>().size(), 2);
+    EXPECT_EQ(form->findChildren<ui::MatrixViewer*>().size(), 3);
 }
 
 }  // namespace
