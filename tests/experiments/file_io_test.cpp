@@ -106,7 +106,7 @@ TEST_F(FileIo, ShortPathsRefusalsOfWhatIsNotARegularFileWithoutWaitingAndAnyName
     EXPECT_EQ(Contents(plain), "x");
 }
 
-TEST_F(FileIo, SaveReplacesAtOnceKeepingPermissionsAndLinksOrNotAtAll) {
+TEST_F(FileIo, SavesReplaceAtOnceKeepingPermissionsAndLinksOrNotAtAllAndLineFilesEndAtACompleteLine) {
     const fs::path fresh = dir / "nuevo.txt", old = dir / "viejo.txt", link = dir / "enlace.txt";
     const mode_t savedMask = ::umask(027);
     experiments::SaveFileAtomically(fresh, "uno\r\n");
@@ -144,10 +144,8 @@ TEST_F(FileIo, SaveReplacesAtOnceKeepingPermissionsAndLinksOrNotAtAll) {
     });
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << text;
     EXPECT_EQ(Contents(old), "cuatro");
-    EXPECT_EQ(Names(dir.path), (std::set<std::string>{"nuevo.txt", "viejo.txt", "enlace.txt"}));
-}
 
-TEST_F(FileIo, LineFilesFollowLinksRefuseWhatTheyMayNotWriteAndEndAtTheLastCompleteLine) {
+    // Both writers follow links to files yet to be.
     fs::create_directory(dir / "otra");
     fs::create_symlink("otra/enlace2", dir / "enlace1");  // a chain of relative links to a file yet to be
     fs::create_symlink("datos.txt", dir / "otra" / "enlace2");
@@ -181,7 +179,8 @@ TEST_F(FileIo, LineFilesFollowLinksRefuseWhatTheyMayNotWriteAndEndAtTheLastCompl
     EXPECT_EQ(ErrorText([&] { experiments::SaveFileAtomically(busy, "x"); }), "No se ha podido guardar el fichero " + written);
     first.WriteLine("dos");
     EXPECT_EQ(Contents(busy), "uno\r\ndos\r\n");
-    EXPECT_EQ(Names(dir.path), (std::set<std::string>{"otra", "enlace1", "protegido.txt", "estadística.txt"}));
+    EXPECT_EQ(Names(dir.path), (std::set<std::string>{"nuevo.txt", "viejo.txt", "enlace.txt", "otra", "enlace1",
+                                                   "protegido.txt", "estadística.txt"}));
     // A line file that fills up ends at its last complete line.
     const fs::path path = dir / "estadística2.txt";
     std::ofstream(path) << std::string(100, 'x');  // emptied on opening

@@ -9,8 +9,6 @@
 
 namespace {
 
-using formats::Interval;
-
 TEST(Intervals, StudentQuantilesMeanIntervalWelfordAndWilsonOnSamplesWorkedOutByHand) {
     // Two-sided 95 %, from published tables (t(0.975; ν)).
     const std::pair<long long, double> table[] = {{1, 12.7062047}, {2, 4.30265273}, {4, 2.77644511},
@@ -24,7 +22,7 @@ TEST(Intervals, StudentQuantilesMeanIntervalWelfordAndWilsonOnSamplesWorkedOutBy
     formats::Welford values, large;
     for (double v : {1, 2, 3, 4, 5}) values.Add(v);
     // 3 ± 2.776445 · √(2.5 / 5)
-    const Interval interval = formats::MeanInterval95(values);
+    const auto interval = formats::MeanInterval95(values);
     EXPECT_NEAR(interval.low, 1.0367568, 1e-6);
     EXPECT_NEAR(interval.high, 4.9632432, 1e-6);
     // Values 1e9 + {4, 7, 13, 16}: variance 30 exactly, which Σx² − (Σx)²/n loses entirely.
@@ -43,7 +41,7 @@ TEST(Intervals, StudentQuantilesMeanIntervalWelfordAndWilsonOnSamplesWorkedOutBy
         {1, 1, 1 / (1 + z2), 1},
     };
     for (const Case& c : cases) {
-        const Interval interval = formats::WilsonInterval95(c.successes, c.trials);
+        const auto interval = formats::WilsonInterval95(c.successes, c.trials);
         EXPECT_NEAR(interval.low, c.low, 1e-7) << c.successes << " of " << c.trials;
         EXPECT_NEAR(interval.high, c.high, 1e-7) << c.successes << " of " << c.trials;
         if (c.low == 0) { EXPECT_EQ(interval.low, 0.0); }  // exactly, not a rounding below

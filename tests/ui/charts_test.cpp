@@ -20,7 +20,6 @@
 namespace {
 
 using test_support::Contents;
-using test_support::ScratchDir;
 
 class ChartsTest : public ui_test::FormTest {
 protected:
@@ -36,7 +35,7 @@ protected:
     }
 };
 
-TEST_F(ChartsTest, FollowsTheTrialsScaledToTheirDataAtAnyDimensionAndStartsAfresh) {
+TEST_F(ChartsTest, FollowTheTrialsScaledToTheirDataAtAnyDimensionStartAfreshAndExportAsFigures) {
     for (const auto& [variant, n] : {std::pair{engine::kZorvane, 3}, std::pair{engine::kZorvath, 100}}) {
         SCOPED_TRACE(n);
         ui::ChartsWindow& charts = Open(variant, n);
@@ -89,10 +88,9 @@ TEST_F(ChartsTest, FollowsTheTrialsScaledToTheirDataAtAnyDimensionAndStartsAfres
         EXPECT_EQ(charts.curves[engine::Min].closure->count(), 0);
         EXPECT_EQ(charts.percents.tnormAxis->categories().back(), "Min: 0 % (0 de 1)");
     }
-}
 
-TEST_F(ChartsTest, ExportsTheChartsAsFigures) {
-    ScratchDir dir("charts_test");
+    // The charts as figures.
+    const test_support::ScratchDir dir("charts_test");
     ui::ChartsWindow& charts = Open(engine::kZorvane, 4);
     for (const char* name : {"graficas.png", "graficas.svg", "graficas.pdf", "barras.svg", "barras.png"}) {
         SCOPED_TRACE(name);
