@@ -249,7 +249,6 @@ bool LooksLikeAWorkbook(const std::string& bytes) {
 }
 
 TEST_P(CommandLine, StatisticsAsIfStartedWithTheOptionsARawFileHoldingTheMeansReplicatesAndRefusals) {
-    const bool integer = GetParam().integerMeans;
     const auto with = Run({"--estadisticas", "6", "7", "f\xfd.txt", "--reflexiva", "--no-simetrica", "--semilla", "9",
                            "--hilos", "3", "--crudo", "three.csv", "--libro", "w.xlsx"});
     ASSERT_EQ(with.status, 0) << with.err;
@@ -280,7 +279,7 @@ TEST_P(CommandLine, StatisticsAsIfStartedWithTheOptionsARawFileHoldingTheMeansRe
     for (int n = 2; n <= 6; ++n) {
         const formats::DimensionSummary& s = summary.At(n);
         const auto mean = [&](float sum) {
-            return integer ? experiments::FormatIntegerMean(sum, 7) : experiments::FormatFloat(experiments::FloatMean(sum, 7));
+            return GetParam().integerMeans ? experiments::FormatIntegerMean(sum, 7) : experiments::FormatFloat(experiments::FloatMean(sum, 7));
         };
         std::string expected = std::to_string(n);
         for (int t = 0; t < 3; ++t)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "formats/trial_summary.h"
 
@@ -30,22 +31,17 @@ TEST(Intervals, StudentQuantilesMeanIntervalWelfordAndWilsonOnSamplesWorkedOutBy
     EXPECT_DOUBLE_EQ(large.Mean(), 1e9 + 10);
     EXPECT_NEAR(large.Variance(), 30, 1e-6);
     const double z2 = 1.959963984540054 * 1.959963984540054;
-    struct Case {
-        long long successes, trials;
-        double low, high;
-    };
-    const Case cases[] = {
+    const std::tuple<long long, long long, double, double> cases[] = {
         {0, 20, 0, z2 / (20 + z2)},   // none: from exactly 0
         {20, 20, 20 / (20 + z2), 1},  // all: up to exactly 1
         {5, 10, 0.2365931, 0.7634069},
         {1, 1, 1 / (1 + z2), 1},
     };
-    for (const Case& c : cases) {
-        const auto interval = formats::WilsonInterval95(c.successes, c.trials);
-        EXPECT_NEAR(interval.low, c.low, 1e-7) << c.successes << " of " << c.trials;
-        EXPECT_NEAR(interval.high, c.high, 1e-7) << c.successes << " of " << c.trials;
-        if (c.low == 0) { EXPECT_EQ(interval.low, 0.0); }  // exactly, not a rounding below
-        if (c.high == 1) { EXPECT_EQ(interval.high, 1.0); }
+    for (const auto& [successes, trials, low, high] : cases) {
+        const auto interval = formats::WilsonInterval95(successes, trials);
+        // 0 and 1 exactly, not a rounding past them
+        EXPECT_NEAR(interval.low, low, low == 0 ? 0 : 1e-7) << successes << " of " << trials;
+        EXPECT_NEAR(interval.high, high, high == 1 ? 0 : 1e-7) << successes << " of " << trials;
     }
 }
 

@@ -46,8 +46,6 @@ TEST(RawTrials, LinesReadBackBitForBitAndRefusalsNameTheFileTheLineAndTheColumn)
     const test_support::ScratchDir dir("raw_trials");
     const std::string header(formats::kRawHeader);
     const std::string good = "Zorvane,5,0,0,3,1,1,0.5,0,0,0,0,1,0.5,0,0,0,0,1,0,0";
-    const std::string other = "Zorvane,6,0,0,3,2,1,0.5,0,0,0,0,1,0.5,0,0,0,0,1,0,0";
-    std::string tooLong = header + "\n" + good + std::string(5000, '0') + "\n";
     const std::pair<std::string, std::string> cases[] = {
         {"", "está vacío"},
         {header + "\n", "no tiene ningún ensayo"},
@@ -66,8 +64,8 @@ TEST(RawTrials, LinesReadBackBitForBitAndRefusalsNameTheFileTheLineAndTheColumn)
          "«dimension» no es un entero entre 2 y 100"},
         {header + "\nZorvane,5,0,0,3,1,1,0.5,0,0,0,0,1,0.5,0,0,0,0,0,0,0\n",
          "«cierre_mas_lejos_min» no concuerda con las distancias d1"},
-        {header + "\n" + good + "\n" + other + "\n", "la línea 3 es de otra ejecución"},
-        {tooLong, "la línea 2 es demasiado larga"},
+        {header + "\n" + good + "\nZorvane,6,0,0,3,2,1,0.5,0,0,0,0,1,0.5,0,0,0,0,1,0,0\n", "la línea 3 es de otra ejecución"},
+        {header + "\n" + good + std::string(5000, '0') + "\n", "la línea 2 es demasiado larga"},
         {std::string("\xff\xfe\x00", 3), "no es un fichero de ensayos"},
     };
     for (const auto& [bytes, reason] : cases) {
