@@ -57,8 +57,7 @@ std::pair<int, std::string> InChild(const fs::path& file, const Work& work) {
     return {status, text};
 }
 
-class FileIo : public ::testing::Test {
-protected:
+struct FileIo : ::testing::Test {
     const test_support::ScratchDir dir{"file_io"};
 };
 

@@ -21,14 +21,12 @@
 
 namespace {
 
-using ui_test::FormTest;
-
 bool Near(const QColor& a, const QColor& b, int tolerance = 4) {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
            std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
-class ViewerTest : public FormTest {
+class ViewerTest : public ui_test::FormTest {
 protected:
     // Zorvane (comma) with the relation of `rows` loaded as from "Cargar matriz".
     void Load(const char* rows) {
