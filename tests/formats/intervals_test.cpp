@@ -34,6 +34,8 @@ TEST(Intervals, StudentQuantilesMeanIntervalWelfordAndWilsonOnSamplesWorkedOutBy
     const std::tuple<long long, long long, double, double> cases[] = {
         {0, 20, 0, z2 / (20 + z2)},   // none: from exactly 0
         {20, 20, 20 / (20 + z2), 1},  // all: up to exactly 1
+        {0, 7, 0, z2 / (7 + z2)},     // where centre − half rounds below 0
+        {16, 16, 16 / (16 + z2), 1},  // where centre + half rounds above 1
         {5, 10, 0.2365931, 0.7634069},
         {1, 1, 1 / (1 + z2), 1},
     };
