@@ -1,5 +1,5 @@
 // The raw file of every trial: each line reads back to the very floats written; the reader's
-// refusals name the file and the line; the summary of a read file is the table's arithmetic.
+// refusals name the file, the line and the column.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
