@@ -30,10 +30,8 @@ TEST_F(KeyboardTest, TabTakesEachGridOnceArrowsMoveInsideFocusIsFramedAndEveryCo
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     ASSERT_EQ(QApplication::focusWidget(), Grid(2));
     const QModelIndex before = Grid(2)->currentIndex();
-    QTest::keyClick(Grid(2), Qt::Key_Down);
-    QTest::keyClick(Grid(2), Qt::Key_Right);
-    EXPECT_EQ(Grid(2)->currentIndex().row(), before.row() + 1);
-    EXPECT_EQ(Grid(2)->currentIndex().column(), before.column() + 1);
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Right}) QTest::keyClick(Grid(2), key);
+    EXPECT_EQ(Grid(2)->currentIndex(), Grid(2)->model()->index(before.row() + 1, before.column() + 1));
     EXPECT_EQ(QApplication::focusWidget(), Grid(2));
     const QImage focused = Grid(2)->grab().toImage();
     EXPECT_EQ(focused.pixelColor(0, 0), highlight);

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QWheelEvent>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 
@@ -22,8 +23,7 @@
 namespace {
 
 bool Near(const QColor& a, const QColor& b, int tolerance = 4) {
-    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
-           std::abs(a.blue() - b.blue()) <= tolerance;
+    return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()), std::abs(a.blue() - b.blue())}) <= tolerance;
 }
 
 class ViewerTest : public ui_test::FormTest {
