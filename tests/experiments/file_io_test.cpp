@@ -75,10 +75,7 @@ TEST_F(FileIo, ShortPathsRefusalsOfWhatIsNotARegularFileWithoutWaitingAndAnyName
     const fs::path fifo = dir / "tubería", plain = dir / "fichero.txt";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::ofstream(plain) << "x";
-    const struct {
-        fs::path path;
-        std::string reason;
-    } cases[] = {
+    const std::pair<fs::path, std::string> cases[] = {
         {dir.path, "es una carpeta"},
         {fifo, "no es un fichero normal"},  // opened for reading or writing it would wait for the other end
         {"/dev/zero", "no es un fichero normal"},
@@ -87,12 +84,12 @@ TEST_F(FileIo, ShortPathsRefusalsOfWhatIsNotARegularFileWithoutWaitingAndAnyName
         {plain / "datos.txt", "una parte de la ruta no es una carpeta"},
         {dir / std::string(256, 'n'), "el nombre es demasiado largo"},  // 255 bytes at most
     };
-    for (const auto& c : cases) {
-        const std::string shown = "«" + experiments::ShortPath(c.path.string()) + "»: " + c.reason;
-        EXPECT_EQ(ErrorText([&] { experiments::ReadTextFile(c.path, 100); }), "No se ha podido leer el fichero " + shown);
-        EXPECT_EQ(ErrorText([&] { experiments::SaveFileAtomically(c.path, "x"); }),
+    for (const auto& [path, reason] : cases) {
+        const std::string shown = "«" + experiments::ShortPath(path.string()) + "»: " + reason;
+        EXPECT_EQ(ErrorText([&] { experiments::ReadTextFile(path, 100); }), "No se ha podido leer el fichero " + shown);
+        EXPECT_EQ(ErrorText([&] { experiments::SaveFileAtomically(path, "x"); }),
                   "No se ha podido guardar el fichero " + shown);
-        EXPECT_EQ(ErrorText([&] { experiments::LineFile file(c.path); }), "No se ha podido abrir el fichero " + shown);
+        EXPECT_EQ(ErrorText([&] { experiments::LineFile file(path); }), "No se ha podido abrir el fichero " + shown);
     }
     // Names as long as the system allows, and names that are not UTF-8, are kept as they are.
     for (const std::string& name : {std::string(255, 'n'), std::string("\xff\xfe.txt")}) {
