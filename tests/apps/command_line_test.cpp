@@ -1,6 +1,7 @@
 // Both programs as commands, run as separate processes without a display: help and version,
 // usage errors, failures, the analysis of a relation file and the statistics options, and
-// the ways a run can end early (signals, lost output, a full disk, a second writer).
+// the ways a run can end early (signals, lost output, a full disk, a second writer); the raw
+// file and the workbook beside the statistics table, and --reune pooling replicates.
 #include <gtest/gtest.h>
 
 #include <poll.h>
@@ -8,11 +9,13 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <random>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -21,6 +24,8 @@
 #include "apps/command_line/argument_bytes.h"
 #include "experiments/relation_file.h"
 #include "experiments/statistics_batch.h"
+#include "experiments/statistics_file.h"
+#include "formats/batch_outputs.h"
 #include "tests/apps/run_command.h"
 #include "tests/experiments/same_state.h"
 #include "toolkit/number_text.h"
@@ -31,23 +36,21 @@ namespace {
 namespace fs = std::filesystem;
 using test_support::Contents;
 
-struct Program {
-    engine::Variant variant;
-    const char* path;
-};
-const Program kPrograms[] = {{engine::kZorvath, ZORVATH_EXE}, {engine::kZorvane, ZORVANE_EXE}};
-
-class CommandLine : public ::testing::TestWithParam<Program> {
+class CommandLine : public ::testing::TestWithParam<engine::Variant> {
 protected:
+    const char* Path() const { return GetParam().integerMeans ? ZORVATH_EXE : ZORVANE_EXE; }
     std::string In(const char* name) const { return (dir / name).string(); }
-    std::string Name() const { return engine::ProgramName(GetParam().variant); }
+    std::string Name() const { return engine::ProgramName(GetParam()); }
+    // Names with a dot stand for files in the scratch folder.
     test_support::CommandResult Run(const std::vector<std::string>& arguments,
                                     const test_support::CommandSetup& setup = {}) const {
-        return test_support::Command(GetParam().path, arguments, setup).Wait();
+        std::vector<std::string> args;
+        for (const std::string& a : arguments) args.push_back(a.find('.') != std::string::npos && a[0] != '-' ? (dir / a).string() : a);
+        return test_support::Command(Path(), args, setup).Wait();
     }
     // The statistics file that the window's start writes, but for its first line.
     std::string SameStatisticsFrom2ndLine(int largestDimension, int sampleSize) const {
-        auto same = test_support::Started(GetParam().variant);
+        auto same = test_support::Started(GetParam());
         experiments::RunStatisticsBatch(dir / "same.txt", *same, largestDimension, sampleSize, {});
         const std::string text = Contents(dir / "same.txt");
         return text.substr(text.find('\n') + 1);
@@ -69,8 +72,8 @@ TEST(ArgumentBytes, AnyBytesComeBackAndUtf8ReadsAsUtf8) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPrograms, CommandLine, ::testing::ValuesIn(kPrograms),
-                         [](const auto& info) { return engine::ProgramName(info.param.variant); });
+INSTANTIATE_TEST_SUITE_P(BothPrograms, CommandLine, ::testing::Values(engine::kZorvath, engine::kZorvane),
+                         [](const auto& info) { return engine::ProgramName(info.param); });
 
 TEST_P(CommandLine, HelpVersionUsageErrorsAndFailures) {
     const auto help = Run({"--help"});
@@ -80,6 +83,7 @@ TEST_P(CommandLine, HelpVersionUsageErrorsAndFailures) {
 
     ASSERT_EQ(::mkfifo((dir / "tuberia").c_str(), 0600), 0);
     std::ofstream(dir / "mala.txt") << "0.5 0.2\n0.1\n";
+    std::ofstream(dir / "m.txt") << "1;0\n0;1\n";
     // Arguments, the exit status and the message that comes first on standard error: the usage
     // follows a usage error (2), nothing a failure (1; one of each mode, the other reasons: the
     // file I/O and relation file tests).
@@ -116,11 +120,18 @@ TEST_P(CommandLine, HelpVersionUsageErrorsAndFailures) {
         {{"--estadisticas", "3", "2", "f.txt", "--salva-todo", "t.txt"}, 2, "--salva-todo solo va con --analiza"},
         {{"--estadisticas", "3", "2", In("tuberia")}, 1,
          "No se ha podido abrir el fichero «" + In("tuberia") + "»: no es un fichero normal"},
+        {{"--analiza", "m.txt", "--figuras", In("no")}, 1, "No existe la carpeta «" + In("no") + "»"},
+        {{"--analiza", "m.txt", "--figuras", In("m.txt")}, 1, "«" + In("m.txt") + "» no es una carpeta"},
+        {{"--analiza", "m.txt", "--figuras", "/proc/self"}, 1,  // not even root may write there
+         "No se puede escribir en la carpeta «/proc/self»: permiso denegado"},
+        {{"--analiza", "m.txt", "--figuras"}, 2, "Falta valor tras «--figuras»."},
+        {{"--figuras", In("no")}, 2, "falta el modo: --estadisticas, --analiza o --reune"},
+        {{"--estadisticas", "3", "2", "f.txt", "--figuras", In("no")}, 2, "--figuras solo va con --analiza"},
         {{"--analiza", In("mala.txt")}, 1,
          "El fichero «" + In("mala.txt") + "» no contiene una matriz válida: fila 2: tiene 1 valor y la fila 1 tiene 2"},
     };
     // The two programs share one parser: each takes every other case.
-    for (std::size_t i = GetParam().variant.integerMeans ? 0 : 1; i < std::size(cases); i += 2) {
+    for (std::size_t i = GetParam().integerMeans ? 0 : 1; i < std::size(cases); i += 2) {
         const auto& [arguments, status, message] = cases[i];
         const auto result = Run(arguments);
         EXPECT_EQ(result.status, status) << message;
@@ -133,12 +144,22 @@ TEST_P(CommandLine, HelpVersionUsageErrorsAndFailures) {
 
 TEST_P(CommandLine, AnalysisOfARelationFileAsTheWindowMakesIt) {
     // Names that are not UTF-8 reach the file system as the bytes they are.
-    std::ofstream(dir / "m\xff.txt") << "1;0,3;0,5\r\n0,3;1;0,7\r\n0,5;0,7;1\r\n";
-    const auto result = Run({"--analiza", In("m\xff.txt"), "--salva-todo", In("todo\xfe.txt")});
+    std::ofstream(dir / "m\xff.txt") << "0,4762;0,25;0\r\n1;0,5;0,125\r\n0;0,75;1\r\n";
+    fs::create_directory(dir / "salida");
+    const auto result = Run({"--analiza", In("m\xff.txt"), "--salva-todo", In("todo\xfe.txt"), "--figuras", In("salida")});
     ASSERT_EQ(result.status, 0) << result.err;
+    // Every matrix and the bars as pictures; the relation's with its numbers whole and its title.
+    for (const char* name : {"matriz", "cierre_min", "cierre_prod", "cierre_w", "transitivizada_min",
+                             "transitivizada_prod", "transitivizada_w", "distancias"}) {
+        EXPECT_NE(Contents(dir / "salida" / (name + std::string(".svg"))).find("<svg"), std::string::npos) << name;
+        EXPECT_EQ(Contents(dir / "salida" / (name + std::string(".png"))).substr(0, 8), "\x89PNG\r\n\x1a\n") << name;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "salida"), fs::directory_iterator()), 16);
+    const std::string relation = Contents(dir / "salida" / "matriz.svg");
+    for (const char* text : {"4762", "125", "Matriz inicial", ">3<"}) EXPECT_NE(relation.find(text), std::string::npos) << text;
     // The window's start: its options, its separator, its first trial; then the file.
-    toolkit::SetDecimalSeparator(ui::StartDecimalSeparator(GetParam().variant));
-    const auto window = test_support::Started(GetParam().variant);
+    toolkit::SetDecimalSeparator(ui::StartDecimalSeparator(GetParam()));
+    const auto window = test_support::Started(GetParam());
     auto matrix = std::make_unique<engine::RelationMatrix>();
     window->LoadRelation(experiments::ReadRelationFile(dir / "m\xff.txt", *matrix), *matrix);
     std::string texts;
@@ -147,23 +168,13 @@ TEST_P(CommandLine, AnalysisOfARelationFileAsTheWindowMakesIt) {
     EXPECT_EQ(Contents(dir / "todo\xfe.txt"), experiments::SaveAllText(*window));
 }
 
-TEST_P(CommandLine, StatisticsAsIfTheProgramHadStartedWithTheOptions) {
-    const auto result = Run({"--estadisticas", "6", "4", In("f\xfd.txt"), "--reflexiva", "--no-simetrica", "--semilla",
-                             "7", "--hilos", "3"});
-    ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_TRUE(result.err.empty()) << "no progress line when standard error is not a terminal";
-    auto same = test_support::Started(GetParam().variant, true, false, 7);
-    experiments::RunStatisticsBatch(dir / "same.txt", *same, 6, 4, {});
-    EXPECT_EQ(Contents(dir / "f\xfd.txt"), Contents(dir / "same.txt"));
-}
-
-TEST_P(CommandLine, ABatchEndedBySignalKeepsItsCompleteRowsAndFails) {
+TEST_P(CommandLine, SignalsLostOutputFullDiskAndASecondWriterEndARunAsAFailureKeepingCompleteRows) {
     const int inotify = ::inotify_init1(IN_CLOEXEC);
     ASSERT_GE(inotify, 0);
     ::inotify_add_watch(inotify, dir.path.c_str(), IN_MODIFY);
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         const fs::path path = dir / ("f" + std::to_string(signal) + ".txt");
-        test_support::Command batch(GetParam().path, {"--estadisticas", "100", "200", path.string(), "--hilos", "2"});
+        test_support::Command batch(Path(), {"--estadisticas", "100", "200", path.string(), "--hilos", "2"});
         // Signalled once the first row is in the file (every line is one write).
         std::string text;
         while (std::count(text.begin(), text.end(), '\n') < 6) {
@@ -186,9 +197,7 @@ TEST_P(CommandLine, ABatchEndedBySignalKeepsItsCompleteRowsAndFails) {
         EXPECT_EQ(text.substr(text.find('\n') + 1), SameStatisticsFrom2ndLine(rows + 1, 200)) << signal;
     }
     ::close(inotify);
-}
 
-TEST_P(CommandLine, LostOutputFullDiskAndASecondWriterAreFailures) {
     std::ofstream(dir / "m.txt") << "0.5 0.25\n0.75 1\n";
     // Standard output on a full disk, or read by nobody: the save goes on all the same.
     const std::vector<std::string> runs[] = {{"--help"}, {"--version"}, {"--analiza", In("m.txt"), "--salva-todo", In("t.txt")}};
@@ -231,6 +240,113 @@ TEST_P(CommandLine, LostOutputFullDiskAndASecondWriterAreFailures) {
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, Name() + ": No se ha podido abrir el fichero «" + In("f.txt") + "»: otro proceso lo está escribiendo\n");
     EXPECT_EQ(Contents(dir / "f.txt"), "uno\r\n");
+}
+
+bool LooksLikeAWorkbook(const std::string& bytes) {
+    // A zip holding five sheets and the chart (the names stand uncompressed in the zip).
+    return bytes.rfind(std::string("PK\3\4", 4), 0) == 0 && bytes.find("xl/worksheets/sheet5.xml") != std::string::npos &&
+           bytes.find("xl/charts/chart1.xml") != std::string::npos;
+}
+
+TEST_P(CommandLine, StatisticsAsIfStartedWithTheOptionsARawFileHoldingTheMeansReplicatesAndRefusals) {
+    const auto with = Run({"--estadisticas", "6", "7", "f\xfd.txt", "--reflexiva", "--no-simetrica", "--semilla", "9",
+                           "--hilos", "3", "--crudo", "three.csv", "--libro", "w.xlsx"});
+    ASSERT_EQ(with.status, 0) << with.err;
+    EXPECT_TRUE(with.err.empty()) << "no progress line when standard error is not a terminal";
+    ASSERT_EQ(Run({"--estadisticas", "6", "7", "one.txt", "--reflexiva", "--no-simetrica", "--semilla", "9", "--hilos",
+                   "1", "--crudo", "one.csv"}).status, 0);
+    // The table as the window started with the options writes it, the raw file and workbook beside it.
+    auto same = test_support::Started(GetParam(), true, false, 9);
+    experiments::RunStatisticsBatch(dir / "same.txt", *same, 6, 7, {});
+    const std::string table = Contents(dir / "same.txt");
+    EXPECT_EQ(Contents(dir / "f\xfd.txt"), table);
+    EXPECT_EQ(Contents(dir / "one.csv"), Contents(dir / "three.csv"));
+    EXPECT_TRUE(LooksLikeAWorkbook(Contents(dir / "w.xlsx")));
+
+    // Read back, the raw file gives the table's every mean and percentage, text for text, and
+    // means of the workbook that equal those of its values in long double.
+    formats::TrialSummary summary;
+    std::vector<formats::TrialRecord> records;
+    const formats::RawRun run = formats::ReadRawFile(dir / "one.csv", [&](const formats::TrialRecord& r) {
+        summary.Add(r);
+        records.push_back(r);
+    });
+    EXPECT_EQ(run, (formats::RawRun{Name(), 9u, true, false}));
+    ASSERT_EQ(records.size(), 35u);
+    std::istringstream lines(table);
+    std::string line;
+    for (int skip = 0; skip < 5; ++skip) std::getline(lines, line);
+    for (int n = 2; n <= 6; ++n) {
+        const formats::DimensionSummary& s = summary.At(n);
+        const auto mean = [&](float sum) {
+            return GetParam().integerMeans ? experiments::FormatIntegerMean(sum, 7) : experiments::FormatFloat(experiments::FloatMean(sum, 7));
+        };
+        std::string expected = std::to_string(n);
+        for (int t = 0; t < 3; ++t)
+            expected += '\t' + mean(s.sums.d1Closure[t]) + '\t' + mean(s.sums.d1Transitivized[t]) + '\t' +
+                        std::to_string(s.closureFarther[t] * 100 / 7) + '%';
+        expected += '\t' + std::to_string(n);
+        for (int t = 0; t < 3; ++t) expected += '\t' + mean(s.sums.d2Closure[t]) + '\t' + mean(s.sums.d2Transitivized[t]);
+        std::getline(lines, line);
+        EXPECT_EQ(line, expected + '\r');
+        for (std::size_t c = 0; c < 12; ++c) {
+            long double sum = 0;
+            for (const formats::TrialRecord& r : records)
+                if (r.dimension == n) sum += formats::DistanceColumns(r)[c];
+            EXPECT_NEAR(s.distances[c].Mean(), static_cast<double>(sum / 7), 1e-12 * (1 + std::fabs(s.distances[c].Mean())));
+        }
+    }
+    // Replicates pool: with a second seed, twice the trials, each mean the mean of the two replicates'.
+    ASSERT_EQ(Run({"--estadisticas", "6", "7", "ten.txt", "--reflexiva", "--no-simetrica", "--semilla", "10", "--crudo",
+                   "r2.csv"}).status, 0);
+    const auto merged = Run({"--reune", "m.xlsx", "one.csv", "r2.csv"});
+    ASSERT_EQ(merged.status, 0) << merged.err;
+    EXPECT_TRUE(LooksLikeAWorkbook(Contents(dir / "m.xlsx")));
+    formats::TrialSummary pooled, second;
+    formats::MergeRawFiles(Name(), {dir / "one.csv", dir / "r2.csv"}, pooled);
+    formats::ReadRawFile(dir / "r2.csv", [&](const formats::TrialRecord& r) { second.Add(r); });
+    for (int n = 2; n <= 6; ++n) {
+        EXPECT_EQ(pooled.At(n).trials, 14);
+        for (std::size_t c = 0; c < 12; ++c)
+            EXPECT_NEAR(pooled.At(n).distances[c].Mean(),
+                        (summary.At(n).distances[c].Mean() + second.At(n).distances[c].Mean()) / 2, 1e-12);
+    }
+
+    // Files for the refusals: another program's, other options, a broken line, a NaN.
+    const std::string other = GetParam().integerMeans ? ZORVANE_EXE : ZORVATH_EXE;
+    ASSERT_EQ(test_support::Command(other, {"--estadisticas", "3", "2", (dir / "o.txt").string(), "--semilla", "3",
+                                               "--crudo", (dir / "other.csv").string()}).Wait().status, 0);
+    ASSERT_EQ(Run({"--estadisticas", "3", "2", "x.txt", "--semilla", "4", "--crudo", "opts.csv"}).status, 0);
+    const std::string r1 = Contents(dir / "one.csv");
+    std::ofstream(dir / "cut.csv") << r1.substr(0, r1.size() - 8) << "\n";
+    std::ofstream(dir / "nan.csv") << formats::kRawHeader << "\n" << Name() << ",7,0,0,2,1,0,nan,0,0,0,0,0,0,0,0,0,0,0,0,0\n";
+    fs::create_directory(dir / "folder.d");
+    const std::string otherName = GetParam().integerMeans ? "Zorvane" : "Zorvath";
+
+    const std::tuple<std::vector<std::string>, int, std::string> refusals[] = {
+        {{"--reune", "no.xlsx", "one.csv", "one.csv"}, 1, "«" + In("one.csv") + "», línea 2: la semilla 9 ya está en otro fichero"},
+        {{"--reune", "no.xlsx", "one.csv", "other.csv"}, 1, "línea 2: es de " + otherName + "; reúnalo con " + otherName},
+        {{"--reune", "no.xlsx", "one.csv", "opts.csv"}, 1, "sus opciones (reflexiva: no, simétrica: "},
+        {{"--reune", "no.xlsx", "r2.csv", "cut.csv"}, 1, "«" + (dir / "cut.csv").string() + "»: la línea 36 no vale: tiene "},
+        {{"--reune", "no.xlsx", "nan.csv"}, 1, "la línea 2 no vale: la columna «d1_transitivizada_min» no es un número finito"},
+        {{"--reune", "no.xlsx", "one.csv", "missing.csv"}, 1, "«" + (dir / "missing.csv").string() + "»: no existe"},
+        {{"--reune", "no.xlsx", "one.csv", "folder.d"}, 1, "es una carpeta"},
+        {{"--reune", "folder.d", "one.csv"}, 1, "«" + (dir / "folder.d").string() + "»: es una carpeta"},
+        {{"--reune", "/dev/full", "one.csv"}, 1, "«/dev/full»: no es un fichero normal"},
+        {{"--reune", "no.xlsx"}, 2, "--reune necesita al menos un fichero de ensayos"},
+        {{"--reune", "no.xlsx", "--semilla", "3", "one.csv"}, 2, "--semilla solo va con --estadisticas"},
+        {{"--analiza", "one.csv", "--crudo", "no.csv"}, 2, "--crudo solo va con --estadisticas"},
+        {{"--estadisticas", "3", "2", "no.txt", "--reune", "no.xlsx"}, 2, "no van juntas"},
+        {{"--estadisticas", "3", "2", "no.txt", "--libro", "folder.d"}, 1, "es una carpeta"},
+        {{"--estadisticas", "3", "2", "no.txt", "--crudo", "folder.d"}, 1, "es una carpeta"},
+        {{"--estadisticas", "3", "2", "no.txt", "--crudo", "./no.txt"}, 2, "necesitan ficheros distintos"},
+    };
+    for (const auto& [arguments, status, message] : refusals) {
+        const auto result = Run(arguments);
+        EXPECT_EQ(result.status, status) << message;
+        EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+    }
+    for (const char* name : {"no.xlsx", "no.txt", "no.csv"}) EXPECT_FALSE(fs::exists(dir / name)) << name;
 }
 
 }  // namespace

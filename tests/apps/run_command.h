@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support.h"
+
 namespace test_support {
 
 struct CommandResult {
@@ -69,12 +71,7 @@ public:
         int status = 0;
         ::waitpid(pid, &status, 0);
         pid = -1;
-        const auto text = [](std::FILE* file) {
-            std::string bytes;
-            std::rewind(file);
-            for (int c; (c = std::fgetc(file)) != EOF;) bytes += static_cast<char>(c);
-            return bytes;
-        };
+        const auto text = [](std::FILE* file) { return Contents("/proc/self/fd/" + std::to_string(::fileno(file))); };
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text(out_), text(err_)};
     }
 
@@ -83,10 +80,5 @@ public:
 private:
     std::FILE *out_ = std::tmpfile(), *err_ = std::tmpfile();
 };
-
-/// Runs a program to its end.
-inline CommandResult RunCommand(const std::string& program, const std::vector<std::string>& arguments) {
-    return Command(program, arguments).Wait();
-}
 
 }  // namespace test_support

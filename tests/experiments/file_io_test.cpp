@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -44,30 +43,25 @@ struct FileSizeLimit {
 };
 
 // Runs `work` in a child process: how the child ended (waitpid's status), and the text `work`
-// returned if it returned.
+// returned if it returned (by way of `file`).
 template <class Work>
-std::pair<int, std::string> InChild(const Work& work) {
-    std::FILE* out = std::tmpfile();
+std::pair<int, std::string> InChild(const fs::path& file, const Work& work) {
     if (::fork() == 0) {
-        std::fputs(work().c_str(), out);
-        std::fflush(out);
+        std::ofstream(file) << work();
         ::_exit(0);
     }
     int status = 0;
     ::wait(&status);
-    std::string text;
-    std::rewind(out);
-    for (int c; (c = std::fgetc(out)) != EOF;) text += static_cast<char>(c);
-    std::fclose(out);
+    const std::string text = Contents(file);
+    fs::remove(file);
     return {status, text};
 }
 
-class FileIo : public ::testing::Test {
-protected:
+struct FileIo : ::testing::Test {
     const test_support::ScratchDir dir{"file_io"};
 };
 
-TEST(FileText, UnknownReasonAndShortPaths) {
+TEST_F(FileIo, ShortPathsRefusalsOfWhatIsNotARegularFileWithoutWaitingAndAnyName) {
     EXPECT_EQ(experiments::SystemErrorText(12345), "error del sistema 12345");
     const auto repeat = [](const std::string& s, int times) {
         std::string out;
@@ -78,16 +72,10 @@ TEST(FileText, UnknownReasonAndShortPaths) {
     // 5,000 characters, most of them two or three bytes long: 39 of them, "…", the last 40.
     const std::string path = "/home/usuario/" + repeat("é", 2500) + repeat("€", 2475) + "/matriz.txt";
     EXPECT_EQ(experiments::ShortPath(path), "/home/usuario/" + repeat("é", 25) + "…" + repeat("€", 29) + "/matriz.txt");
-}
-
-TEST_F(FileIo, EveryOperationRefusesWhatIsNotARegularFileWithoutWaiting) {
     const fs::path fifo = dir / "tubería", plain = dir / "fichero.txt";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::ofstream(plain) << "x";
-    const struct {
-        fs::path path;
-        std::string reason;
-    } cases[] = {
+    const std::pair<fs::path, std::string> cases[] = {
         {dir.path, "es una carpeta"},
         {fifo, "no es un fichero normal"},  // opened for reading or writing it would wait for the other end
         {"/dev/zero", "no es un fichero normal"},
@@ -96,28 +84,25 @@ TEST_F(FileIo, EveryOperationRefusesWhatIsNotARegularFileWithoutWaiting) {
         {plain / "datos.txt", "una parte de la ruta no es una carpeta"},
         {dir / std::string(256, 'n'), "el nombre es demasiado largo"},  // 255 bytes at most
     };
-    for (const auto& c : cases) {
-        const std::string shown = "«" + experiments::ShortPath(c.path.string()) + "»: " + c.reason;
-        EXPECT_EQ(ErrorText([&] { experiments::ReadTextFile(c.path, 100); }), "No se ha podido leer el fichero " + shown);
-        EXPECT_EQ(ErrorText([&] { experiments::SaveFileAtomically(c.path, "x"); }),
+    for (const auto& [path, reason] : cases) {
+        const std::string shown = "«" + experiments::ShortPath(path.string()) + "»: " + reason;
+        EXPECT_EQ(ErrorText([&] { experiments::ReadTextFile(path, 100); }), "No se ha podido leer el fichero " + shown);
+        EXPECT_EQ(ErrorText([&] { experiments::SaveFileAtomically(path, "x"); }),
                   "No se ha podido guardar el fichero " + shown);
-        EXPECT_EQ(ErrorText([&] { experiments::LineFile file(c.path); }), "No se ha podido abrir el fichero " + shown);
+        EXPECT_EQ(ErrorText([&] { experiments::LineFile file(path); }), "No se ha podido abrir el fichero " + shown);
     }
-    EXPECT_EQ(Names(dir.path), (std::set<std::string>{"tubería", "fichero.txt"}));
-    EXPECT_EQ(Contents(plain), "x");
-}
-
-TEST_F(FileIo, NamesAsLongAsTheSystemAllowsAndNotUtf8) {
+    // Names as long as the system allows, and names that are not UTF-8, are kept as they are.
     for (const std::string& name : {std::string(255, 'n'), std::string("\xff\xfe.txt")}) {
         experiments::SaveFileAtomically(dir / name, "x");  // its temporary file's name is longer than 200 bytes
         EXPECT_EQ(Contents(dir / name), "x");
         experiments::LineFile(dir / name).WriteLine("y");
         EXPECT_EQ(Contents(dir / name), "y\r\n");
     }
-    EXPECT_EQ(Names(dir.path), (std::set<std::string>{std::string(255, 'n'), "\xff\xfe.txt"}));
+    EXPECT_EQ(Names(dir.path), (std::set<std::string>{"tubería", "fichero.txt", std::string(255, 'n'), "\xff\xfe.txt"}));
+    EXPECT_EQ(Contents(plain), "x");
 }
 
-TEST_F(FileIo, SaveReplacesAtOnceKeepingPermissionsAndLinksOrNotAtAll) {
+TEST_F(FileIo, SavesReplaceAtOnceKeepingPermissionsAndLinksOrNotAtAllAndLineFilesEndAtACompleteLine) {
     const fs::path fresh = dir / "nuevo.txt", old = dir / "viejo.txt", link = dir / "enlace.txt";
     const mode_t savedMask = ::umask(027);
     experiments::SaveFileAtomically(fresh, "uno\r\n");
@@ -149,16 +134,14 @@ TEST_F(FileIo, SaveReplacesAtOnceKeepingPermissionsAndLinksOrNotAtAll) {
     EXPECT_EQ(ErrorText([&] { experiments::SaveFileAtomically(old, "tres", [](int) { return errno = EIO, -1; }); }),
               failed + "error de entrada/salida");
     // SIGTERM in the middle of a save ends the process once the save is complete.
-    const auto [status, text] = InChild([&] {
+    const auto [status, text] = InChild(dir / "hijo", [&] {
         experiments::SaveFileAtomically(old, "cuatro", [](int fd) { return ::raise(SIGTERM), ::fsync(fd); });
         return std::string("sin señal");
     });
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << text;
     EXPECT_EQ(Contents(old), "cuatro");
-    EXPECT_EQ(Names(dir.path), (std::set<std::string>{"nuevo.txt", "viejo.txt", "enlace.txt"}));
-}
 
-TEST_F(FileIo, BothWritersFollowLinksToNewFilesAndRefuseWhatTheyMayNotWrite) {
+    // Both writers follow links to files yet to be.
     fs::create_directory(dir / "otra");
     fs::create_symlink("otra/enlace2", dir / "enlace1");  // a chain of relative links to a file yet to be
     fs::create_symlink("datos.txt", dir / "otra" / "enlace2");
@@ -175,7 +158,7 @@ TEST_F(FileIo, BothWritersFollowLinksToNewFilesAndRefuseWhatTheyMayNotWrite) {
     ::chmod(shielded.c_str(), 0444);
     ::chmod(dir.path.c_str(), 0777);
     const std::string reason = "«" + shielded.string() + "»: permiso denegado";
-    EXPECT_EQ(InChild([&] {
+    EXPECT_EQ(InChild(dir / "hijo", [&] {
                   if (::getuid() == 0 && ::setuid(65534) != 0) return std::string("setuid");
                   return ErrorText([&] { experiments::SaveFileAtomically(shielded, "x"); }) + "\n" +
                          ErrorText([&] { experiments::LineFile file(shielded); });
@@ -192,11 +175,10 @@ TEST_F(FileIo, BothWritersFollowLinksToNewFilesAndRefuseWhatTheyMayNotWrite) {
     EXPECT_EQ(ErrorText([&] { experiments::SaveFileAtomically(busy, "x"); }), "No se ha podido guardar el fichero " + written);
     first.WriteLine("dos");
     EXPECT_EQ(Contents(busy), "uno\r\ndos\r\n");
-    EXPECT_EQ(Names(dir.path), (std::set<std::string>{"otra", "enlace1", "protegido.txt", "estadística.txt"}));
-}
-
-TEST_F(FileIo, LineFileThatFillsUpEndsAtTheLastCompleteLine) {
-    const fs::path path = dir / "estadística.txt";
+    EXPECT_EQ(Names(dir.path), (std::set<std::string>{"nuevo.txt", "viejo.txt", "enlace.txt", "otra", "enlace1",
+                                                   "protegido.txt", "estadística.txt"}));
+    // A line file that fills up ends at its last complete line.
+    const fs::path path = dir / "estadística2.txt";
     std::ofstream(path) << std::string(100, 'x');  // emptied on opening
     experiments::LineFile file(path);
     file.WriteLine("uno");
@@ -207,7 +189,6 @@ TEST_F(FileIo, LineFileThatFillsUpEndsAtTheLastCompleteLine) {
         const FileSizeLimit full(9);  // "tres" fits in part
         EXPECT_EQ(ErrorText([&] { file.WriteLine("tres"); }), expected);
     }
-    EXPECT_EQ(Contents(path), "uno\r\n\r\n");
     // Refused from then on, even with room again.
     EXPECT_EQ(ErrorText([&] { file.WriteLine("4"); }), expected);
     EXPECT_EQ(Contents(path), "uno\r\n\r\n");

@@ -4,15 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <vector>
+#include <tuple>
 
 #include "formats/trial_summary.h"
 
 namespace {
 
-using formats::Interval;
-
-TEST(Intervals, StudentQuantilesMatchTheTables) {
+TEST(Intervals, StudentQuantilesMeanIntervalWelfordAndWilsonOnSamplesWorkedOutByHand) {
     // Two-sided 95 %, from published tables (t(0.975; ν)).
     const std::pair<long long, double> table[] = {{1, 12.7062047}, {2, 4.30265273}, {4, 2.77644511},
                                                   {10, 2.22813885}, {30, 2.04227246}, {1000, 1.96233908}};
@@ -22,46 +20,31 @@ TEST(Intervals, StudentQuantilesMatchTheTables) {
     // with no jump between the two.
     EXPECT_NEAR(formats::StudentT95(1000) - formats::StudentT95(1001), 2.3755e-6, 1e-9);
     EXPECT_NEAR(formats::StudentT95(100'000'000), 1.959963984540054 + 2.372267e-8, 1e-13);
-}
-
-TEST(Intervals, MeanIntervalOfFiveValues) {
-    formats::Welford values;
+    formats::Welford values, large;
     for (double v : {1, 2, 3, 4, 5}) values.Add(v);
-    EXPECT_DOUBLE_EQ(values.Mean(), 3);
-    EXPECT_DOUBLE_EQ(values.Variance(), 2.5);
     // 3 ± 2.776445 · √(2.5 / 5)
-    const Interval interval = formats::MeanInterval95(values);
+    const auto interval = formats::MeanInterval95(values);
     EXPECT_NEAR(interval.low, 1.0367568, 1e-6);
     EXPECT_NEAR(interval.high, 4.9632432, 1e-6);
-}
-
-TEST(Intervals, WilsonAtTheEndsAndInTheMiddle) {
+    // Values 1e9 + {4, 7, 13, 16}: variance 30 exactly, which Σx² − (Σx)²/n loses entirely.
+    for (double v : {4, 7, 13, 16}) large.Add(1e9 + v);
+    EXPECT_DOUBLE_EQ(large.Mean(), 1e9 + 10);
+    EXPECT_NEAR(large.Variance(), 30, 1e-6);
     const double z2 = 1.959963984540054 * 1.959963984540054;
-    struct Case {
-        long long successes, trials;
-        double low, high;
-    };
-    const Case cases[] = {
+    const std::tuple<long long, long long, double, double> cases[] = {
         {0, 20, 0, z2 / (20 + z2)},   // none: from exactly 0
         {20, 20, 20 / (20 + z2), 1},  // all: up to exactly 1
+        {0, 7, 0, z2 / (7 + z2)},     // where centre − half rounds below 0
+        {16, 16, 16 / (16 + z2), 1},  // where centre + half rounds above 1
         {5, 10, 0.2365931, 0.7634069},
         {1, 1, 1 / (1 + z2), 1},
     };
-    for (const Case& c : cases) {
-        const Interval interval = formats::WilsonInterval95(c.successes, c.trials);
-        EXPECT_NEAR(interval.low, c.low, 1e-7) << c.successes << " of " << c.trials;
-        EXPECT_NEAR(interval.high, c.high, 1e-7) << c.successes << " of " << c.trials;
+    for (const auto& [successes, trials, low, high] : cases) {
+        const auto interval = formats::WilsonInterval95(successes, trials);
+        // 0 and 1 exactly, not a rounding past them
+        EXPECT_NEAR(interval.low, low, low == 0 ? 0 : 1e-7) << successes << " of " << trials;
+        EXPECT_NEAR(interval.high, high, high == 1 ? 0 : 1e-7) << successes << " of " << trials;
     }
-    EXPECT_EQ(formats::WilsonInterval95(0, 7).low, 0.0);
-    EXPECT_EQ(formats::WilsonInterval95(7, 7).high, 1.0);
-}
-
-TEST(Intervals, WelfordKeepsTheSpreadOfLargeValues) {
-    // Values 1e9 + {4, 7, 13, 16}: variance 30 exactly, which Σx² − (Σx)²/n loses entirely.
-    formats::Welford values;
-    for (double v : {4, 7, 13, 16}) values.Add(1e9 + v);
-    EXPECT_DOUBLE_EQ(values.Mean(), 1e9 + 10);
-    EXPECT_NEAR(values.Variance(), 30, 1e-6);
 }
 
 }  // namespace

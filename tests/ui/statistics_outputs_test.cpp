@@ -7,8 +7,6 @@
 namespace ui_test {
 namespace {
 
-namespace fs = std::filesystem;
-
 class StatisticsOutputs : public FormTest {
 protected:
     void SetUp() override { Start(engine::kZorvath); }
@@ -34,7 +32,7 @@ TEST_F(StatisticsOutputs, TheExtensionChoosesTheFile) {
     dialogs.cancel = true;
     Run("4", "3", "libro.xlsx");
     EXPECT_EQ(test_support::Contents(dir / "libro.xlsx").substr(0, 4), std::string("PK\3\4", 4));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 2) << "no text table";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 2) << "no text table";
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('\n').toStdString();
 }
 
