@@ -30,6 +30,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 # The dependencies are read from the binaries' libraries (dpkg-shlibdeps).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The window's font, or the nearest one it falls back to.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation | fonts-dejavu-core")
+# The window's font, or the nearest one it falls back to; Qt's Spanish texts for its standard
+# buttons and dialogs ("Aceptar", "Cancelar", the file dialogs).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation | fonts-dejavu-core, qt6-translations-l10n")
 include(CPack)
