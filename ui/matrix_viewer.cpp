@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "ui/figure_export.h"
+#include "ui/string_grid.h"
 
 namespace ui {
 
@@ -301,28 +302,8 @@ void MatrixViewer::GoToLargestDifference() {
 }
 
 QString MatrixViewer::SelectedText() const {
-    const QModelIndexList selected = view_->selectionModel()->selectedIndexes();
-    if (selected.isEmpty()) return {};
-    int top = model_->Size(), left = model_->Size(), bottom = -1, right = -1;
-    for (const QModelIndex& index : selected) {
-        top = std::min(top, index.row());
-        bottom = std::max(bottom, index.row());
-        left = std::min(left, index.column());
-        right = std::max(right, index.column());
-    }
-    const int width = right - left + 1;
-    std::vector<bool> in(static_cast<std::size_t>(width) * static_cast<std::size_t>(bottom - top + 1));
-    for (const QModelIndex& index : selected)
-        in[static_cast<std::size_t>((index.row() - top) * width + index.column() - left)] = true;
-    QString text;
-    for (int row = top; row <= bottom; ++row) {
-        for (int col = left; col <= right; ++col) {
-            if (col > left) text += QLatin1Char('\t');
-            if (in[static_cast<std::size_t>((row - top) * width + col - left)]) text += model_->FullText(row, col);
-        }
-        text += QLatin1String("\r\n");
-    }
-    return text;
+    return SelectionText(view_->selectionModel()->selectedIndexes(),
+                         [&](int row, int col) { return model_->FullText(row, col); });
 }
 
 void MatrixViewer::SaveImage() {

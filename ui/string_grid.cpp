@@ -85,6 +85,30 @@ private:
     int exponentDigits_ = 1;
 };
 
+QString SelectionText(const QModelIndexList& selected, const std::function<QString(int row, int column)>& text) {
+    if (selected.isEmpty()) return {};
+    int top = selected.front().row(), left = selected.front().column(), bottom = top, right = left;
+    for (const QModelIndex& index : selected) {
+        top = std::min(top, index.row());
+        bottom = std::max(bottom, index.row());
+        left = std::min(left, index.column());
+        right = std::max(right, index.column());
+    }
+    const int width = right - left + 1;
+    std::vector<bool> in(static_cast<std::size_t>(width) * static_cast<std::size_t>(bottom - top + 1));
+    for (const QModelIndex& index : selected)
+        in[static_cast<std::size_t>((index.row() - top) * width + index.column() - left)] = true;
+    QString result;
+    for (int row = top; row <= bottom; ++row) {
+        for (int col = left; col <= right; ++col) {
+            if (col > left) result += QLatin1Char('\t');
+            if (in[static_cast<std::size_t>((row - top) * width + col - left)]) result += text(row, col);
+        }
+        result += QLatin1String("\r\n");
+    }
+    return result;
+}
+
 QString ShownText(const QFontMetrics& metrics, const QString& text, int width) {
     if (metrics.horizontalAdvance(text) <= width) return text;
     const QString elided = metrics.elidedText(text, Qt::ElideRight, width);
@@ -249,31 +273,7 @@ QString StringGrid::Cells(int col, int row) const { return model_->Cell(col, row
 QString StringGrid::FullText(int col, int row) const { return model_->FullText(col, row); }
 
 QString StringGrid::SelectedText() const {
-    const QItemSelection selection = selectionModel()->selection();
-    if (selection.isEmpty()) return {};
-    int top = model_->Size(), left = model_->Size(), bottom = -1, right = -1;
-    for (const QItemSelectionRange& range : selection) {
-        top = std::min(top, range.top());
-        left = std::min(left, range.left());
-        bottom = std::max(bottom, range.bottom());
-        right = std::max(right, range.right());
-    }
-    if (bottom < top || right < left) return {};
-    const int width = right - left + 1;
-    std::vector<bool> selected(static_cast<std::size_t>(width) * static_cast<std::size_t>(bottom - top + 1));
-    for (const QItemSelectionRange& range : selection)
-        for (int row = range.top(); row <= range.bottom(); ++row)
-            for (int col = range.left(); col <= range.right(); ++col)
-                selected[static_cast<std::size_t>((row - top) * width + col - left)] = true;
-    QString text;
-    for (int row = top; row <= bottom; ++row) {
-        for (int col = left; col <= right; ++col) {
-            if (col > left) text += QLatin1Char('\t');
-            if (selected[static_cast<std::size_t>((row - top) * width + col - left)]) text += FullText(col, row);
-        }
-        text += QLatin1String("\r\n");
-    }
-    return text;
+    return SelectionText(selectionModel()->selectedIndexes(), [&](int row, int col) { return FullText(col, row); });
 }
 
 void StringGrid::CopySelection() const { QGuiApplication::clipboard()->setText(SelectedText()); }

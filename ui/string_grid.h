@@ -4,7 +4,9 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QModelIndexList>
 #include <QTableView>
+#include <functional>
 #include <memory>
 
 #include "engine/relation_matrix.h"
@@ -21,6 +23,11 @@ QString ShownText(const QFontMetrics& metrics, const QString& text, int width);
 /// shows what fits the part inside; one cut by the bottom edge shows nothing, since the tops of
 /// its digits could be read as other digits.
 QString ShownText(const QFontMetrics& metrics, const QString& text, const QRect& cell, const QSize& viewport);
+
+/// The cells `selected` as TAB-separated rows with CR LF, from the topmost to the lowest row
+/// and the leftmost to the rightmost column of the selection; cells inside that rectangle but
+/// not selected are empty. `text` gives a cell's text by model row and column.
+QString SelectionText(const QModelIndexList& selected, const std::function<QString(int row, int column)>& text);
 
 /// A grid without header rows or columns showing the leading n × n block of a matrix,
 /// element (i, j) at column i, row j. The texts are made when asked for, so only the cells
