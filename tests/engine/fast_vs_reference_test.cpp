@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <random>
@@ -51,54 +50,19 @@ float Draw(Kind kind, int i, int j, float parameter, std::mt19937& rng) {
     }
 }
 
-// The largest amount by which T(X[i][k], X[k][j]) exceeds X[i][j], in full precision.
-double Excess(TNorm t, int n, const RelationMatrix& x) {
-    double worst = 0.0;
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j)
-            for (int k = 0; k < n; ++k) {
-                const double a = x[i][k], b = x[k][j];
-                worst = std::max(worst, (t == engine::Min ? std::min(a, b) : t == engine::Prod ? a * b : a + b - 1.0) - x[i][j]);
-            }
-    return worst;
-}
-
-// What the plain program's results must be for degrees in [0, 1], whatever the algorithm: the
-// Min closure is Warshall's max-min closure (exactly: every value is one of the relation's
-// own); closures contain the relation and transitivized matrices lie below it, both
-// T-transitive up to the 32-bit rounding of a Prod closure entry or of a lowered Prod or W value.
-void ExpectProperties(int n, const engine::Engine& engine) {
-    const engine::Analysis& e = engine.results;
-    const RelationMatrix& relation = engine.relation;
-    const auto w = std::make_unique<RelationMatrix>(relation);
-    for (int k = 0; k < n; ++k)
-        for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j) (*w)[i][j] = std::max((*w)[i][j], std::min((*w)[i][k], (*w)[k][j]));
-    EXPECT_TRUE(engine::MatrixEqual(n, e.minClosure, *w)) << "Warshall";
-    for (int t = engine::Min; t <= engine::W; ++t) {
-        const auto tn = static_cast<TNorm>(t);
-        for (int k = 0; k < n * n; ++k)
-            ASSERT_TRUE(e.Closure(tn)[k / n][k % n] >= relation[k / n][k % n] &&
-                        e.Transitivized(tn)[k / n][k % n] <= relation[k / n][k % n]) << t << " " << k / n << "," << k % n;
-        EXPECT_LE(Excess(tn, n, e.Closure(tn)), t == engine::Prod ? 0x1p-24 : 0.0) << t;
-        EXPECT_LE(Excess(tn, n, e.Transitivized(tn)), t == engine::Min ? 0.0 : 0x1p-24) << t;
-    }
-}
-
 TEST(FastVsReference, AgreeBitForBit) {
     // Fast and straightforward engines in each program; they keep their previous iterates and
     // counters from relation to relation, as in a long session.
     std::unique_ptr<Engine> engines[2][2];
     for (int k = 0; k < 4; ++k) engines[k / 2][k % 2] = std::make_unique<Engine>(k < 2 ? engine::kZorvath : engine::kZorvane);
     auto relation = std::make_unique<RelationMatrix>();
-    const auto analyze = [&](int n, bool unit) {
+    const auto analyze = [&](int n) {
         for (auto& pair : engines) {
             for (auto& e : pair) e->dimension = n, engine::MatrixCopy(n, *relation, e->relation);
             pair[0]->AnalyzeRelation();
             reference::AnalyzeRelation(*pair[1]);
             test_support::ExpectSameResults(*pair[0], *pair[1]);
         }
-        if (unit) ExpectProperties(n, *engines[1][0]);
     };
 
     std::mt19937 rng(20261206);
@@ -111,20 +75,18 @@ TEST(FastVsReference, AgreeBitForBit) {
         const bool reflexive = r % 2 == 1, symmetric = r % 4 >= 2;
         const auto kind = r < 12 ? Tenths : static_cast<Kind>(r / 4 % kKinds);
         const float parameter = kind == Tiny ? std::ldexp(1.0f, -22 - r % 15) : (r / 32 % 11) / 10.0f;
-        // Outside [0, 1], and with sums inexact in double, "contains" and "below" need not hold.
-        const bool unit = kind != Wide && kind != Tiny;
         SCOPED_TRACE("relation " + std::to_string(r) + " n=" + std::to_string(n));
         for (int k = 0; k < n * n; ++k) (*relation)[k / n][k % n] = Draw(kind, k / n, k % n, parameter, rng);
         for (int i = 0; i < n; ++i) {
             if (reflexive) (*relation)[i][i] = 1.0f;
             for (int j = i + 1; symmetric && j < n; ++j) (*relation)[i][j] = (*relation)[j][i];
         }
-        analyze(n, unit);
+        analyze(n);
         // Now and then a closure as the relation: equal to the previous iterate, it takes no
         // iteration at all; the next relation then starts from that closure.
         if (r % 10 == 7) {
             *relation = engines[1][1]->results.Closure(static_cast<TNorm>(r % 3));
-            analyze(n, unit);
+            analyze(n);
         }
     }
 }

@@ -1,5 +1,5 @@
 // What a person sees: the pies and the plot rendered to images and read back pixel by pixel
-// against the values behind them, the numbers under the bars; "50 veces", "Inicia", and how often
+// against the values behind them, the numbers under the bars; "Inicia", and how often
 // long work is presented.
 #include <QCoreApplication>
 #include <QImage>
@@ -10,7 +10,7 @@
 
 #include "experiments/uinftab.h"
 #include "form_fixture.h"
-#include "tests/experiments/same_state.h"
+#include "tests/support.h"
 #include "ui/canvas.h"
 #include "ui/pie.h"
 
@@ -132,13 +132,7 @@ TEST_F(RenderedForm, ALongBatchIsPresentedAboutFiveTimesASecond) {
     EXPECT_NEAR(presented, static_cast<double>(*ticks) * 0.010 * 5, 1);
 }
 
-TEST_F(RenderedForm, RepeatThenReset) {
-    Click("Button5");
-    EXPECT_EQ(dialogs.asked, QStringList{"progress 50 veces 50"});
-    auto plain = test_support::Started(engine::kZorvane);  // the same 51 trials, one after another
-    for (int k = 0; k < 50; ++k) plain->RunTrial();
-    test_support::ExpectSameExperiment(form->experiment(), *plain);  // the point series included
-
+TEST_F(RenderedForm, ResetRunsTheZeroRelationWithoutATrial) {
     dialogs.inputs = {"5"};
     Click("Button2");
     const engine::RelationMatrix before = E().relation;  // outside the 5 × 5 block: left from n = 10

@@ -85,7 +85,6 @@ TEST_F(FormTest, CommandsWithScriptedAnswers) {
     const std::tuple<const char*, int, std::deque<const char*>, int, int, int, int, bool, const char*> cases[] = {
         {"Button2", 1, {nullptr}, 10, 1, 0, 0, false, ""},  // cancelled: a trial at the old dimension
         {"Button2", 1, {"5"}, 5, 1, 0, 0, false, ""},
-        {"CambiarDimensin1", 1, {"4"}, 4, 1, 0, 0, false, ""},
         {"Button2", 1, {"abc"}, 10, 0, 0, 0, true, "'abc' no es un valor entero válido"},
         {"Button2", 1, {"0"}, 10, 0, 0, 0, true, "'0' no es una dimensión válida: debe estar entre 1 y 100"},
         {"Button8", 2, {"3", "5", "3", "5"}, 10, 2, 2, 4, true, ""},  // the same swap twice
