@@ -76,7 +76,9 @@ float Distance(std::string_view field, std::size_t column) {
     if (!std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max())
         Refuse(column, "no es un número finito");
     if (value < 0) Refuse(column, "es negativa");
-    return static_cast<float>(value);
+    // "-0" is read as 0, the text the writer gives it: a line read and written again reads
+    // back to the same trial.
+    return value == 0 ? 0.0f : static_cast<float>(value);
 }
 
 }  // namespace

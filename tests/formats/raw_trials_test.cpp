@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <bit>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -43,6 +44,10 @@ TEST(RawTrials, LinesReadBackBitForBitAndRefusalsNameTheFileTheLineAndTheColumn)
     }
     EXPECT_EQ(formats::RawLine(runs[1], {7, 3, {0.1f, 0, 2}, {0.1f, 1e-5f, 2}, {}, {}}),
               "Zorvane,,0,1,7,3,0.1,0.1,0,1e-05,2,2,0,0,0,0,0,0,0,0,0");
+    formats::RawRun negativeZeroRun;
+    formats::TrialRecord negativeZero;  // "-0" is a distance of 0, as the writer puts it
+    formats::ParseRawLine("Zorvane,,0,1,7,3,-0,0,0,0,0,0,0,0,0,0,0,0,0,0,0", negativeZeroRun, negativeZero);
+    EXPECT_FALSE(std::signbit(negativeZero.d1Closure[0]));
     const test_support::ScratchDir dir("raw_trials");
     const std::string header(formats::kRawHeader);
     const std::string good = "Zorvane,5,0,0,3,1,1,0.5,0,0,0,0,1,0.5,0,0,0,0,1,0,0";
