@@ -37,7 +37,8 @@ endif
 # Debian packages the build, the tests and the benchmarks need.
 PACKAGES := g++ make cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev qt6-charts-dev libgl-dev \
             libgtest-dev libgmock-dev googletest libbenchmark-dev libxlsxwriter-dev \
-            fontconfig fonts-dejavu-core fonts-liberation qt6-translations-l10n
+            fontconfig fonts-dejavu-core fonts-liberation qt6-translations-l10n \
+            locales python3 python3-numpy python3-scipy
 
 # What CPack needs for the .deb: dpkg-shlibdeps and file.
 PACKAGE_PACKAGES := dpkg-dev file
@@ -49,7 +50,7 @@ FUZZ_DIR := build/fuzz
 FUZZ_TARGETS := fuzz_relation_file fuzz_number_text fuzz_raw_trials
 
 # LibreOffice for make check-workbook.
-CHECK_PACKAGES := libreoffice-calc locales python3
+CHECK_PACKAGES := libreoffice-calc
 CHECK_DIR := build/check-workbook
 # CSV from every sheet (-1), ';' between fields, UTF-8, values in full rather than as shown.
 CHECK_CSV := csv:Text - txt - csv (StarCalc):59,34,76,1,,0,false,false,false,false,false,-1
@@ -74,8 +75,10 @@ define install_missing
 	fi
 endef
 
+# The tests of files and texts run in a Spanish session too.
 deps:
 	$(call install_missing,$(PACKAGES))
+	@locale -a | grep -qix 'es_ES.utf8' || { sed -i 's/^# *es_ES.UTF-8 UTF-8/es_ES.UTF-8 UTF-8/' /etc/locale.gen && locale-gen; }
 
 $(BUILD_DIR)/build.ninja:
 	cmake -S . -B $(BUILD_DIR) -G Ninja $(CMAKE_FLAGS)
@@ -124,7 +127,6 @@ fuzz:
 
 check-workbook: deps
 	$(call install_missing,$(CHECK_PACKAGES))
-	@locale -a | grep -qix 'es_ES.utf8' || { sed -i 's/^# *es_ES.UTF-8 UTF-8/es_ES.UTF-8 UTF-8/' /etc/locale.gen && locale-gen; }
 	$(MAKE) build SAN=0 TSAN=0
 	rm -rf $(CHECK_DIR) && mkdir -p $(CHECK_DIR)/csv
 	@set -e; for app in Zorvath Zorvane; do \

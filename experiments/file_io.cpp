@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
+#include <dirent.h>
 #include <fstream>
 #include <initializer_list>
 #include <system_error>
@@ -145,6 +146,39 @@ std::string ShortPath(std::string_view path) {
     return std::string(path.substr(0, starts[kHead])) + "…" + std::string(path.substr(starts[starts.size() - kTail]));
 }
 
+std::string ValidUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+        const unsigned lead = byte(i);
+        std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                                             : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+        bool good = length > 0 && i + length <= text.size();
+        for (std::size_t k = 1; good && k < length; ++k) good = (byte(i + k) & 0xC0u) == 0x80u;
+        if (good && length >= 3) {
+            // No overlong forms, no surrogates, nothing past U+10FFFF.
+            const unsigned second = byte(i + 1);
+            good = !(lead == 0xE0 && second < 0xA0) && !(lead == 0xED && second > 0x9F) &&
+                   !(lead == 0xF0 && second < 0x90) && !(lead == 0xF4 && second > 0x8F);
+        }
+        if (good) {
+            out.append(text.substr(i, length));
+            i += length;
+        } else {
+            out.append("\xEF\xBF\xBD");  // U+FFFD for this one byte
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::string FirstCharacters(std::string_view text, std::size_t most) {
+    std::size_t end = 0;
+    for (std::size_t count = 0; end < text.size() && count < most; ++count) end += CharLength(text, end);
+    return std::string(text.substr(0, end));
+}
+
 std::string ReadTextFile(const fs::path& path, std::size_t limit) {
     const auto fail = [&](const std::string& reason) {
         return FileError("No se ha podido leer el fichero " + Quoted(path) + ": " + reason);
@@ -178,13 +212,12 @@ std::string ReadTextFile(const fs::path& path, std::size_t limit) {
     return bytes;
 }
 
-void SaveFileAtomically(const fs::path& path, std::string_view bytes, const SyncToDisk& sync) {
-    const auto fail = [&](const std::string& reason) {
-        return FileError("No se ha podido guardar el fichero " + Quoted(path) + ": " + reason);
-    };
-    if (path.empty()) throw fail(SystemErrorText(ENOENT));  // nowhere to put the temporary file
-    // A link stays a link: the file it names gets the new contents, as an open() for writing
-    // would give them to it, whether that file exists yet or not.
+namespace {
+
+// The file a name stands for: a chain of symbolic links followed to its end (up to 40), to a
+// file that need not exist yet. Throws `fail`'s FileError.
+template <class Fail>
+fs::path FollowLinks(const fs::path& path, const Fail& fail) {
     fs::path target = path;
     struct stat status {};
     for (int links = 0; ::lstat(target.c_str(), &status) == 0 && S_ISLNK(status.st_mode); ++links) {
@@ -194,6 +227,51 @@ void SaveFileAtomically(const fs::path& path, std::string_view bytes, const Sync
         if (error) throw fail(SystemErrorText(error.value()));
         target = next.is_absolute() ? next : target.parent_path() / next;
     }
+    return target;
+}
+
+// The hidden name of a save's temporary file beside `target`, before its six random letters:
+// short enough for any name the target may have.
+std::string TemporaryPrefix(const fs::path& target) {
+    std::string name = target.filename().string();
+    if (name.size() > 200) name.resize(200);
+    return "." + name + ".";
+}
+
+// Removes the temporary files that saves of `target` killed on the way (SIGKILL, a power
+// cut) left behind: a save holds a lock on its temporary file, so one that can be locked
+// belongs to no running save.
+void RemoveStaleTemporaries(const fs::path& target) {
+    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    const std::string prefix = TemporaryPrefix(target);
+    DIR* listing = ::opendir(folder.c_str());
+    if (!listing) return;
+    std::vector<std::string> stale;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view name = entry->d_name;
+        if (name.size() != prefix.size() + 6 || name.substr(0, prefix.size()) != prefix) continue;
+        const fs::path candidate = folder / std::string(name);
+        Descriptor file{::open(candidate.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC)};
+        struct stat status {};
+        if (file.fd >= 0 && ::fstat(file.fd, &status) == 0 && S_ISREG(status.st_mode) &&
+            ::flock(file.fd, LOCK_EX | LOCK_NB) == 0)
+            stale.emplace_back(candidate);
+    }
+    ::closedir(listing);
+    for (const std::string& name : stale) ::unlink(name.c_str());
+}
+
+// The save itself; `own` is the descriptor of a ReservedFile whose lock on the target is the
+// saver's own, or -1.
+void SaveInto(const fs::path& path, const FillFile& fill, const SyncToDisk& sync, int own) {
+    const auto fail = [&](const std::string& reason) {
+        return FileError("No se ha podido guardar el fichero " + Quoted(path) + ": " + reason);
+    };
+    if (path.empty()) throw fail(SystemErrorText(ENOENT));  // nowhere to put the temporary file
+    // A link stays a link: the file it names gets the new contents, as an open() for writing
+    // would give them to it, whether that file exists yet or not.
+    const fs::path target = FollowLinks(path, fail);
+    struct stat status {};
     bool exists = false;
     if (::stat(target.c_str(), &status) == 0) {
         exists = true;
@@ -201,24 +279,33 @@ void SaveFileAtomically(const fs::path& path, std::string_view bytes, const Sync
         if (!S_ISREG(status.st_mode)) throw fail("no es un fichero normal");
         // The rename needs only the folder's permission; the file's own is the one to respect.
         if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) throw fail(SystemErrorText(errno));
+        struct stat ownStatus {};
+        const bool mine = own >= 0 && ::fstat(own, &ownStatus) == 0 && ownStatus.st_dev == status.st_dev &&
+                          ownStatus.st_ino == status.st_ino;
         Descriptor old{::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
-        if (old.fd >= 0 && ::flock(old.fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) throw fail(kBeingWritten);
+        if (!mine && old.fd >= 0 && ::flock(old.fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+            throw fail(kBeingWritten);
     } else if (errno != ENOENT) {
         throw fail(SystemErrorText(errno));
     }
+    RemoveStaleTemporaries(target);
 
     // From the temporary file's creation to the rename, a signal that would end the process
     // waits: the save finishes, or fails and removes its temporary file, first.
     const HeldSignals held{SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ};
-    // Hidden, next to the target (rename does not cross file systems), short enough for any
-    // name the target may have.
-    std::string name = target.filename().string();
-    if (name.size() > 200) name.resize(200);
-    TemporaryFile temporary{(target.parent_path() / ("." + name + ".XXXXXX")).string()};
+    // Hidden, next to the target (rename does not cross file systems).
+    TemporaryFile temporary{(target.parent_path() / (TemporaryPrefix(target) + "XXXXXX")).string()};
     Descriptor file{::mkostemp(temporary.path.data(), O_CLOEXEC)};
     if (file.fd < 0) throw fail(SystemErrorText(errno));
     temporary.created = true;
-    if (const int error = WriteAll(file.fd, bytes); error != 0) throw fail(SystemErrorText(error));
+    ::flock(file.fd, LOCK_EX | LOCK_NB);  // tells a later save that this one is alive
+    try {
+        fill(temporary.path, file.fd);
+    } catch (const FileError&) {
+        throw;
+    } catch (const std::exception& error) {
+        throw fail(error.what());
+    }
     if ((sync ? sync(file.fd) : ::fsync(file.fd)) != 0) throw fail(SystemErrorText(errno));
     const mode_t mode = exists ? (status.st_mode & 07777) : (0666 & ~CurrentUmask());
     if (::fchmod(file.fd, mode) != 0) throw fail(SystemErrorText(errno));
@@ -233,8 +320,106 @@ void SaveFileAtomically(const fs::path& path, std::string_view bytes, const Sync
     if (folder.fd >= 0) ::fsync(folder.fd);
 }
 
-LineFile::LineFile(const fs::path& path, std::string_view lineEnd)
+}  // namespace
+
+void SaveFileAtomically(const fs::path& path, std::string_view bytes, const SyncToDisk& sync) {
+    SaveFileAtomically(
+        path,
+        [&](const fs::path&, int fd) {
+            if (const int error = WriteAll(fd, bytes); error != 0)
+                throw FileError("No se ha podido guardar el fichero " + Quoted(path) + ": " + SystemErrorText(error));
+        },
+        sync);
+}
+
+void SaveFileAtomically(const fs::path& path, const FillFile& fill, const SyncToDisk& sync) {
+    SaveInto(path, fill, sync, -1);
+}
+
+FileIdentity IdentityOf(const fs::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0) return {status.st_dev, status.st_ino, {}};
+    // Not there yet: where it would be made, links followed, the folder's own links resolved.
+    fs::path target = path;
+    try {
+        target = FollowLinks(path, [](const std::string& reason) { return FileError(reason); });
+    } catch (const FileError&) {
+    }
+    std::error_code error;
+    const fs::path absolute = fs::absolute(target, error);
+    const fs::path resolved = fs::weakly_canonical(error ? target : absolute, error);
+    return {0, 0, (error ? absolute : resolved).lexically_normal().string()};
+}
+
+void CheckWritable(const fs::path& path) {
+    const auto fail = [&](const std::string& reason) {
+        return FileError("No se ha podido abrir el fichero " + Quoted(path) + ": " + reason);
+    };
+    const fs::path target = FollowLinks(path, fail);
+    struct stat status {};
+    if (::stat(target.c_str(), &status) == 0) {
+        if (S_ISDIR(status.st_mode)) throw fail("es una carpeta");
+        if (!S_ISREG(status.st_mode)) throw fail("no es un fichero normal");
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) throw fail(SystemErrorText(errno));
+        Descriptor file{::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+        if (file.fd >= 0 && ::flock(file.fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) throw fail(kBeingWritten);
+        return;
+    }
+    if (errno != ENOENT) throw fail(SystemErrorText(errno));
+    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    if (::stat(folder.c_str(), &status) != 0) throw fail("la carpeta no existe");
+    if (!S_ISDIR(status.st_mode)) throw fail(SystemErrorText(ENOTDIR));
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+        throw fail("no se puede crear un fichero en su carpeta: " + SystemErrorText(errno));
+}
+
+ReservedFile::ReservedFile(const fs::path& path) {
+    const auto fail = [&](const std::string& reason) {
+        return FileError("No se ha podido escribir el fichero " + Quoted(path) + ": " + reason);
+    };
+    path_ = FollowLinks(path, fail);
+    struct stat status {};
+    if (::stat(path_.c_str(), &status) == 0) {
+        if (S_ISDIR(status.st_mode)) throw fail("es una carpeta");
+        if (!S_ISREG(status.st_mode)) throw fail("no es un fichero normal");
+        if (::faccessat(AT_FDCWD, path_.c_str(), W_OK, AT_EACCESS) != 0) throw fail(SystemErrorText(errno));
+        fd_ = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    } else if (errno == ENOENT) {
+        fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NONBLOCK | O_CLOEXEC, 0666);
+        created_ = fd_ >= 0;
+    } else {
+        throw fail(SystemErrorText(errno));
+    }
+    if (fd_ < 0) throw fail(SystemErrorText(errno));
+    // The save puts its temporary file beside the file and renames it over it.
+    const fs::path folder = path_.parent_path().empty() ? fs::path(".") : path_.parent_path();
+    const int lockError = ::flock(fd_, LOCK_EX | LOCK_NB) != 0 ? errno : 0;
+    const int folderError = ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0 ? errno : 0;
+    if (lockError != 0 || folderError != 0) {
+        if (created_) ::unlink(path_.c_str());
+        ::close(fd_);
+        if (lockError != 0) throw fail(lockError == EWOULDBLOCK ? kBeingWritten : SystemErrorText(lockError));
+        throw fail("no se puede crear un fichero en su carpeta: " + SystemErrorText(folderError));
+    }
+}
+
+ReservedFile::~ReservedFile() {
+    // The empty file made to hold the name goes, unless a save has replaced it since.
+    struct stat held {}, there {};
+    if (created_ && !saved_ && ::fstat(fd_, &held) == 0 && ::stat(path_.c_str(), &there) == 0 &&
+        held.st_dev == there.st_dev && held.st_ino == there.st_ino && there.st_size == 0)
+        ::unlink(path_.c_str());
+    ::close(fd_);
+}
+
+void ReservedFile::Save(const FillFile& fill, const SyncToDisk& sync) {
+    SaveInto(path_, fill, sync, fd_);
+    saved_ = true;
+}
+
+LineFile::LineFile(const fs::path& path, std::string_view lineEnd, std::optional<std::string_view> lastLine)
     : name_(ShortPath(path.string())), lineEnd_(lineEnd) {
+    if (lastLine) ending_.append(*lastLine).append(lineEnd);
     const auto fail = [&](const std::string& reason) {
         return FileError("No se ha podido abrir el fichero «" + name_ + "»: " + reason);
     };
@@ -257,6 +442,7 @@ LineFile::LineFile(const fs::path& path, std::string_view lineEnd)
         const int flags = ::fcntl(fd_, F_GETFL);
         if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0 || ::ftruncate(fd_, 0) != 0)
             throw fail(SystemErrorText(errno));
+        if (const int error = WriteAll(fd_, ending_); error != 0) throw fail(SystemErrorText(error));
     } catch (...) {
         ::close(fd_);
         throw;
@@ -267,21 +453,28 @@ LineFile::~LineFile() { ::close(fd_); }
 
 void LineFile::WriteLine(std::string_view line) {
     if (!failure_.empty()) throw FileError(failure_);
+    // The line goes where the last line stands, which follows it again.
     std::string bytes;
-    bytes.reserve(line.size() + lineEnd_.size());
-    bytes.append(line).append(lineEnd_);
+    bytes.reserve(line.size() + lineEnd_.size() + ending_.size());
+    bytes.append(line).append(lineEnd_).append(ending_);
     const int error = [&] {
         const HeldSignals held{SIGXFSZ};  // past the file-size limit, the write fails with EFBIG
+        if (::lseek(fd_, static_cast<off_t>(complete_), SEEK_SET) < 0) return errno;
         return WriteAll(fd_, bytes);
     }();
     if (error == 0) {
-        complete_ += static_cast<long long>(bytes.size());
+        complete_ += static_cast<long long>(bytes.size() - ending_.size());
         return;
     }
     failure_ = "No se ha podido escribir en el fichero «" + name_ + "»: " + SystemErrorText(error);
-    // Part of the line may be in the file: cut it off. Should that fail too, the write's
+    // Part of the line may be in the file: cut it off, and put the last line back over the
+    // bytes it had, which need no new room on the disk. Should that fail too, the write's
     // reason is still the one to tell.
-    [[maybe_unused]] const int cut = ::ftruncate(fd_, static_cast<off_t>(complete_));
+    const HeldSignals held{SIGXFSZ};
+    if (!ending_.empty() && ::lseek(fd_, static_cast<off_t>(complete_), SEEK_SET) >= 0) {
+        [[maybe_unused]] const int restored = WriteAll(fd_, ending_);
+    }
+    [[maybe_unused]] const int cut = ::ftruncate(fd_, static_cast<off_t>(complete_ + static_cast<long long>(ending_.size())));
     throw FileError(failure_);
 }
 

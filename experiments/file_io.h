@@ -1,7 +1,10 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -24,6 +27,13 @@ std::string SystemErrorText(int error);
 /// beginning and its end around "…" (80 characters in all), cut between UTF-8 characters.
 std::string ShortPath(std::string_view path);
 
+/// The text as valid UTF-8: each byte that does not belong to a well-formed UTF-8 character
+/// becomes U+FFFD, so a file name in any encoding can be shown in a file that must be UTF-8.
+std::string ValidUtf8(std::string_view text);
+
+/// The text cut to at most `most` UTF-8 characters, never inside one.
+std::string FirstCharacters(std::string_view text, std::size_t most);
+
 inline constexpr std::size_t kMiB = std::size_t{1} << 20;
 
 /// The bytes of a regular file of at most `limit` bytes. A folder, a FIFO, a device or a
@@ -33,6 +43,10 @@ std::string ReadTextFile(const std::filesystem::path& path, std::size_t limit);
 /// Takes a file's contents to the disk (fsync when empty); returns 0 or -1 with errno set.
 using SyncToDisk = std::function<int(int fd)>;
 
+/// Fills the temporary file of a save: its path (for a library that opens files by name) and
+/// an open descriptor on it. Throws FileError to give the save up.
+using FillFile = std::function<void(const std::filesystem::path& temporary, int fd)>;
+
 /// Replaces the file at `path` by `bytes` at once. A symbolic link there is followed to the
 /// file it names, which need not exist yet; an existing file the user may not write, or one
 /// that a LineFile is writing, is refused. The new contents go to a hidden temporary file
@@ -40,7 +54,50 @@ using SyncToDisk = std::function<int(int fd)>;
 /// file those the umask allows) and are renamed over it. On any failure the temporary file is
 /// removed and the old file stays as it was; the signals that end a process wait until the
 /// save has finished or rolled back.
+/// A temporary file of an earlier save that was killed before it could remove it (it is no
+/// longer locked) is removed by the next save of the same file.
 void SaveFileAtomically(const std::filesystem::path& path, std::string_view bytes, const SyncToDisk& sync = {});
+/// The same with contents written by `fill` into the temporary file.
+void SaveFileAtomically(const std::filesystem::path& path, const FillFile& fill, const SyncToDisk& sync = {});
+
+/// What a name stands for once links are followed: the device and inode of an existing file,
+/// else the absolute path the file would be created at. Two names of one file, hard or
+/// symbolic links included, give equal identities.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::string path;  // only for a file that does not exist yet
+    bool operator==(const FileIdentity&) const = default;
+};
+FileIdentity IdentityOf(const std::filesystem::path& path);
+
+/// Refuses, with FileError and without creating or changing anything, a file that an output
+/// could not write: links followed, an existing file must be a regular file the user may
+/// write that no LineFile is writing; a missing one needs a folder the user may write in.
+void CheckWritable(const std::filesystem::path& path);
+
+/// An output written at the end of a run in one save, claimed when the run starts: the file
+/// must be writable (an existing regular file the user may write, in a folder where a file
+/// can be created), it is created empty when missing and locked as a LineFile locks its file,
+/// so a second run on it, or a LineFile, is refused before it starts. Destroyed without a
+/// save, it removes the empty file it created.
+class ReservedFile {
+public:
+    explicit ReservedFile(const std::filesystem::path& path);
+    ~ReservedFile();
+    ReservedFile(const ReservedFile&) = delete;
+    ReservedFile& operator=(const ReservedFile&) = delete;
+
+    /// Replaces the file at once, as SaveFileAtomically does; its own lock does not stand in
+    /// the way.
+    void Save(const FillFile& fill, const SyncToDisk& sync = {});
+
+private:
+    std::filesystem::path path_;  // the file itself, links followed
+    int fd_ = -1;
+    bool created_ = false;
+    bool saved_ = false;
+};
 
 /// A text file written line by line, each line with its line end in a single write, that
 /// never ends in half a line: a failed write (a full disk, the file-size limit) cuts the file
@@ -51,7 +108,10 @@ public:
     /// Creates or empties `path` (following a link); refuses anything that is not a regular
     /// file, and a file another LineFile is writing, before changing anything. Every line ends
     /// in `lineEnd` (CR LF for the statistics table, LF for files read by R or pandas).
-    explicit LineFile(const std::filesystem::path& path, std::string_view lineEnd = "\r\n");
+    /// A `lastLine` stays at the end of the file from the start, each line written going in
+    /// before it: however the writing ends, a full disk included, the file ends with it.
+    explicit LineFile(const std::filesystem::path& path, std::string_view lineEnd = "\r\n",
+                      std::optional<std::string_view> lastLine = std::nullopt);
     ~LineFile();
     LineFile(const LineFile&) = delete;
     LineFile& operator=(const LineFile&) = delete;
@@ -65,6 +125,7 @@ private:
     long long complete_ = 0;    // bytes of complete lines written
     std::string failure_;       // the message of the first failed write
     std::string lineEnd_;
+    std::string ending_;        // the last line and its line end, kept after the complete lines
 };
 
 }  // namespace experiments

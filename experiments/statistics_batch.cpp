@@ -53,7 +53,6 @@ bool WriteStatistics(const std::function<void(std::string_view line)>& writeLine
         writeLine(StatisticsRow(groups[g].dimension, sums, percent, sampleSize, integerMeans));
     };
     const long long done = RunTrialGroups(experiment, groups, options.threads, options.stop, hooks);
-    writeLine({});
     return done == progress.trialsTotal;
 }
 
@@ -61,7 +60,7 @@ bool RunStatisticsBatch(const std::filesystem::path& path, Experiment& experimen
                         int sampleSize, const BatchOptions& options) {
     ValidateLargestDimension(largestDimension);
     ValidateSampleSize(sampleSize);
-    LineFile file(path);
+    LineFile file(path, kStatisticsLineEnd, kStatisticsLastLine);
     return RunStatisticsBatch(file, experiment, largestDimension, sampleSize, options);
 }
 

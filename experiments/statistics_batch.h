@@ -7,6 +7,7 @@
 
 #include "experiments/experiment.h"
 #include "experiments/file_io.h"
+#include "experiments/statistics_file.h"
 
 namespace experiments {
 
@@ -28,13 +29,18 @@ struct BatchOptions {
     std::function<void(int dimension, int trial, const engine::Analysis& results)> trial = {};
 };
 
+/// The table's last line (empty), which a LineFile keeps at the end of the file from the
+/// start: a batch ended by a signal, an error or a full disk still ends with it.
+inline constexpr std::string_view kStatisticsLastLine = "";
+
 /// The batch experiment: for every dimension 2 … D it sets the dimension, zeroes the run
 /// counters and the twelve sums, runs S trials, adds each trial's twelve distances to 32-bit
-/// sums in trial order, and writes the row of means and percentages. The heading comes first
-/// and an empty line last. `writeLine` takes each line without its line end.
+/// sums in trial order, and writes the row of means and percentages. The heading comes first.
+/// `writeLine` takes each line without its line end; the table's last line,
+/// kStatisticsLastLine, is not written here: the file keeps it (see LineFile).
 ///
 /// A stop request ends the batch at the next trial boundary: the rows of the dimensions
-/// completed stay, followed by the empty last line. Returns false when stopped.
+/// completed stay. Returns false when stopped.
 /// Throws StatisticsError for a refused request, before anything is written or run; an
 /// exception from `writeLine` ends the batch there and propagates.
 bool WriteStatistics(const std::function<void(std::string_view line)>& writeLine, Experiment& experiment,
@@ -47,7 +53,8 @@ bool WriteStatistics(const std::function<void(std::string_view line)>& writeLine
 /// trial runs and leaves the file as it was.
 bool RunStatisticsBatch(const std::filesystem::path& path, Experiment& experiment, int largestDimension,
                         int sampleSize, const BatchOptions& options);
-/// The same into a file already open, so that a caller can refuse it before anything starts.
+/// The same into a file already open, so that a caller can refuse it before anything starts;
+/// open it with kStatisticsLineEnd and kStatisticsLastLine.
 bool RunStatisticsBatch(LineFile& file, Experiment& experiment, int largestDimension, int sampleSize,
                         const BatchOptions& options);
 

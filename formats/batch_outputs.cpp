@@ -1,6 +1,11 @@
 #include "formats/batch_outputs.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <set>
+
+#include "toolkit/number_text.h"
 
 namespace formats {
 
@@ -25,13 +30,57 @@ std::string OptionsText(const RawRun& run) {
 
 }  // namespace
 
+namespace {
+
+// Whether the first bytes of a file are those of a file of `kind`.
+bool LooksLike(std::string_view start, OutputKind kind) {
+    switch (kind) {
+        case OutputKind::Workbook: return start.substr(0, 4) == std::string_view("PK\x03\x04", 4);
+        case OutputKind::Raw: return start.substr(0, kRawHeader.size()) == kRawHeader;
+        case OutputKind::SaveAll: return start.substr(0, 8) == "Zorvath\t" || start.substr(0, 8) == "Zorvane\t";
+        case OutputKind::Table: {
+            const std::size_t digits = start.find_first_not_of("0123456789");
+            return digits > 0 && digits != std::string_view::npos && start.substr(digits, 12) == " Dimensiones";
+        }
+    }
+    return false;
+}
+
+const char* KindName(OutputKind kind) {
+    switch (kind) {
+        case OutputKind::Table: return "una tabla de estadísticas";
+        case OutputKind::Raw: return "un fichero de ensayos";
+        case OutputKind::Workbook: return "un libro de cálculo";
+        case OutputKind::SaveAll: return "un fichero de «Salvar Todo»";
+    }
+    return "";
+}
+
+}  // namespace
+
+void CheckOutput(const fs::path& path, OutputKind kind) {
+    experiments::CheckWritable(path);
+    // Opened without following a FIFO's wait; only a regular file gets this far.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;  // not there yet
+    std::string start(std::max<std::size_t>(kRawHeader.size(), 64), '\0');
+    const ssize_t got = ::read(fd, start.data(), start.size());
+    ::close(fd);
+    if (got <= 0) return;  // empty (or unreadable: the user may still write it)
+    start.resize(static_cast<std::size_t>(got));
+    if (!LooksLike(start, kind))
+        throw experiments::FileError("No se reemplaza el fichero «" + experiments::ShortPath(path.string()) +
+                                     "»: ya existe y no es " + KindName(kind) +
+                                     "; elija otro nombre, o bórrelo antes si ya no lo quiere");
+}
+
 BatchOutputs::BatchOutputs(RawRun run, const std::optional<fs::path>& raw, const std::optional<fs::path>& workbook)
-    : run_(std::move(run)), workbook_(workbook) {
-    if (workbook_) {
-        std::error_code error;
-        if (fs::is_directory(*workbook_, error))
-            throw experiments::FileError("No se ha podido escribir el libro «" +
-                                         experiments::ShortPath(workbook_->string()) + "»: es una carpeta");
+    : run_(std::move(run)) {
+    if (workbook) CheckOutput(*workbook, OutputKind::Workbook);
+    if (raw) CheckOutput(*raw, OutputKind::Raw);
+    if (workbook) {
+        workbook_.emplace(*workbook);
+        workbookName_ = experiments::ShortPath(workbook->string());
         summary_ = std::make_unique<TrialSummary>();
     }
     if (raw) {
@@ -59,10 +108,10 @@ void BatchOutputs::Finish(bool integerMeans, int largestDimension, int sampleSiz
         {"Hilos", std::to_string(threads)},
         {"Inicio", TimeText(start_)},
         {"Ensayos", std::to_string(summary_->Trials())},
-        {"Segundos", std::to_string(seconds)},
+        {"Segundos", toolkit::DoubleToStr(seconds)},
         {"Completa", complete ? "sí" : "no: interrumpida; el libro guarda los ensayos hechos"},
     };
-    WriteWorkbook(*workbook_, *summary_, integerMeans, largestDimension, facts);
+    WriteWorkbook(*workbook_, workbookName_, *summary_, integerMeans, largestDimension, facts, sampleSize);
 }
 
 RunFacts MergeRawFiles(const std::string& program, const std::vector<fs::path>& files, TrialSummary& summary) {
@@ -90,7 +139,7 @@ RunFacts MergeRawFiles(const std::string& program, const std::vector<fs::path>& 
             firstName = name;
         }
         seedList += (seedList.empty() ? "" : ", ") + SeedText(run);
-        fileList += (fileList.empty() ? "" : ", ") + file.filename().string();
+        fileList += (fileList.empty() ? "" : ", ") + experiments::ValidUtf8(file.filename().string());
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - clock).count();
     return {
@@ -101,7 +150,7 @@ RunFacts MergeRawFiles(const std::string& program, const std::vector<fs::path>& 
         {"Ficheros reunidos", fileList},
         {"Inicio", TimeText(start)},
         {"Ensayos", std::to_string(summary.Trials())},
-        {"Segundos", std::to_string(seconds)},
+        {"Segundos", toolkit::DoubleToStr(seconds)},
     };
 }
 

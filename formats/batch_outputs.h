@@ -16,13 +16,22 @@
 
 namespace formats {
 
+/// What an output file of ours holds, for refusing to put it in place of a file of another kind.
+enum class OutputKind { Table, Raw, Workbook, SaveAll };
+
+/// Refuses, with experiments::FileError and before anything is created or changed, an output
+/// that cannot be written (see experiments::CheckWritable) or that would replace an existing,
+/// non-empty file that is not of its kind: a relation, a table, a raw file or a workbook is
+/// never lost to an output of another kind written over it by mistake.
+void CheckOutput(const std::filesystem::path& path, OutputKind kind);
+
 /// The files a batch writes beside (or instead of) its text table, either one optional: the
 /// raw file, a line per trial as the trial is taken over, and the workbook, written at the end
 /// from a summary kept trial by trial.
 class BatchOutputs {
 public:
-    /// Opens the raw file now, so that a file that cannot be written is refused before any
-    /// trial runs; refuses a workbook path that is a folder likewise.
+    /// Checks both outputs (CheckOutput), then claims the workbook (locked, so that a second
+    /// batch on it is refused) and opens the raw file, all before any trial runs.
     BatchOutputs(RawRun run, const std::optional<std::filesystem::path>& raw,
                  const std::optional<std::filesystem::path>& workbook);
     /// The batch's per-trial hook (BatchOptions::trial).
@@ -33,7 +42,8 @@ public:
 private:
     RawRun run_;
     std::optional<experiments::LineFile> raw_;
-    std::optional<std::filesystem::path> workbook_;
+    std::optional<experiments::ReservedFile> workbook_;
+    std::string workbookName_;
     std::unique_ptr<TrialSummary> summary_;
     std::time_t start_ = std::time(nullptr);
     std::chrono::steady_clock::time_point clock_ = std::chrono::steady_clock::now();

@@ -1,16 +1,16 @@
 #include "formats/workbook.h"
 
-#include <stdlib.h>
+#include <locale.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <string_view>
 
 #include "experiments/file_io.h"
 #include "experiments/pie.h"
+#include "toolkit/number_text.h"
 
 namespace formats {
 
@@ -37,6 +37,40 @@ std::string Reason(lxw_error error) {
         default: return "error de la biblioteca de libros de cálculo (" + std::string(lxw_strerror(error)) + ")";
     }
 }
+
+// What a cell can hold of a text: valid UTF-8 (a file name in another encoding shows U+FFFD
+// where its bytes are not UTF-8) and at most the format's 32,767 characters, a longer text
+// cut with a note of how much is left out.
+std::string CellText(const std::string& text) {
+    constexpr std::size_t kMost = 32767;
+    std::string valid = experiments::ValidUtf8(text);
+    const std::string kept = experiments::FirstCharacters(valid, kMost);
+    if (kept.size() == valid.size()) return valid;
+    std::size_t total = 0;
+    for (const char c : valid) total += (static_cast<unsigned char>(c) & 0xC0u) != 0x80u;
+    const std::string note = " … (texto acortado: faltan " + std::to_string(total - (kMost - 80)) + " caracteres)";
+    return experiments::FirstCharacters(valid, kMost - 80) + note;
+}
+
+// The C library's number formatting in the C locale on this thread while it lives: the
+// workbook library prints every number with it, and a cell must read "0.5", never "0,5".
+class CNumbers {
+public:
+    CNumbers() : c_(::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr))) {
+        if (c_) previous_ = ::uselocale(c_);
+    }
+    ~CNumbers() {
+        if (!c_) return;
+        ::uselocale(previous_);
+        ::freelocale(c_);
+    }
+    CNumbers(const CNumbers&) = delete;
+    CNumbers& operator=(const CNumbers&) = delete;
+
+private:
+    locale_t c_;
+    locale_t previous_ = LC_GLOBAL_LOCALE;
+};
 
 // The workbook being filled; every call's error becomes the file's FileError.
 class Book {
@@ -76,12 +110,13 @@ public:
         Check(worksheet_write_number(sheet_, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(column), value, format));
     }
     void Text(int row, int column, const std::string& text, bool bold = false) {
-        Check(worksheet_write_string(sheet_, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(column), text.c_str(),
-                                     bold ? bold_ : nullptr));
+        Check(worksheet_write_string(sheet_, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(column),
+                                     CellText(text).c_str(), bold ? bold_ : nullptr));
     }
     void Merged(int row, int first, int last, const std::string& text) {
         Check(worksheet_merge_range(sheet_, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(first),
-                                    static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(last), text.c_str(), bold_));
+                                    static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(last), CellText(text).c_str(),
+                                    bold_));
     }
     lxw_workbook* Get() { return book_; }
     lxw_format* Percent() { return percent_; }
@@ -93,9 +128,25 @@ private:
     lxw_format *bold_ = nullptr, *percent_ = nullptr;
 };
 
-void WriteTable(Book& book, const TrialSummary& summary, bool integerMeans, int largestDimension) {
+// The dimensions that have all the trials of a batch of `sampleSize` (all of them when 0).
+std::vector<int> CompleteDimensions(const TrialSummary& summary, long long sampleSize) {
+    std::vector<int> dimensions = summary.Dimensions();
+    if (sampleSize > 0)
+        std::erase_if(dimensions, [&](int n) { return summary.At(n).trials != sampleSize; });
+    return dimensions;
+}
+
+// In the last column of a row of an unfinished dimension, what it lacks.
+void MarkIncomplete(Book& book, int row, int column, const DimensionSummary& s, long long sampleSize) {
+    if (sampleSize > 0 && s.trials < sampleSize)
+        book.Text(row, column,
+                  "incompleta: " + std::to_string(s.trials) + " de " + std::to_string(sampleSize) + " ensayos");
+}
+
+void WriteTable(Book& book, const TrialSummary& summary, bool integerMeans, int largestDimension,
+                long long sampleSize) {
     book.Sheet("Tabla");
-    const std::vector<int> dimensions = summary.Dimensions();
+    const std::vector<int> dimensions = CompleteDimensions(summary, sampleSize);
     book.Number(0, 0, largestDimension);
     book.Text(0, 1, "Dimensiones");
     book.Text(1, 0, "Tamaño Muestral (matrices generadas en cada dimensión):");
@@ -144,7 +195,7 @@ void MeanColumns(Book& book, int row, int column, const Welford& values) {
     book.Number(row, column + 3, interval.high);
 }
 
-void WriteDispersion(Book& book, const TrialSummary& summary) {
+void WriteDispersion(Book& book, const TrialSummary& summary, long long sampleSize) {
     book.Sheet(kDispersion);
     book.Text(0, 0, "Dimensión", true);
     book.Text(0, 1, "Ensayos", true);
@@ -160,11 +211,12 @@ void WriteDispersion(Book& book, const TrialSummary& summary) {
         book.Number(row, 0, n);
         book.Number(row, 1, static_cast<double>(s.trials));
         for (int c = 0; c < 12; ++c) MeanColumns(book, row, 2 + 4 * c, s.distances[static_cast<std::size_t>(c)]);
+        MarkIncomplete(book, row, 2 + 4 * 12, s, sampleSize);
         ++row;
     }
 }
 
-void WriteDifferences(Book& book, const TrialSummary& summary) {
+void WriteDifferences(Book& book, const TrialSummary& summary, long long sampleSize) {
     book.Sheet("Diferencias");
     book.Text(0, 0, "Dimensión", true);
     book.Text(0, 1, "Ensayos", true);
@@ -188,6 +240,7 @@ void WriteDifferences(Book& book, const TrialSummary& summary) {
             book.Number(row, first + 5, 100.0 * wilson.low);
             book.Number(row, first + 6, 100.0 * wilson.high);
         }
+        MarkIncomplete(book, row, 2 + 7 * engine::kTNormCount, s, sampleSize);
         ++row;
     }
 }
@@ -245,11 +298,8 @@ void WriteFacts(Book& book, const RunFacts& facts) {
     for (const auto& [label, value] : facts) {
         book.Text(row, 0, label, true);
         // A value that is a number goes in as a number.
-        char* end = nullptr;
-        errno = 0;
-        const double number = value.empty() ? 0 : std::strtod(value.c_str(), &end);
-        if (!value.empty() && end == value.c_str() + value.size() && errno == 0 &&
-            value.find_first_not_of("0123456789.-") == std::string::npos)
+        double number = 0;
+        if (value.find_first_not_of("0123456789.-") == std::string::npos && toolkit::ParseDouble(value, number))
             book.Number(row, 1, number);
         else
             book.Text(row, 1, value);
@@ -257,20 +307,18 @@ void WriteFacts(Book& book, const RunFacts& facts) {
     }
 }
 
-// A private folder for the library's own scratch files and the workbook before it is moved.
-struct ScratchFolder {
-    ScratchFolder() {
-        std::string pattern = (fs::temp_directory_path() / "libro.XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw experiments::FileError(
-            "No se ha podido crear una carpeta temporal para el libro: " + experiments::SystemErrorText(errno));
-        path = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    fs::path path;
-};
+// Builds the whole workbook into `file`, the library's scratch files beside it.
+void BuildWorkbook(const fs::path& file, const std::string& name, const TrialSummary& summary, bool integerMeans,
+                   int largestDimension, const RunFacts& facts, long long sampleSize) {
+    const CNumbers numbers;
+    Book book(file, file.parent_path().empty() ? fs::path(".") : file.parent_path(), name);
+    WriteTable(book, summary, integerMeans, largestDimension, sampleSize);
+    WriteDispersion(book, summary, sampleSize);
+    WriteDifferences(book, summary, sampleSize);
+    WriteChart(book, summary);
+    WriteFacts(book, facts);
+    book.Close();
+}
 
 }  // namespace
 
@@ -278,30 +326,24 @@ double TableMean(float sum, long long trials, bool integerMeans) {
     const int sampleSize = static_cast<int>(std::min<long long>(trials, INT_MAX));
     const std::string text = integerMeans ? experiments::FormatIntegerMean(sum, sampleSize)
                                           : experiments::FormatFloat(experiments::FloatMean(sum, sampleSize));
-    return std::strtod(text.c_str(), nullptr);
+    double value = 0;
+    toolkit::ParseDouble(text, value);
+    return value;
 }
 
 void WriteWorkbook(const fs::path& path, const TrialSummary& summary, bool integerMeans, int largestDimension,
-                   const RunFacts& facts) {
+                   const RunFacts& facts, long long sampleSize) {
     const std::string name = experiments::ShortPath(path.string());
-    const ScratchFolder scratch;
-    const fs::path built = scratch.path / "libro.xlsx";
-    {
-        Book book(built, scratch.path, name);
-        WriteTable(book, summary, integerMeans, largestDimension);
-        WriteDispersion(book, summary);
-        WriteDifferences(book, summary);
-        WriteChart(book, summary);
-        WriteFacts(book, facts);
-        book.Close();
-    }
-    std::string bytes;
-    try {
-        bytes = experiments::ReadTextFile(built, std::size_t{1} << 30);
-    } catch (const experiments::FileError& error) {
-        throw experiments::FileError("No se ha podido escribir el libro «" + name + "»: " + error.what());
-    }
-    experiments::SaveFileAtomically(path, bytes);
+    experiments::SaveFileAtomically(path, [&](const fs::path& temporary, int) {
+        BuildWorkbook(temporary, name, summary, integerMeans, largestDimension, facts, sampleSize);
+    });
+}
+
+void WriteWorkbook(experiments::ReservedFile& file, const std::string& name, const TrialSummary& summary,
+                   bool integerMeans, int largestDimension, const RunFacts& facts, long long sampleSize) {
+    file.Save([&](const fs::path& temporary, int) {
+        BuildWorkbook(temporary, name, summary, integerMeans, largestDimension, facts, sampleSize);
+    });
 }
 
 }  // namespace formats

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "experiments/file_io.h"
 #include "formats/trial_summary.h"
 
 namespace formats {
@@ -19,10 +20,17 @@ using RunFacts = std::vector<std::pair<std::string, std::string>>;
 /// dimension and t-norm the paired difference d1 closure − d1 transitivized and the
 /// percentage of trials with the closure farther, with 95 % intervals; "Gráfica", a chart of
 /// the mean d1 against the dimension with the interval bounds; "Ejecución", `facts`.
-/// The file is replaced at once (SaveFileAtomically); any failure throws
-/// experiments::FileError naming the file, which stays as it was.
+/// With `sampleSize` > 0 (a batch), "Tabla" holds, as the text table does, only the dimensions
+/// that have all their trials; a dimension left unfinished appears in the other sheets,
+/// marked incomplete. Every number is written with a decimal point whatever the locale;
+/// texts are made valid UTF-8 and cut, with a note, to the 32,767 characters a cell holds.
+/// The file is replaced at once (SaveFileAtomically, its scratch files beside it); any
+/// failure throws experiments::FileError naming the file, which stays as it was.
 void WriteWorkbook(const std::filesystem::path& path, const TrialSummary& summary, bool integerMeans,
-                   int largestDimension, const RunFacts& facts);
+                   int largestDimension, const RunFacts& facts, long long sampleSize = 0);
+/// The same into a file claimed at the start of the run.
+void WriteWorkbook(experiments::ReservedFile& file, const std::string& name, const TrialSummary& summary,
+                   bool integerMeans, int largestDimension, const RunFacts& facts, long long sampleSize);
 
 /// A mean of the text table as that table writes it, as the number the text reads.
 double TableMean(float sum, long long trials, bool integerMeans);

@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 #include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -204,5 +205,21 @@ int TruncToInt(double value) {
     if (value <= -2147483649.0) return std::numeric_limits<int>::min();
     return static_cast<int>(value);
 }
+
+std::string DoubleToStr(double value) {
+    std::array<char, 32> text{};
+    const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
+    return std::string(text.data(), result.ptr);
+}
+
+bool ParseDouble(std::string_view text, double& value) {
+    double read = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), read);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return false;
+    value = read;
+    return true;
+}
+
+void KeepCNumericLocale() { std::setlocale(LC_NUMERIC, "C"); }
 
 }  // namespace toolkit

@@ -40,6 +40,19 @@ int StrToInt(std::string_view text);
 
 std::string IntToStr(long long value);
 
+/// A double as the shortest decimal text that reads back to it, with a point: "0.375",
+/// "12.5", "1e-07". For numbers a file holds, whatever the locale.
+std::string DoubleToStr(double value);
+
+/// Reads a whole text written with a decimal point (as DoubleToStr writes it) into `value`;
+/// false, leaving `value` alone, for anything else. Never depends on the locale.
+bool ParseDouble(std::string_view text, double& value);
+
+/// Keeps the C library's number formatting and parsing (printf, strtod) in the C locale for
+/// the whole process: Qt sets every category from the user's settings at start, and libraries
+/// that print numbers with the C library would otherwise write "0,5" into files.
+void KeepCNumericLocale();
+
 /// Float to integer as the program converts everywhere: toward zero, saturating at the 32-bit
 /// limits instead of overflowing; NaN gives 0.
 int TruncToInt(double value);

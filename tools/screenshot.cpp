@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "engine/variant.h"
+#include "toolkit/number_text.h"
 #include "ui/dialogs.h"
 #include "ui/form1.h"
 #include "ui/locale.h"
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication application(argc, argv);
+    toolkit::KeepCNumericLocale();  // as the programs do
     ui::InstallSpanishTranslation(application);
     const engine::Variant& variant = std::strcmp(argv[1], "Zorvath") == 0 ? engine::kZorvath : engine::kZorvane;
     NoDialogs dialogs;

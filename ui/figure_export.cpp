@@ -1,4 +1,5 @@
 #include "ui/figure_export.h"
+#include "ui/argument_bytes.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -94,7 +95,8 @@ QByteArray RenderFigure(FigureFormat format, QSize size, const FigurePainter& pa
 void SaveFigure(const QString& path, FigureFormat format, QSize size, const FigurePainter& paint) {
     const QByteArray bytes = RenderFigure(format, size, paint);
     if (bytes.isEmpty()) throw RenderError(path);
-    experiments::SaveFileAtomically(std::filesystem::path(QFile::encodeName(path).toStdString()),
+    // The name by its bytes: a folder given on the command line need not be UTF-8.
+    experiments::SaveFileAtomically(std::filesystem::path(FileName(path)),
                                     std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 

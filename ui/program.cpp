@@ -5,6 +5,7 @@
 #include <exception>
 #include <memory>
 
+#include "toolkit/number_text.h"
 #include "ui/form1.h"
 #include "ui/locale.h"
 #include "ui/qt_dialogs.h"
@@ -13,6 +14,7 @@ namespace ui {
 
 int RunProgram(int argc, char** argv, const engine::Variant& variant) {
     QApplication application(argc, argv);
+    toolkit::KeepCNumericLocale();
     application.setApplicationName(QString::fromLatin1(engine::ProgramName(variant)));
     // The installed menu entry and icon are named after the program in lower case, which lets
     // the desktop match the window to its entry.

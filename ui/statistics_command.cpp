@@ -41,12 +41,13 @@ void TForm1::Button6Click(QObject*) {
     const QString suffix = QFileInfo(*fileName).suffix().toLower();
     const bool raw = suffix == QLatin1String("csv"), workbook = suffix == QLatin1String("xlsx");
     const engine::Engine& e = experiment().engine;
+    if (!raw && !workbook) formats::CheckOutput(path, formats::OutputKind::Table);
     // The window's sequence did not start from a seed of the user's: the raw file leaves it empty.
     formats::BatchOutputs outputs({engine::ProgramName(e.variant()), std::nullopt, e.reflexive, e.symmetric},
                                   raw ? std::optional(path) : std::nullopt,
                                   workbook ? std::optional(path) : std::nullopt);
     std::optional<experiments::LineFile> table;
-    if (!raw && !workbook) table.emplace(path);
+    if (!raw && !workbook) table.emplace(path, experiments::kStatisticsLineEnd, experiments::kStatisticsLastLine);
     const long long total = static_cast<long long>(std::max(0, largestDimension - 1)) * sampleSize;
     const int threads = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, experiments::kMaxThreads);
     bool complete = false;

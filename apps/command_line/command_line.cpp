@@ -1,5 +1,5 @@
 #include "apps/command_line/command_line.h"
-#include "apps/command_line/argument_bytes.h"
+#include "ui/argument_bytes.h"
 
 #include <unistd.h>
 
@@ -76,7 +76,7 @@ void PrintOut(const std::string& text) {
 void PrintOut(const QString& text) { PrintOut(text.toStdString()); }
 
 // A file named on the command line, by the bytes of its name (see ArgumentText).
-std::filesystem::path PathOf(const QString& name) { return FileName(name); }
+std::filesystem::path PathOf(const QString& name) { return ui::FileName(name); }
 
 int TypedInteger(const QString& text) {
     try {
@@ -179,8 +179,10 @@ int Statistics(const engine::Variant& variant, const Options& options) {
     // which is that of its default seed.
     const formats::RawRun run{engine::ProgramName(variant), options.seed.value_or(std::mt19937::default_seed),
                               experiment->engine.reflexive, experiment->engine.symmetric};
+    // Every output is checked before any is created, so that a refused run leaves nothing.
+    formats::CheckOutput(PathOf(options.file), formats::OutputKind::Table);
     formats::BatchOutputs outputs(run, optionalPath(options.raw), optionalPath(options.workbook));
-    experiments::LineFile table(PathOf(options.file));
+    experiments::LineFile table(PathOf(options.file), experiments::kStatisticsLineEnd, experiments::kStatisticsLastLine);
     experiments::BatchOptions batch{options.threads, stop.get_token(), [&](const experiments::BatchProgress& p) {
                                         if (interrupted.load()) stop.request_stop();
                                         if (progress) progress->Update(p);
@@ -199,12 +201,24 @@ int Statistics(const engine::Variant& variant, const Options& options) {
 }
 
 int Merge(const engine::Variant& variant, const QString& workbook, const QStringList& files) {
+    const std::filesystem::path output = PathOf(workbook);
+    const std::string name = experiments::ShortPath(output.string());
+    // The workbook is named first: a forgotten name must not make the first raw file the output.
+    if (!workbook.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
+        throw UsageError("el libro «" + name + "» de --reune ha de acabar en .xlsx (va antes de los ficheros que reúne)");
     std::vector<std::filesystem::path> paths;
-    for (const QString& file : files) paths.push_back(PathOf(file));
+    const experiments::FileIdentity outputIdentity = experiments::IdentityOf(output);
+    for (const QString& file : files) {
+        paths.push_back(PathOf(file));
+        if (experiments::IdentityOf(paths.back()) == outputIdentity)
+            throw UsageError("el libro «" + name + "» es también uno de los ficheros que reúne");
+    }
+    formats::CheckOutput(output, formats::OutputKind::Workbook);
+    experiments::ReservedFile reserved(output);
     auto summary = std::make_unique<formats::TrialSummary>();
     const formats::RunFacts facts = formats::MergeRawFiles(engine::ProgramName(variant), paths, *summary);
     const std::vector<int> dimensions = summary->Dimensions();
-    formats::WriteWorkbook(PathOf(workbook), *summary, variant.integerMeans, dimensions.back(), facts);
+    formats::WriteWorkbook(reserved, name, *summary, variant.integerMeans, dimensions.back(), facts, 0);
     return kSuccess;
 }
 
@@ -243,6 +257,11 @@ bool WantsFigures(int argc, char** argv) {
 
 int Analyze(const engine::Variant& variant, const Options& options) {
     if (options.figures) CheckFolder(*options.figures);
+    if (options.saveAll) {
+        if (experiments::IdentityOf(PathOf(*options.saveAll)) == experiments::IdentityOf(PathOf(options.file)))
+            throw UsageError("--salva-todo no puede escribir en la matriz que se analiza");
+        formats::CheckOutput(PathOf(*options.saveAll), formats::OutputKind::SaveAll);
+    }
     auto experiment = Started(variant, options);
     auto matrix = std::make_unique<engine::RelationMatrix>();
     const int n = experiments::ReadRelationFile(PathOf(options.file), *matrix);
@@ -289,9 +308,10 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
+    toolkit::KeepCNumericLocale();
     QCoreApplication& application = *app;
     QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments << ArgumentText(argv[i]);
+    for (int i = 0; i < argc; ++i) arguments << ui::ArgumentText(argv[i]);
     const QString program = QString::fromLatin1(engine::ProgramName(variant));
     QCoreApplication::setApplicationName(program);
     QCoreApplication::setApplicationVersion(QStringLiteral(WORKBENCH_VERSION));
@@ -412,11 +432,10 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
         if (parser.isSet(seed)) options.seed = Seed(parser.value(seed));
         if (parser.isSet(raw)) options.raw = parser.value(raw);
         if (parser.isSet(workbook)) options.workbook = parser.value(workbook);
-        // Two outputs into one file would interleave their lines.
+        // Two outputs into one file would interleave their lines or replace one another: one
+        // file however it is named (links, hard links, "./" and "..").
         const auto same = [](const QString& a, const std::optional<QString>& b) {
-            std::error_code error;
-            return b && std::filesystem::weakly_canonical(PathOf(a), error) ==
-                            std::filesystem::weakly_canonical(PathOf(*b), error);
+            return b && experiments::IdentityOf(PathOf(a)) == experiments::IdentityOf(PathOf(*b));
         };
         if (same(options.file, options.raw) || same(options.file, options.workbook) ||
             (options.raw && same(*options.raw, options.workbook)))

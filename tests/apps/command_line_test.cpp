@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -21,7 +22,7 @@
 #include <utility>
 #include <vector>
 
-#include "apps/command_line/argument_bytes.h"
+#include "ui/argument_bytes.h"
 #include "experiments/relation_file.h"
 #include "experiments/statistics_batch.h"
 #include "experiments/statistics_file.h"
@@ -65,9 +66,9 @@ TEST(ArgumentBytes, AnyBytesComeBackAndUtf8ReadsAsUtf8) {
     for (int i = 0; i < 2000; ++i) {
         std::string bytes;
         for (int k = static_cast<int>(random() % 8); k > 0; --k) bytes += pieces[random() % std::size(pieces)];
-        EXPECT_EQ(cli::FileName(cli::ArgumentText(bytes)), bytes);
+        EXPECT_EQ(ui::FileName(ui::ArgumentText(bytes)), bytes);
         if (QString::fromUtf8(bytes).toUtf8().toStdString() == bytes) {
-            EXPECT_EQ(cli::ArgumentText(bytes), QString::fromUtf8(bytes));
+            EXPECT_EQ(ui::ArgumentText(bytes), QString::fromUtf8(bytes));
         }
     }
 }
@@ -174,10 +175,16 @@ TEST_P(CommandLine, SignalsLostOutputFullDiskAndASecondWriterEndARunAsAFailureKe
     ::inotify_add_watch(inotify, dir.path.c_str(), IN_MODIFY);
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         const fs::path path = dir / ("f" + std::to_string(signal) + ".txt");
-        test_support::Command batch(Path(), {"--estadisticas", "100", "200", path.string(), "--hilos", "2"});
-        // Signalled once the first row is in the file (every line is one write).
+        std::vector<std::string> arguments{"--estadisticas", "100", "200", path.string(), "--hilos", "2"};
+        // One stopped batch writes a workbook too: "Tabla" as the table, the unfinished
+        // dimension only in the other sheets.
+        const fs::path raw = dir / "stopped.csv", book = dir / "stopped.xlsx";
+        if (signal == SIGINT) arguments.insert(arguments.end(), {"--crudo", raw.string(), "--libro", book.string()});
+        test_support::Command batch(Path(), arguments);
+        // Signalled once the first row is in the file (every line is one write; the empty last
+        // line is there from the start).
         std::string text;
-        while (std::count(text.begin(), text.end(), '\n') < 6) {
+        while (std::count(text.begin(), text.end(), '\n') < 7) {
             pollfd ready{inotify, POLLIN, 0};
             ASSERT_EQ(::poll(&ready, 1, 60'000), 1) << "no row in a minute";
             char events[4096];
@@ -195,6 +202,12 @@ TEST_P(CommandLine, SignalsLostOutputFullDiskAndASecondWriterEndARunAsAFailureKe
         ASSERT_GE(rows, 1);
         EXPECT_LT(rows, 99) << "stopped before the end";
         EXPECT_EQ(text.substr(text.find('\n') + 1), SameStatisticsFrom2ndLine(rows + 1, 200)) << signal;
+        if (signal == SIGINT) {
+            EXPECT_EQ(std::system((std::string(PYTHON3) + " " WORKBOOK_CELLS " " + book.string() + " " + path.string() +
+                                   " " + (dir / "stopped.cells").string() + " " + raw.string())
+                                      .c_str()),
+                      0);
+        }
     }
     ::close(inotify);
 
@@ -225,13 +238,15 @@ TEST_P(CommandLine, SignalsLostOutputFullDiskAndASecondWriterEndARunAsAFailureKe
     std::string text = Contents(dir / "f.txt");
     const std::string whole = SameStatisticsFrom2ndLine(20, 3);
     ASSERT_GT(text.size(), 600u);
-    EXPECT_EQ(whole.substr(0, text.size() - text.find('\n') - 1), text.substr(text.find('\n') + 1));
-    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
-    std::ofstream(dir / "t.txt") << "viejo";
+    // The complete rows, then the empty last line, as after a full disk.
+    const std::string rows = text.substr(text.find('\n') + 1, text.size() - text.find('\n') - 3);
+    EXPECT_EQ(whole.substr(0, rows.size()), rows);
+    EXPECT_EQ(text.substr(text.size() - 4), "\r\n\r\n");
+    std::ofstream(dir / "t.txt") << Name() << "\tviejo";
     result = Run({"--analiza", In("m.txt"), "--salva-todo", In("t.txt")}, {nullptr, false, 600});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, Name() + ": No se ha podido guardar el fichero «" + In("t.txt") + "»: " + tooLarge + "\n");
-    EXPECT_EQ(Contents(dir / "t.txt"), "viejo");
+    EXPECT_EQ(Contents(dir / "t.txt"), Name() + "\tviejo");
 
     // A statistics file another batch is writing: refused before anything is written.
     experiments::LineFile first(dir / "f.txt");
@@ -321,18 +336,38 @@ TEST_P(CommandLine, StatisticsAsIfStartedWithTheOptionsARawFileHoldingTheMeansRe
     std::ofstream(dir / "cut.csv") << r1.substr(0, r1.size() - 8) << "\n";
     std::ofstream(dir / "nan.csv") << formats::kRawHeader << "\n" << Name() << ",7,0,0,2,1,0,nan,0,0,0,0,0,0,0,0,0,0,0,0,0\n";
     fs::create_directory(dir / "folder.d");
+    fs::create_directory(dir / "folder.xlsx");
     const std::string otherName = GetParam().integerMeans ? "Zorvane" : "Zorvath";
+    // One pooled file for each thing a replicate must share with the first: program (above),
+    // reflexive and symmetric generation, and a seed of its own (above).
+    for (const auto& [name, options] : {std::pair{"refl.csv", std::vector<std::string>{"--no-simetrica"}},
+                                        std::pair{"sym.csv", std::vector<std::string>{"--reflexiva", "--simetrica"}}}) {
+        std::vector<std::string> arguments{"--estadisticas", "3", "2", "x.txt", "--semilla", "5", "--crudo", name};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        ASSERT_EQ(Run(arguments).status, 0) << name;
+    }
+    // One file under two names, and a link to a file not there yet.
+    const std::string tenBefore = Contents(dir / "ten.txt");
+    fs::create_hard_link(dir / "ten.txt", dir / "hard.csv");
+    fs::create_symlink("later.txt", dir / "dangling.csv");
+    // A batch holding its workbook.
+    const experiments::ReservedFile held(dir / "held.xlsx");
 
     const std::tuple<std::vector<std::string>, int, std::string> refusals[] = {
         {{"--reune", "no.xlsx", "one.csv", "one.csv"}, 1, "«" + In("one.csv") + "», línea 2: la semilla 9 ya está en otro fichero"},
         {{"--reune", "no.xlsx", "one.csv", "other.csv"}, 1, "línea 2: es de " + otherName + "; reúnalo con " + otherName},
         {{"--reune", "no.xlsx", "one.csv", "opts.csv"}, 1, "sus opciones (reflexiva: no, simétrica: "},
+        {{"--reune", "no.xlsx", "one.csv", "refl.csv"}, 1, "sus opciones (reflexiva: no, simétrica: no)"},
+        {{"--reune", "no.xlsx", "one.csv", "sym.csv"}, 1, "sus opciones (reflexiva: sí, simétrica: sí)"},
         {{"--reune", "no.xlsx", "r2.csv", "cut.csv"}, 1, "«" + (dir / "cut.csv").string() + "»: la línea 36 no vale: tiene "},
         {{"--reune", "no.xlsx", "nan.csv"}, 1, "la línea 2 no vale: la columna «d1_transitivizada_min» no es un número finito"},
         {{"--reune", "no.xlsx", "one.csv", "missing.csv"}, 1, "«" + (dir / "missing.csv").string() + "»: no existe"},
         {{"--reune", "no.xlsx", "one.csv", "folder.d"}, 1, "es una carpeta"},
-        {{"--reune", "folder.d", "one.csv"}, 1, "«" + (dir / "folder.d").string() + "»: es una carpeta"},
-        {{"--reune", "/dev/full", "one.csv"}, 1, "«/dev/full»: no es un fichero normal"},
+        {{"--reune", "folder.xlsx", "one.csv"}, 1, "«" + (dir / "folder.xlsx").string() + "»: es una carpeta"},
+        {{"--reune", "/dev/full", "one.csv"}, 2, "«/dev/full» de --reune ha de acabar en .xlsx"},
+        {{"--reune", "one.csv", "r2.csv"}, 2, "«" + In("one.csv") + "» de --reune ha de acabar en .xlsx"},
+        {{"--reune", "m.xlsx", "one.csv", "./m.xlsx"}, 2, "«" + In("m.xlsx") + "» es también uno de los ficheros que reúne"},
+        {{"--reune", "held.xlsx", "one.csv"}, 1, "«" + In("held.xlsx") + "»: otro proceso lo está escribiendo"},
         {{"--reune", "no.xlsx"}, 2, "--reune necesita al menos un fichero de ensayos"},
         {{"--reune", "no.xlsx", "--semilla", "3", "one.csv"}, 2, "--semilla solo va con --estadisticas"},
         {{"--analiza", "one.csv", "--crudo", "no.csv"}, 2, "--crudo solo va con --estadisticas"},
@@ -340,13 +375,25 @@ TEST_P(CommandLine, StatisticsAsIfStartedWithTheOptionsARawFileHoldingTheMeansRe
         {{"--estadisticas", "3", "2", "no.txt", "--libro", "folder.d"}, 1, "es una carpeta"},
         {{"--estadisticas", "3", "2", "no.txt", "--crudo", "folder.d"}, 1, "es una carpeta"},
         {{"--estadisticas", "3", "2", "no.txt", "--crudo", "./no.txt"}, 2, "necesitan ficheros distintos"},
+        {{"--estadisticas", "3", "2", "no.txt", "--crudo", "no.csv", "--libro", "no.csv"}, 2, "necesitan ficheros distintos"},
+        {{"--estadisticas", "3", "2", "ten.txt", "--crudo", "hard.csv"}, 2, "necesitan ficheros distintos"},
+        {{"--estadisticas", "3", "2", "later.txt", "--crudo", "dangling.csv"}, 2, "necesitan ficheros distintos"},
+        {{"--estadisticas", "3", "2", "one.csv"}, 1, "«" + In("one.csv") + "»: ya existe y no es una tabla de estadísticas"},
+        {{"--estadisticas", "3", "2", "no.txt", "--crudo", "ten.txt"}, 1, "ya existe y no es un fichero de ensayos"},
+        {{"--estadisticas", "3", "2", "no.txt", "--libro", "one.csv"}, 1, "ya existe y no es un libro de cálculo"},
+        {{"--estadisticas", "3", "2", "no.txt", "--libro", "held.xlsx"}, 1, "otro proceso lo está escribiendo"},
+        {{"--estadisticas", "3", "2", "no.txt", "--crudo", "no.csv", "--libro", "/no/such/folder/b.xlsx"}, 1,
+         "«/no/such/folder/b.xlsx»: la carpeta no existe"},
+        {{"--analiza", "ten.txt", "--salva-todo", "./ten.txt"}, 2, "--salva-todo no puede escribir en la matriz que se analiza"},
     };
     for (const auto& [arguments, status, message] : refusals) {
         const auto result = Run(arguments);
         EXPECT_EQ(result.status, status) << message;
         EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
     }
-    for (const char* name : {"no.xlsx", "no.txt", "no.csv"}) EXPECT_FALSE(fs::exists(dir / name)) << name;
+    for (const char* name : {"no.xlsx", "no.txt", "no.csv", "later.txt"}) EXPECT_FALSE(fs::exists(dir / name)) << name;
+    EXPECT_EQ(Contents(dir / "ten.txt"), tenBefore);
+    EXPECT_TRUE(LooksLikeAWorkbook(Contents(dir / "m.xlsx")));
 }
 
 }  // namespace

@@ -167,6 +167,7 @@ TEST(StatisticsBatch, OnAnyNumberOfThreadsEqualsPlainTrials) {
             const auto traced = [&](const experiments::BatchProgress&) { trace += ClosureTrace(x->engine); };
             EXPECT_TRUE(experiments::WriteStatistics([&](std::string_view line) { (text += line) += "\r\n"; }, *x,
                                                      c.largest, c.sample, {threads, {}, traced}));
+            text += "\r\n";  // the last line, which the file keeps
             EXPECT_EQ(text, expected) << threads << " threads";
             EXPECT_TRUE(trace == plainTrace) << threads << " threads";
             test_support::ExpectSameExperiment(*x, *plain);

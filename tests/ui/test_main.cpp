@@ -5,11 +5,13 @@
 
 #include <QApplication>
 
+#include "toolkit/number_text.h"
 #include "ui/locale.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    toolkit::KeepCNumericLocale();  // as the programs do
     ui::InstallSpanishTranslation(application);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

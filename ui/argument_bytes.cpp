@@ -1,6 +1,6 @@
-#include "apps/command_line/argument_bytes.h"
+#include "ui/argument_bytes.h"
 
-namespace cli {
+namespace ui {
 
 namespace {
 
@@ -52,4 +52,4 @@ std::string FileName(const QString& argument) {
     return bytes;
 }
 
-}  // namespace cli
+}  // namespace ui
