@@ -146,17 +146,17 @@ TEST_P(CommandLine, HelpVersionUsageErrorsAndFailures) {
 TEST_P(CommandLine, AnalysisOfARelationFileAsTheWindowMakesIt) {
     // Names that are not UTF-8 reach the file system as the bytes they are.
     std::ofstream(dir / "m\xff.txt") << "0,4762;0,25;0\r\n1;0,5;0,125\r\n0;0,75;1\r\n";
-    fs::create_directory(dir / "salida");
-    const auto result = Run({"--analiza", In("m\xff.txt"), "--salva-todo", In("todo\xfe.txt"), "--figuras", In("salida")});
+    fs::create_directory(dir / "salida\xe9");
+    const auto result = Run({"--analiza", In("m\xff.txt"), "--salva-todo", In("todo\xfe.txt"), "--figuras", In("salida\xe9")});
     ASSERT_EQ(result.status, 0) << result.err;
     // Every matrix and the bars as pictures; the relation's with its numbers whole and its title.
     for (const char* name : {"matriz", "cierre_min", "cierre_prod", "cierre_w", "transitivizada_min",
                              "transitivizada_prod", "transitivizada_w", "distancias"}) {
-        EXPECT_NE(Contents(dir / "salida" / (name + std::string(".svg"))).find("<svg"), std::string::npos) << name;
-        EXPECT_EQ(Contents(dir / "salida" / (name + std::string(".png"))).substr(0, 8), "\x89PNG\r\n\x1a\n") << name;
+        EXPECT_NE(Contents(dir / "salida\xe9" / (name + std::string(".svg"))).find("<svg"), std::string::npos) << name;
+        EXPECT_EQ(Contents(dir / "salida\xe9" / (name + std::string(".png"))).substr(0, 8), "\x89PNG\r\n\x1a\n") << name;
     }
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "salida"), fs::directory_iterator()), 16);
-    const std::string relation = Contents(dir / "salida" / "matriz.svg");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "salida\xe9"), fs::directory_iterator()), 16);
+    const std::string relation = Contents(dir / "salida\xe9" / "matriz.svg");
     for (const char* text : {"4762", "125", "Matriz inicial", ">3<"}) EXPECT_NE(relation.find(text), std::string::npos) << text;
     // The window's start: its options, its separator, its first trial; then the file.
     toolkit::SetDecimalSeparator(ui::StartDecimalSeparator(GetParam()));

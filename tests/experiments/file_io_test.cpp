@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -192,6 +194,60 @@ TEST_F(FileIo, SavesReplaceAtOnceKeepingPermissionsAndLinksOrNotAtAllAndLineFile
     // Refused from then on, even with room again.
     EXPECT_EQ(ErrorText([&] { file.WriteLine("4"); }), expected);
     EXPECT_EQ(Contents(path), "uno\r\n\r\n");
+}
+
+TEST_F(FileIo, KeptLastLineReservedFilesIdentitiesAndTemporariesOfKilledSaves) {
+    // The last line is there from the start and stays after a full disk.
+    const fs::path table = dir / "tabla.txt";
+    {
+        experiments::LineFile file(table, "\r\n", "");
+        EXPECT_EQ(Contents(table), "\r\n");
+        file.WriteLine("uno");
+        const FileSizeLimit full(8);
+        EXPECT_NE(ErrorText([&] { file.WriteLine("dos"); }), "(sin error)");
+    }
+    EXPECT_EQ(Contents(table), "uno\r\n\r\n");
+
+    // A reserved file: created empty, locked against a line file and another reservation,
+    // removed when no save came; an existing file stays as it was.
+    const fs::path book = dir / "libro.xlsx";
+    {
+        const experiments::ReservedFile reserved(book);
+        EXPECT_TRUE(fs::exists(book));
+        EXPECT_NE(ErrorText([&] { experiments::LineFile other(book); }).find("otro proceso lo está escribiendo"),
+                  std::string::npos);
+        EXPECT_NE(ErrorText([&] { experiments::ReservedFile again(book); }).find("otro proceso lo está escribiendo"),
+                  std::string::npos);
+    }
+    EXPECT_FALSE(fs::exists(book));
+    {
+        experiments::ReservedFile reserved(book);
+        reserved.Save([](const fs::path& temporary, int) { std::ofstream(temporary) << "hecho"; });
+    }
+    EXPECT_EQ(Contents(book), "hecho");
+    EXPECT_EQ(ErrorText([&] { experiments::ReservedFile r(dir / "no" / "b.xlsx"); }),
+              "No se ha podido escribir el fichero «" + (dir / "no" / "b.xlsx").string() + "»: no existe");
+
+    // One file under several names is one identity; a name to be made follows its link.
+    fs::create_hard_link(book, dir / "duro.csv");
+    fs::create_symlink("futuro.txt", dir / "colgante.csv");
+    EXPECT_EQ(experiments::IdentityOf(book), experiments::IdentityOf(dir / "duro.csv"));
+    EXPECT_EQ(experiments::IdentityOf(dir / "colgante.csv"), experiments::IdentityOf(dir / "." / "futuro.txt"));
+    EXPECT_NE(experiments::IdentityOf(dir / "futuro.txt"), experiments::IdentityOf(dir / "otro.txt"));
+
+    // A killed save's temporary file goes with the next save of the file; a live one stays.
+    std::ofstream(dir / ".libro.xlsx.AbCdEf") << "muerto";
+    std::ofstream(dir / ".libro.xlsx.GhIjKl") << "vivo";
+    const int live = ::open((dir / ".libro.xlsx.GhIjKl").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(live, LOCK_EX), 0);
+    experiments::SaveFileAtomically(book, "otra vez");
+    EXPECT_FALSE(fs::exists(dir / ".libro.xlsx.AbCdEf"));
+    EXPECT_TRUE(fs::exists(dir / ".libro.xlsx.GhIjKl"));
+    ::close(live);
+
+    // Names that are not UTF-8 become valid text; cuts fall between characters.
+    EXPECT_EQ(experiments::ValidUtf8("a\xfd\xc3\xb1\xed\xa0\x80z"), "a\uFFFD\u00F1\uFFFD\uFFFD\uFFFDz");
+    EXPECT_EQ(experiments::FirstCharacters("\u00F1a\u00F1", 2), "\u00F1a");
 }
 
 }  // namespace
