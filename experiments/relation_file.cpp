@@ -189,6 +189,9 @@ std::vector<std::string_view> SplitFields(std::string_view line, Fields fields) 
         for (std::size_t i = 0; i < line.size() && items.size() <= kMaxDim;) {
             while (i < line.size() && IsBlank(line[i])) ++i;
             const std::size_t start = i;
+            // A quoted cell keeps the blanks inside its quotes ("0,5 ").
+            if (i < line.size() && line[i] == '"')
+                if (const std::size_t close = line.find('"', i + 1); close != std::string_view::npos) i = close + 1;
             while (i < line.size() && !IsBlank(line[i])) ++i;
             if (i > start) items.push_back(line.substr(start, i - start));
         }

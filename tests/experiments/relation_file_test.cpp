@@ -67,6 +67,9 @@ TEST(RelationFile, ReadsWhatOtherProgramsWriteAndSaysWhereTheRestIsNotAMatrix) {
         {"\xEF\xBB\xBF" "0,5;1\r\n0,1;0\r\n", ""},                // spreadsheet CSV with ';'
         {"0.5;1\n0.1;0", ""},                                     // the same, decimal points, no final line end
         {"\"0,5\"\t1\n\"0,1\"\t0\n", ""},                         // cells held as text, quoted
+        {"\" 0,5 \"\t\"1 \"\n\"0,1\"\t\" 0\"\n", ""},              // blanks inside the quotes
+        {"\"0.5 \" \" 1\"\n\"0.1\"  0\n", ""},                      // the same, blanks between fields
+        {"\" 0,5 \" 1\r\n\"0,1 \" \"0\"\r\n", ""},                  // and decimal commas
         {Utf16(tab, false), ""}, {Utf16(tab + "\r\n", true), ""},  // "Unicode text"
         {"0.5,1\n0.1,0\n", ""},                                   // R write.table(sep = ",")
         {"0.5 1\n0.1 0\n", ""},                                   // R write.table(sep = " ")
@@ -91,6 +94,8 @@ TEST(RelationFile, ReadsWhatOtherProgramsWriteAndSaysWhereTheRestIsNotAMatrix) {
         {"1.0000001 0\n0 1\n", "fila 1, columna 1: '1.0000001' no está entre 0 y 1"},
         {"0.5;-1e-50\n", "fila 1, columna 2: '-1e-50' no está entre 0 y 1"},
         {"0.5;;1\n", "fila 1, columna 2: falta el valor"},
+        {"0.5 \" \"\n", "fila 1, columna 2: falta el valor"},
+        {"\"0.5 1\n", "fila 1, columna 1: '\"0.5' no es un número"},  // a quote never closed
         {"0.5\t1\t\n", "fila 1: termina en un separador sin valor detrás"},
         {"0.5;1 ; \n", "fila 1: termina en un separador sin valor detrás"},
         {full + "\t\n", "fila 1: termina en un separador sin valor detrás"},  // not "más de 100"

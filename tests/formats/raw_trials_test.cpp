@@ -7,10 +7,16 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <random>
+#include <set>
+#include <string>
+#include <vector>
 
+#include "engine/engine.h"
 #include "formats/raw_trials.h"
 #include "tests/support.h"
+#include "toolkit/number_text.h"
 
 namespace {
 
@@ -90,6 +96,53 @@ TEST(RawTrials, LinesReadBackBitForBitAndRefusalsNameTheFileTheLineAndTheColumn)
     int read = 0;
     formats::ReadRawFile(dir / "f.csv", [&](const formats::TrialRecord&) { ++read; });
     EXPECT_EQ(read, 2);
+}
+
+std::vector<std::string> SplitAtCommas(std::string_view text) {
+    std::vector<std::string> fields(1);
+    for (const char c : text)
+        if (c == ',') fields.emplace_back();
+        else fields.back().push_back(c);
+    return fields;
+}
+
+// Each column, found by its header name, holds what the engine computed for the trial: the
+// reader is left out, as it would share a mix-up with the writer.
+TEST(RawTrials, EachColumnUnderItsNameHoldsTheEnginesValue) {
+    engine::Engine e(engine::kZorvath);
+    e.dimension = 6;
+    const auto distinct = [&] {
+        std::set<float> all;
+        for (const auto* d : {&e.results.d1Closure, &e.results.d1Transitivized, &e.results.d2Closure, &e.results.d2Transitivized})
+            all.insert(d->begin(), d->end());
+        return all.size() == 12;
+    };
+    do e.RunTrial();
+    while (!distinct() && e.trialCount < 100);
+    ASSERT_TRUE(distinct());
+    const engine::Analysis& a = e.results;
+    const std::vector<std::string> names = SplitAtCommas(formats::kRawHeader),
+                                   fields = SplitAtCommas(formats::RawLine({"Zorvath", 77u, false, true},
+                                                                           formats::RecordOf(6, e.trialCount, a)));
+    ASSERT_EQ(fields.size(), names.size());
+    std::map<std::string, std::string> expected = {{"programa", "Zorvath"}, {"semilla", "77"}, {"reflexiva", "0"},
+                                                   {"simetrica", "1"}, {"dimension", "6"},
+                                                   {"prueba", std::to_string(e.trialCount)}};
+    const char* const tnorms[] = {"min", "prod", "w"};
+    for (int t = 0; t < engine::kTNormCount; ++t) {
+        const auto text = [](float d) { return toolkit::FloatToShortestStr(d, '.'); };
+        const std::string s = tnorms[t];
+        expected["d1_cierre_" + s] = text(a.d1Closure[t]);
+        expected["d1_transitivizada_" + s] = text(a.d1Transitivized[t]);
+        expected["d2_cierre_" + s] = text(a.d2Closure[t]);
+        expected["d2_transitivizada_" + s] = text(a.d2Transitivized[t]);
+        expected["cierre_mas_lejos_" + s] = a.d1Closure[t] > a.d1Transitivized[t] ? "1" : "0";
+    }
+    ASSERT_EQ(expected.size(), names.size());
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        ASSERT_TRUE(expected.contains(names[k])) << names[k];
+        EXPECT_EQ(fields[k], expected[names[k]]) << names[k];
+    }
 }
 
 }  // namespace
