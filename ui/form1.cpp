@@ -212,12 +212,6 @@ void TForm1::BuildControls() {
         connect(button, &QPushButton::clicked, this, [this, button, handler = spec.handler] { Guarded(handler, button); });
         buttons_[k] = button;
     }
-    // Tab order of the design: Button1, StringGrid1 … 7, Button2 … 4, StringGrid8 … 10, Button5 … 8.
-    const QWidget* order[] = {buttons_[1], grids_[1], grids_[2], grids_[3], grids_[4], grids_[5], grids_[6],
-                              grids_[7],   buttons_[2], buttons_[3], buttons_[4], grids_[8], grids_[9], grids_[10],
-                              buttons_[5], buttons_[6], buttons_[7], buttons_[8]};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
-        setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
 }
 
 void TForm1::Guarded(void (TForm1::*handler)(QObject*), QObject* sender) {

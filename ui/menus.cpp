@@ -1,11 +1,13 @@
 // The menu bar (the "Archivo", "Opciones" and "Ver" menus), the grids' ways into the viewers,
-// and the keys of the menu items.
+// and the keyboard: a key for every command and Tab from control to control.
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QPushButton>
 #include <algorithm>
+#include <iterator>
 #include <tuple>
 #include <utility>
 
@@ -124,4 +126,10 @@ void TForm1::BuildKeyboard() {
         {"Inicia1", QKeySequence(Qt::CTRL | Qt::Key_I)},
     };
     for (const auto& [name, key] : keys) findChild<QAction*>(QString::fromLatin1(name))->setShortcut(key);
+    // Tab order of the design: Button1, StringGrid1 … 7, Button2 … 4, StringGrid8 … 10, Button5 … 8.
+    QWidget* const order[] = {buttons_[1], grids_[1], grids_[2], grids_[3], grids_[4], grids_[5], grids_[6],
+                             grids_[7],   buttons_[2], buttons_[3], buttons_[4], grids_[8], grids_[9], grids_[10],
+                             buttons_[5], buttons_[6], buttons_[7], buttons_[8]};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
 }
