@@ -1,36 +1,22 @@
+// The window itself: the controls at their designed places, start-up and shut-down, the error
+// guard every command passes through, and the plot and pies painted on the client area.
 #include "ui/form1.h"
 
-#include <QAction>
-#include <QCloseEvent>
-#include <QEventLoop>
 #include <QFont>
 #include <QFontDatabase>
 #include <QLabel>
-#include <QMenu>
 #include <QMenuBar>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QRegion>
-#include <algorithm>
-#include <chrono>
 #include <exception>
-#include <limits>
 #include <memory>
-#include <stdexcept>
-#include <string>
-#include <thread>
-#include <tuple>
-#include <utility>
 
 #include "experiments/pie.h"
-#include "experiments/trial_pipeline.h"
 #include "experiments/uinftab.h"
 #include "toolkit/number_text.h"
 #include "ui/canvas.h"
-#include "ui/charts.h"
 #include "ui/locale.h"
-#include "ui/matrix_viewer.h"
 #include "ui/pie.h"
 #include "ui/string_grid.h"
 
@@ -38,8 +24,6 @@ namespace {
 
 constexpr int kClientWidth = 804;
 constexpr int kClientHeight = 566;
-// Long work shows its latest trial this often.
-constexpr std::chrono::milliseconds kPresentInterval{200};
 
 // The designed font, "MS Sans Serif" at 11 pixels (8 points at 96 pixels per inch), or the
 // nearest sans-serif face installed. Pixel-sized so the fixed layout holds at any DPI.
@@ -59,21 +43,6 @@ QFont WindowFont() {
 }
 
 QString IntText(long long value) { return QString::fromStdString(toolkit::IntToStr(value)); }
-
-// A typed number: StrToInt's conversion error for anything but an integer, a range error
-// naming the accepted values for an integer outside them ("'0' no es una dimensión válida: …").
-int AskedNumber(const QString& text, int lowest, int highest, const char* valid) {
-    const int value = toolkit::StrToInt(text.toStdString());
-    if (value < lowest || value > highest) {
-        std::string message = "'" + text.trimmed().toStdString() + "' no es " + valid + ": ";
-        if (highest == std::numeric_limits<int>::max())
-            message += "debe ser " + std::to_string(lowest) + " o mayor";
-        else
-            message += "debe estar entre " + std::to_string(lowest) + " y " + std::to_string(highest);
-        throw std::out_of_range(message);
-    }
-    return value;
-}
 
 }  // namespace
 
@@ -126,119 +95,6 @@ QString TForm1::Button6Caption(const engine::Variant& variant) {
 }
 
 QColor TForm1::formColor() const { return client_->palette().color(QPalette::Window); }
-
-void TForm1::BuildMenu() {
-    QMenuBar* bar = menuBar();
-    bar->setObjectName(QStringLiteral("MainMenu1"));
-    QMenu* archivo = bar->addMenu(QStringLiteral("&Archivo"));
-    archivo->setObjectName(QStringLiteral("Archivo1"));
-    using Item = std::tuple<const char*, QString, void (TForm1::*)(QObject*)>;
-    const Item fileItems[] = {
-        {"Cargarmatriz1", QStringLiteral("Cargar matriz"), &TForm1::Cargarmatriz1Click},
-        {"SalvarMatriz1", QStringLiteral("Salvar Matriz"), &TForm1::SalvarMatriz1Click},
-        {"SalvarCierreTransitivo1", QStringLiteral("Salvar Cierre Min-Transitivo"), &TForm1::SalvarCierreTransitivo1Click},
-        {"SalvarCietteProdTransitivo1", QStringLiteral("Salvar Cierre Prod-Transitivo"),
-         &TForm1::SalvarCietteProdTransitivo1Click},
-        {"SalvarCierreWTransitivo1", QStringLiteral("Salvar Cierre W-Transitivo"), &TForm1::SalvarCierreWTransitivo1Click},
-        {"SalvarMatrizMinTransitivizada1", QStringLiteral("Salvar Matriz Min-Transitivizada"),
-         &TForm1::SalvarMatrizMinTransitivizada1Click},
-        {"SalvarMatrizProdTransitivizada1", QStringLiteral("Salvar Matriz Prod-Transitivizada"),
-         &TForm1::SalvarMatrizProdTransitivizada1Click},
-        {"SalvarMatrizWTransitivizada1", QStringLiteral("Salvar Matriz W-Transitivizada"),
-         &TForm1::SalvarMatrizWTransitivizada1Click},
-        {"SalvarTodo1", QStringLiteral("Salvar Todo"), &TForm1::SalvarTodo1Click},
-    };
-    const Item optionItems[] = {
-        {"GenerarMatriz1", QStringLiteral("Generar Matriz"), &TForm1::GenerarMatriz1Click},
-        {"CambiarDimensin1", QStringLiteral("Cambiar Dimensión"), &TForm1::CambiarDimensin1Click},
-        {"CambiarReflexividad1", QStringLiteral("Cambiar Reflexividad"), &TForm1::CambiarReflexividad1Click},
-    };
-    const auto addItems = [this](QMenu* menu, const auto& items) {
-        for (const auto& [name, caption, handler] : items) {
-            QAction* action = menu->addAction(caption);
-            action->setObjectName(QString::fromLatin1(name));
-            connect(action, &QAction::triggered, this, [this, action, handler = handler] { Guarded(handler, action); });
-        }
-    };
-    addItems(archivo, fileItems);
-    QMenu* opciones = bar->addMenu(QStringLiteral("&Opciones"));
-    opciones->setObjectName(QStringLiteral("B1"));
-    addItems(opciones, optionItems);
-    // The buttons' commands that have no item of their own in the design.
-    const Item buttonItems[] = {
-        {"CambiarSimetria1", QStringLiteral("Cambiar &Simetría"), &TForm1::Button4Click},
-        {"Permuta1", QStringLiteral("&Permuta"), &TForm1::Button8Click},
-        {"CincuentaVeces1", QStringLiteral("&50 veces"), &TForm1::Button5Click},
-        {"Estadisticas1", QStringLiteral("&Estadísticas…"), &TForm1::Button6Click},
-        {"Inicia1", QStringLiteral("&Inicia"), &TForm1::Button7Click},
-    };
-    opciones->addSeparator();
-    addItems(opciones, buttonItems);
-}
-
-void TForm1::BuildViewerItems() {
-    QMenu* ver = menuBar()->findChild<QMenu*>(QStringLiteral("Ver1"));
-    if (!ver) {
-        ver = menuBar()->addMenu(QStringLiteral("&Ver"));
-        ver->setObjectName(QStringLiteral("Ver1"));
-    }
-    if (!ver->isEmpty()) ver->addSeparator();
-    const char* const captions[] = {"Matriz &inicial",         "Cierre &Min-transitivo",
-                                    "Cierre &Prod-transitivo", "Cierre &W-transitivo",
-                                    "Matriz Mi&n-transitivizada", "Matriz Pr&od-transitivizada",
-                                    "Matriz W-&transitivizada",   "Or&den de visita Min",
-                                    "Orden de visit&a Prod",      "Orden de vi&sita W"};
-    for (int k = 1; k <= 10; ++k) {
-        QAction* item = ver->addAction(QString::fromUtf8(captions[k - 1]));
-        item->setObjectName(QStringLiteral("VerMatriz%1").arg(k));
-        connect(item, &QAction::triggered, this, [this, k] { OpenViewer(k); });
-        // A double click or Enter on a grid, or its context menu, opens the same viewer.
-        connect(grids_[k], &QAbstractItemView::activated, this, [this, k] { OpenViewer(k); });
-        auto* open = new QAction(QStringLiteral("Abrir en una ventana"), grids_[k]);
-        open->setObjectName(QStringLiteral("AbrirEnUnaVentana"));
-        connect(open, &QAction::triggered, this, [this, k] { OpenViewer(k); });
-        grids_[k]->addAction(open);
-    }
-}
-
-void TForm1::BuildKeyboard() {
-    // Keys of the menu items, whose captions stay as designed; Alt and the underlined letter
-    // reach every item as well.
-    const std::pair<const char*, QKeySequence> keys[] = {
-        {"Cargarmatriz1", QKeySequence(Qt::CTRL | Qt::Key_O)},   {"SalvarTodo1", QKeySequence(Qt::CTRL | Qt::Key_S)},
-        {"GenerarMatriz1", QKeySequence(Qt::CTRL | Qt::Key_G)},  {"CambiarDimensin1", QKeySequence(Qt::CTRL | Qt::Key_D)},
-        {"CambiarReflexividad1", QKeySequence(Qt::CTRL | Qt::Key_R)},
-        {"CambiarSimetria1", QKeySequence(Qt::CTRL | Qt::Key_Y)}, {"Permuta1", QKeySequence(Qt::CTRL | Qt::Key_P)},
-        {"CincuentaVeces1", QKeySequence(Qt::CTRL | Qt::Key_5)}, {"Estadisticas1", QKeySequence(Qt::CTRL | Qt::Key_E)},
-        {"Inicia1", QKeySequence(Qt::CTRL | Qt::Key_I)},
-    };
-    for (const auto& [name, key] : keys) findChild<QAction*>(QString::fromLatin1(name))->setShortcut(key);
-}
-
-ui::MatrixViewer& TForm1::OpenViewer(int matrix) {
-    matrix = std::clamp(matrix, 1, 10);
-    QPointer<ui::MatrixViewer>& viewer = viewers_[static_cast<std::size_t>(matrix)];
-    if (!viewer) {
-        viewer = new ui::MatrixViewer(matrix, dialogs_, this);
-        viewer->Show(shown_);
-    }
-    viewer->show();
-    viewer->raise();
-    viewer->activateWindow();
-    return *viewer;
-}
-
-// The windows that show the experiment beside this one.
-void TForm1::BuildViewMenu() {
-    QMenu* ver = menuBar()->findChild<QMenu*>(QStringLiteral("Ver1"));
-    if (!ver) {
-        ver = menuBar()->addMenu(QStringLiteral("&Ver"));
-        ver->setObjectName(QStringLiteral("Ver1"));
-    }
-    QAction* graficas = ver->addAction(QStringLiteral("&Gráficas"));
-    graficas->setObjectName(QStringLiteral("Graficas1"));
-    connect(graficas, &QAction::triggered, this, [this, graficas] { Guarded(&TForm1::Graficas1Click, graficas); });
-}
 
 void TForm1::BuildControls() {
     client_ = new ClientArea(*this, this);
@@ -325,12 +181,6 @@ void TForm1::BuildControls() {
         connect(button, &QPushButton::clicked, this, [this, button, handler = spec.handler] { Guarded(handler, button); });
         buttons_[k] = button;
     }
-    // Tab order of the design: Button1, StringGrid1 … 7, Button2 … 4, StringGrid8 … 10, Button5 … 8.
-    const QWidget* order[] = {buttons_[1], grids_[1], grids_[2], grids_[3], grids_[4], grids_[5], grids_[6],
-                              grids_[7],   buttons_[2], buttons_[3], buttons_[4], grids_[8], grids_[9], grids_[10],
-                              buttons_[5], buttons_[6], buttons_[7], buttons_[8]};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
-        setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
 }
 
 void TForm1::Guarded(void (TForm1::*handler)(QObject*), QObject* sender) {
@@ -366,176 +216,6 @@ void TForm1::FormCreate(QObject* sender) {
 void TForm1::FormDestroy(QObject*) {
     experiment_.reset();
     destroyed_ = true;
-}
-
-// --- Commands ---
-
-void TForm1::Button1Click(QObject*) {
-    experiment_->RunTrial();
-    RefreshGrids();
-}
-
-void TForm1::GenerarMatriz1Click(QObject* sender) { Button1Click(sender); }
-
-void TForm1::Button2Click(QObject* sender) {
-    QString text;
-    if (dialogs_.InputQuery(QStringLiteral("Cambiar dimensión"), QStringLiteral("Dame la nueva dimensión"), text))
-        engine().dimension = AskedNumber(text, 1, engine::MAX_DIM, "una dimensión válida");
-    Button1Click(sender);
-}
-
-void TForm1::CambiarDimensin1Click(QObject* sender) { Button2Click(sender); }
-
-void TForm1::Button3Click(QObject* sender) {
-    engine().reflexive = dialogs_.MessageDlgYes(QStringLiteral("¿Quieres que la matriz sea Reflexiva?"));
-    Button1Click(sender);
-}
-
-void TForm1::CambiarReflexividad1Click(QObject* sender) { Button3Click(sender); }
-
-void TForm1::Reflexiva1Click(QObject* sender) { Button3Click(sender); }
-
-void TForm1::Button4Click(QObject* sender) {
-    Label8Click(sender);
-    Button1Click(sender);
-}
-
-void TForm1::Label8Click(QObject*) {
-    engine().symmetric = dialogs_.MessageDlgYes(QStringLiteral("¿Quieres que la matriz sea Simétrica?"));
-}
-
-bool TForm1::AskElement(const QString& prompt, int& index) {
-    QString text;
-    if (!dialogs_.InputQuery(QStringLiteral("Permutación"), prompt, text)) return false;
-    // A number above n is allowed: the command then generates a new relation instead.
-    index = AskedNumber(text, 1, std::numeric_limits<int>::max(), "un número de elemento válido") - 1;
-    return true;
-}
-
-void TForm1::Button8Click(QObject* sender) {
-    engine::Engine& e = engine();
-    AskElement(QStringLiteral("Dame un número"), e.swapFirst);
-    AskElement(QStringLiteral("Dame otro número"), e.swapSecond);
-    e.swapPending = std::max(e.swapFirst, e.swapSecond) < e.dimension;
-    Button1Click(sender);
-}
-
-void TForm1::Button5Click(QObject*) {
-    constexpr int kTrials = 50;
-    const experiments::TrialGroup trials[] = {{engine().dimension, kTrials}};
-    const int threads = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, experiments::kMaxThreads);
-    RunInBackground(QStringLiteral("50 veces"), kTrials, [&](std::stop_token stop, const ProgressReport& report) {
-        long long done = 0;
-        experiments::TrialHooks hooks;
-        hooks.trialDone = [&] {
-            ++done;
-            report(done, QStringLiteral("Matriz %1 de %2").arg(done).arg(kTrials));
-        };
-        experiments::RunTrialGroups(*experiment_, trials, threads, stop, hooks);
-    });
-}
-
-void TForm1::Graficas1Click(QObject*) {
-    if (!charts_) charts_ = new ui::ChartsWindow(dialogs_, this);
-    charts_->Present(shown_);
-    charts_->show();
-    charts_->raise();
-    charts_->activateWindow();
-}
-
-void TForm1::Button7Click(QObject*) {
-    experiment_->Reset();
-    RefreshGrids();
-}
-
-// --- Presentation ---
-
-void TForm1::RefreshGrids() { Present(experiments::TakeSnapshot(*experiment_)); }
-
-void TForm1::Present(std::shared_ptr<const experiments::Snapshot> snapshot) {
-    shown_ = std::move(snapshot);
-    const experiments::Snapshot& s = *shown_;
-    for (int k = 0; k < engine::kResultTextCount; ++k)
-        SetCaption(labels_[2 + k], QString::fromStdString(s.results.resultText[k]));
-    // Each grid shares the snapshot and formats only the cells it paints; element (i, j) goes to
-    // column i, row j, so each grid shows the transpose of the row-major reading.
-    const engine::Analysis& r = s.results;
-    const engine::RelationMatrix* shown[] = {&s.relation,       &r.minClosure,       &r.prodClosure, &r.wClosure,
-                                             &r.minTransitivized, &r.prodTransitivized, &r.wTransitivized,
-                                             &r.minOrder,         &r.prodOrder,         &r.wOrder};
-    for (int k = 1; k <= 10; ++k)
-        grids_[k]->SetMatrix(std::shared_ptr<const engine::RelationMatrix>(shown_, shown[k - 1]), s.dimension);
-    for (const QPointer<ui::MatrixViewer>& viewer : viewers_)
-        if (viewer) viewer->Show(shown_);
-    UpdatePaintState();
-    if (charts_) charts_->Present(shown_);
-    // The grids repaint the cells that change on their own, and the plot never reaches under a
-    // grid, so the client area is repainted around them: the grids' frames and scroll bars,
-    // which stay as they are, are not painted again on every trial.
-    QRegion around(client_->rect());
-    for (int k = 1; k <= 10; ++k) around -= grids_[k]->geometry();
-    client_->update(around);
-}
-
-void TForm1::SetCommandsEnabled(bool enabled) {
-    for (int k = 1; k <= 8; ++k) buttons_[k]->setEnabled(enabled);
-    for (QAction* menu : menuBar()->actions()) menu->setEnabled(enabled);
-}
-
-void TForm1::RunInBackground(const QString& title, long long total,
-                             const std::function<void(std::stop_token, const ProgressReport&)>& work) {
-    busy_ = true;
-    SetCommandsEnabled(false);
-    workStop_ = std::stop_source();
-    const std::unique_ptr<ui::Progress> progress = dialogs_.ShowProgress(title, static_cast<int>(total));
-    QEventLoop loop;
-    std::exception_ptr failure;
-    // Runs on the work's thread: a snapshot now and then, presented on this one.
-    auto lastShown = presentationClock() - kPresentInterval;
-    const ProgressReport report = [&](long long done, const QString& text) {
-        const auto now = presentationClock();
-        if (now - lastShown < kPresentInterval) return;
-        lastShown = now;
-        QMetaObject::invokeMethod(
-            this,
-            [this, &progress, snapshot = experiments::TakeSnapshot(*experiment_), done, text] {
-                Present(snapshot);
-                progress->SetValue(static_cast<int>(done), text);
-                if (progress->Cancelled()) workStop_.request_stop();
-            },
-            Qt::QueuedConnection);
-    };
-    {
-        // Everything the work posts is handled before the loop's quit, posted last.
-        std::jthread thread([&] {
-            try {
-                work(workStop_.get_token(), report);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-        });
-        loop.exec();
-    }
-    busy_ = false;
-    SetCommandsEnabled(true);
-    RefreshGrids();
-    if (closeRequested_) {
-        closeRequested_ = false;
-        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
-    }
-    if (failure) std::rethrow_exception(failure);
-}
-
-void TForm1::closeEvent(QCloseEvent* event) {
-    if (!busy_) {
-        QMainWindow::closeEvent(event);
-        return;
-    }
-    // The work stops at its next trial boundary; the window closes then.
-    closeRequested_ = true;
-    workStop_.request_stop();
-    event->ignore();
 }
 
 // --- Plot and pies ---

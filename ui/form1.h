@@ -37,6 +37,10 @@ class StringGrid;
 /// Handlers do not catch: every button and menu item reaches its handler through Guarded(),
 /// which shows an escaping error in the error box and leaves the state where the command
 /// stopped. Code that calls a handler directly (tests, other commands) sees the exception.
+///
+/// One file per concern: form1.cpp (the controls' layout, start-up and the painting), menus.cpp
+/// (the menus and the keyboard), long_work.cpp (presentation and the runner of long work), and
+/// the commands in commands.cpp, file_commands.cpp ("Archivo") and statistics_command.cpp.
 class TForm1 : public QMainWindow {
 public:
     /// Builds the window and runs FormCreate, so the first trial has run when this returns.

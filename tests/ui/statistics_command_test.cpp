@@ -1,14 +1,18 @@
 // The statistics command of the window, run by clicking its button: refusals, the file and
-// state of a batch against a plain run's, and a batch cancelled or closed midway. (That the
-// command line writes the file of a plain run too: the command line tests.)
+// state of a batch against a plain run's, a batch cancelled or closed midway, and the other
+// file types the extension of the chosen name asks for. (That the command line writes the file
+// of a plain run too: the command line tests.)
 #include <sys/stat.h>
 
 #include <QCoreApplication>
+#include <algorithm>
+#include <string>
 #include <tuple>
 
 #include "experiments/statistics_batch.h"
 #include "experiments/statistics_file.h"
 #include "form_fixture.h"
+#include "formats/raw_trials.h"
 #include "tests/experiments/same_state.h"
 
 namespace ui_test {
@@ -97,6 +101,28 @@ TEST_P(StatisticsCommand, CancelOrCloseEndsAtATrialBoundaryKeepingTheCompleteRow
         QCoreApplication::processEvents();
         EXPECT_EQ(form->isVisible(), !close);
     }
+}
+
+// The trials one by one (.csv) and the workbook (.xlsx) instead of the table; "Cancelar" pressed,
+// the workbook of the trials run is written all the same.
+TEST_P(StatisticsCommand, TheExtensionChoosesTheFile) {
+    Run("4", "3", "ensayos.CSV");
+    const std::string raw = Contents(dir / "ensayos.CSV");
+    // The header, then 3 dimensions × 3 trials; the window's sequence has no seed of the user's.
+    EXPECT_EQ(raw.substr(0, formats::kRawHeader.size() + 1), std::string(formats::kRawHeader) + "\n");
+    EXPECT_EQ(std::count(raw.begin(), raw.end(), '\n'), 10);
+    // Program, no seed, not reflexive, symmetric as at the start, then dimension and trial.
+    const std::string start =
+        "\n" + std::string(engine::ProgramName(GetParam())) + (GetParam().symmetricAtStart ? ",,0,1," : ",,0,0,");
+    EXPECT_NE(raw.find(start + "2,1,"), std::string::npos);
+    EXPECT_NE(raw.find(start + "4,3,"), std::string::npos);
+    EXPECT_EQ(raw.find('\r'), std::string::npos);
+
+    dialogs.cancel = true;
+    Run("4", "3", "libro.xlsx");
+    EXPECT_EQ(Contents(dir / "libro.xlsx").substr(0, 4), std::string("PK\3\4", 4));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 2) << "no text table";
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('\n');
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPrograms, StatisticsCommand, ::testing::Values(engine::kZorvath, engine::kZorvane),

@@ -1,16 +1,12 @@
-// Start-up of both programs, the grids, the commands with scripted answers (their dialogs,
-// refusals and messages) and the "Archivo" menu.
-#include <QCoreApplication>
-#include <QMessageBox>
-#include <QScrollBar>
-#include <algorithm>
+// The commands with scripted answers: those of the buttons and the "Opciones" menu (their
+// dialogs, refusals and messages, and "Inicia"), and the "Archivo" menu's saves and loads.
 #include <filesystem>
 #include <fstream>
-#include <ranges>
 #include <tuple>
 
 #include "experiments/file_io.h"
 #include "experiments/relation_file.h"
+#include "experiments/uinftab.h"
 #include "form_fixture.h"
 #include "tests/support.h"
 #include "toolkit/number_text.h"
@@ -21,62 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 using engine::kZorvane;
 using test_support::Contents;
-
-TEST_F(FormTest, StartUpOfBothPrograms) {
-    const QString caption = "Comparación del cierre T-Transitivo con nuevas técnicas de T-transitivización";
-    // Program, window caption, caption of Button6, first relation symmetric.
-    const std::tuple<engine::Variant, QString, const char*, bool> programs[] = {
-        {engine::kZorvath, caption + " con Simetrización", "excell", true},
-        {kZorvane, caption, "excel", false}};
-    for (const auto& [variant, title, button6, symmetric] : programs) {
-        Start(variant);
-        EXPECT_EQ(form->windowTitle() + "|" + Find<QPushButton>("Button6")->text(), title + "|" + button6);
-        const auto mirrored = [&](int k) { return E().relation[k / 10][k % 10] == E().relation[k % 10][k / 10]; };
-        EXPECT_EQ(std::ranges::all_of(std::views::iota(0, 100), mirrored), symmetric);
-        EXPECT_EQ(E().trialCount, 1);
-        for (int k = 0; k < engine::kResultTextCount; ++k)
-            EXPECT_EQ(Label(2 + k)->text().toStdString(), E().results.resultText[k]) << "Label" << 2 + k;
-    }
-    // Qt's own texts are Spanish too.
-    QMessageBox question(QMessageBox::Question, {}, {}, QMessageBox::Yes | QMessageBox::No);
-    EXPECT_EQ(question.button(QMessageBox::Yes)->text(), "&Sí");
-}
-
-// Every grid is n × n and shows element (i, j) of its matrix at column i, row j.
-void ExpectGridsShowTheMatrices(const TForm1& form) {
-    const engine::Engine& e = form.engine();
-    const engine::Analysis& r = e.results;
-    const engine::RelationMatrix* shown[] = {&e.relation, &r.minClosure, &r.prodClosure, &r.wClosure, &r.minTransitivized,
-                                             &r.prodTransitivized, &r.wTransitivized, &r.minOrder, &r.prodOrder, &r.wOrder};
-    for (int k = 1; k <= 10; ++k) {
-        const auto* grid = form.findChild<ui::StringGrid*>(QString("StringGrid%1").arg(k));
-        ASSERT_TRUE(grid->RowCount() == e.dimension && grid->ColCount() == e.dimension) << k;
-        for (int i = 0; i < e.dimension; ++i)
-            for (int j = 0; j < e.dimension; ++j) {
-                const std::string text = toolkit::FloatToStrF((*shown[k - 1])[i][j], 3, k == 3 ? 2 : 1);
-                ASSERT_EQ(grid->Cells(i, j).toStdString(), text) << "StringGrid" << k << " " << i << "," << j;
-            }
-    }
-}
-
-TEST_F(FormTest, GridsShowTheMatricesTransposed) {
-    Start(kZorvane);  // a non-symmetric relation, decimal commas
-    E().relation[0][1] = 0.3f;
-    E().results.minClosure[0][0] = E().results.prodClosure[0][0] = 0.000001f;
-    form->RefreshGrids();
-    // The Prod closure's grid writes two exponent digits.
-    EXPECT_EQ(Grid(1)->Cells(0, 1) + " " + Grid(2)->Cells(0, 0) + " " + Grid(3)->Cells(0, 0), "0,3 1E-6 1E-06");
-    ExpectGridsShowTheMatrices(*form);
-    form->show();
-    QCoreApplication::processEvents();
-    for (int k = 1; k <= 10; ++k)  // at n = 10 the seven large grids show every cell, the small ones scroll
-        EXPECT_EQ(Grid(k)->horizontalScrollBar()->isVisible() || Grid(k)->verticalScrollBar()->isVisible(), k > 7) << k;
-    for (const char* n : {"5", "12"}) {
-        dialogs.inputs = {n};
-        Click("Button2");
-        ExpectGridsShowTheMatrices(*form);
-    }
-}
 
 TEST_F(FormTest, CommandsWithScriptedAnswers) {
     // Button or menu item, clicks, answers (nullptr: Cancel), then afterwards: dimension, trials
@@ -132,6 +72,24 @@ TEST_F(FormTest, QuestionsSetReflexivityAndSymmetry) {
     EXPECT_EQ(E().trialCount, 6);
     const QString reflexiva = "¿Quieres que la matriz sea Reflexiva?", simetrica = "¿Quieres que la matriz sea Simétrica?";
     EXPECT_EQ(dialogs.asked, QStringList({reflexiva, reflexiva, reflexiva, simetrica, simetrica, simetrica}));
+}
+
+TEST_F(FormTest, ResetRunsTheZeroRelationWithoutATrial) {
+    Start(kZorvane);
+    const experiments::RunStatistics& stats = form->experiment().statistics;
+    dialogs.inputs = {"5"};
+    Click("Button2");
+    const engine::RelationMatrix before = E().relation;  // outside the 5 × 5 block: left from n = 10
+    for (int press = 0; press < 2; ++press) {  // twice is the same as once
+        Click("Button7");
+        EXPECT_TRUE(Label(9)->text().endsWith(" matrices:0"));  // no trial, and shown
+        // The run over the zero relation: never farther.
+        EXPECT_EQ(std::pair(stats.closureGreaterCount, stats.closureNotGreaterCount),
+                  std::pair((std::array<int, 3>{0, 0, 0}), (std::array<int, 3>{1, 1, 1})));
+        for (int t = 0; t < 3; ++t) EXPECT_EQ(uinftab::PointListCount(stats.pointSeries[t]), 0);
+        for (int k = 0; k < engine::MAX_DIM * engine::MAX_DIM; ++k)
+            ASSERT_EQ(E().relation[k / 100][k % 100], k / 100 < 5 && k % 100 < 5 ? 0.0f : before[k / 100][k % 100]) << k;
+    }
 }
 
 // Refused files: one of each kind, the reason in the error box (the other reasons: the file I/O

@@ -1,21 +1,41 @@
-// What a person sees: the pies and the plot rendered to images and read back pixel by pixel
-// against the values behind them, the numbers under the bars; "Inicia", and how often
-// long work is presented.
-#include <QCoreApplication>
+// The window as built and painted: start-up of both programs, and what a person sees: the pies
+// and the plot rendered to images and read back pixel by pixel against the values behind them,
+// the numbers under the bars.
 #include <QImage>
-#include <atomic>
+#include <QMessageBox>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <ranges>
 #include <tuple>
 
 #include "experiments/uinftab.h"
 #include "form_fixture.h"
-#include "tests/support.h"
 #include "ui/canvas.h"
 #include "ui/pie.h"
 
 namespace ui_test {
 namespace {
+
+TEST_F(FormTest, StartUpOfBothPrograms) {
+    const QString caption = "Comparación del cierre T-Transitivo con nuevas técnicas de T-transitivización";
+    // Program, window caption, caption of Button6, first relation symmetric.
+    const std::tuple<engine::Variant, QString, const char*, bool> programs[] = {
+        {engine::kZorvath, caption + " con Simetrización", "excell", true},
+        {engine::kZorvane, caption, "excel", false}};
+    for (const auto& [variant, title, button6, symmetric] : programs) {
+        Start(variant);
+        EXPECT_EQ(form->windowTitle() + "|" + Find<QPushButton>("Button6")->text(), title + "|" + button6);
+        const auto mirrored = [&](int k) { return E().relation[k / 10][k % 10] == E().relation[k % 10][k / 10]; };
+        EXPECT_EQ(std::ranges::all_of(std::views::iota(0, 100), mirrored), symmetric);
+        EXPECT_EQ(E().trialCount, 1);
+        for (int k = 0; k < engine::kResultTextCount; ++k)
+            EXPECT_EQ(Label(2 + k)->text().toStdString(), E().results.resultText[k]) << "Label" << 2 + k;
+    }
+    // Qt's own texts are Spanish too.
+    QMessageBox question(QMessageBox::Question, {}, {}, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(question.button(QMessageBox::Yes)->text(), "&Sí");
+}
 
 QImage Rendered(QWidget* widget) { return widget->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
@@ -113,38 +133,6 @@ TEST_F(RenderedForm, BarsNumbersAndCurvesLandWhereTheirValuesSay) {
         const int i = 20 + k, x = 514 + 3 * k;
         EXPECT_TRUE(k == 0 || image.pixelColor(x, 73 - closure(i)) == Qt::blue) << i;
         EXPECT_EQ(image.pixelColor(x, 73 - transitivized(i)), QColor(128, 0, 128)) << i;
-    }
-}
-
-// A long batch is presented about five times a second of its own clock, however many trials
-// it reports: a clock stepped 10 ms at every reading over the 900 trials of a statistics table.
-TEST_F(RenderedForm, ALongBatchIsPresentedAboutFiveTimesASecond) {
-    auto ticks = std::make_shared<std::atomic<long long>>(0);
-    using Clock = std::chrono::steady_clock;
-    form->presentationClock = [ticks] { return Clock::time_point(std::chrono::milliseconds(10 * (*ticks)++)); };
-    int presented = 0;
-    dialogs.onProgress = [&](int) { ++presented; };
-    const test_support::ScratchDir dir("render_batch");
-    dialogs.inputs = {"10", "100"};
-    dialogs.saveName = QString::fromStdString((dir / "tabla.txt").string());
-    Click("Button6");
-    ASSERT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("\n");
-    EXPECT_NEAR(presented, static_cast<double>(*ticks) * 0.010 * 5, 1);
-}
-
-TEST_F(RenderedForm, ResetRunsTheZeroRelationWithoutATrial) {
-    dialogs.inputs = {"5"};
-    Click("Button2");
-    const engine::RelationMatrix before = E().relation;  // outside the 5 × 5 block: left from n = 10
-    for (int press = 0; press < 2; ++press) {  // twice is the same as once
-        Click("Button7");
-        EXPECT_TRUE(Label(9)->text().endsWith(" matrices:0"));  // no trial, and shown
-        // The run over the zero relation: never farther.
-        EXPECT_EQ(std::pair(Stats().closureGreaterCount, Stats().closureNotGreaterCount),
-                  std::pair((std::array<int, 3>{0, 0, 0}), (std::array<int, 3>{1, 1, 1})));
-        for (int t = 0; t < 3; ++t) EXPECT_EQ(uinftab::PointListCount(Stats().pointSeries[t]), 0);
-        for (int k = 0; k < engine::MAX_DIM * engine::MAX_DIM; ++k)
-            ASSERT_EQ(E().relation[k / 100][k % 100], k / 100 < 5 && k % 100 < 5 ? 0.0f : before[k / 100][k % 100]) << k;
     }
 }
 

@@ -13,9 +13,9 @@
 
 namespace {
 
-using KeyboardTest = ui_test::FormTest;
+using MenusTest = ui_test::FormTest;
 
-TEST_F(KeyboardTest, TabTakesEachGridOnceArrowsMoveInsideFocusIsFramedAndEveryCommandHasAKey) {
+TEST_F(MenusTest, TabTakesEachGridOnceArrowsMoveInsideFocusIsFramedAndEveryCommandHasAKey) {
     Start(engine::kZorvane);
     form->show();
     QApplication::setActiveWindow(form.get());
