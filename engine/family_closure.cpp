@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 #include "engine/index_heap.h"
 #include "engine/transitivize.h"
@@ -131,7 +132,37 @@ struct GeneratorTest {
     void Begin(float value) { fv = t.Generator(value); }
     void Written(int i, int j, float value) { rows[i][j] = columns[j][i] = t.Generator(value); }
     bool Violates(int p, int k, int q, float, float) const { return rows[p][k] + columns[q][k] < fv; }
+    // The first k from `start` on that violates, or n: blocks of four tested at once (the block
+    // loop vectorizes), as most steps find no violation at all.
+    int Next(int p, int q, int start, int n) const {
+        const double* row = rows[p];
+        const double* column = columns[q];
+        int k = start;
+        for (; k + 4 <= n; k += 4) {
+            int hits = 0;
+            for (int l = 0; l < 4; ++l) hits += row[k + l] + column[k + l] < fv;
+            if (hits != 0) break;
+        }
+        for (; k < n; ++k)
+            if (row[k] + column[k] < fv) return k;
+        return n;
+    }
 };
+
+
+// The first k from `start` on whose pair violates T-transitivity for step (p, q), or n; after a
+// violation the search resumes at k + 1 over the values as they now are.
+template <class Test>
+int NextViolation(const Test& test, int p, int q, int start, int n, const RelationMatrix& X,
+                  const RelationMatrix& columns) {
+    if constexpr (std::is_same_v<Test, GeneratorTest>) {
+        return test.Next(p, q, start, n);
+    } else {
+        for (int k = start; k < n; ++k)
+            if (test.Violates(p, k, q, X[p][k], columns[q][k])) return k;
+        return n;
+    }
+}
 
 // The steps of Transitivize (see transitivize.cpp for the candidate heap and the transposed
 // copy), with the violation test of `Test` and the lowered value I_T(other, v).
@@ -179,9 +210,9 @@ int Run(const AnyTNorm& t, int n, const RelationMatrix& relation, RelationMatrix
         O[p][q] = static_cast<float>(step);
         const float v = X[p][q];
         test.Begin(v);
-        for (int k = 0; k < n; ++k) {
+        for (int k = NextViolation(test, p, q, 0, n, X, columns); k < n;
+             k = NextViolation(test, p, q, k + 1, n, X, columns)) {
             const float a = X[p][k], b = columns[q][k];
-            if (!test.Violates(p, k, q, a, b)) continue;
             const bool lowerLeft = a < b;
             const int li = lowerLeft ? p : k;
             const int lj = lowerLeft ? k : q;
