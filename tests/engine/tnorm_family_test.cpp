@@ -61,10 +61,9 @@ long double Textbook(const std::string& name, long double x, long double y) {
     return std::max(0.0L, (1 + p) * (x + y - 1) - p * x * y);  // yu
 }
 
-std::vector<double> Grid() {
-    std::vector<double> g = {0, 1e-30, 1e-7, 0x1p-24, 1 - 0x1p-24, 1 - 1e-7, 1};
-    for (int k = 1; k < 20; ++k) g.push_back(k / 20.0);
-    std::sort(g.begin(), g.end());
+std::vector<double> Grid() {  // twentieths, and values near 0 and 1 where formulas lose digits
+    std::vector<double> g = {0, 1e-30, 0x1p-24, 1e-7, 1 - 1e-7, 1 - 0x1p-24, 1};
+    for (int k = 1; k < 20; ++k) g.insert(std::upper_bound(g.begin(), g.end(), k / 20.0), k / 20.0);
     return g;
 }
 
@@ -100,7 +99,7 @@ TEST(TNormFamily, LimitsAreTheLimitTNormsAndTheFormulasApproachThem) {
     };
     const Limit limits[] = {
         {"frank:0", engine::Min, "frank:1e-300", 2e-3}, {"frank:1", engine::Prod, "frank:1.000000001", 1e-9},
-        {"frank:inf", engine::W, "frank:1e300", 2e-3},  {"hamacher:1", engine::Prod, "hamacher:1.000000001", 1e-9},
+        {"frank:inf", engine::W, "frank:1e300", 2e-3}, {"hamacher:1", engine::Prod, "hamacher:1.000000001", 1e-9},
         {"yager:1", engine::W, "yager:1.000000001", 1e-8}, {"yager:inf", engine::Min, "yager:1e9", 1e-8},
         {"schweizer-sklar:0", engine::Prod, "schweizer-sklar:1e-9", 1e-8},
         {"schweizer-sklar:-inf", engine::Min, "schweizer-sklar:-1e9", 1e-8},
@@ -108,8 +107,7 @@ TEST(TNormFamily, LimitsAreTheLimitTNormsAndTheFormulasApproachThem) {
         {"aczel-alsina:1", engine::Prod, "aczel-alsina:1.000000001", 1e-8},
         {"sugeno-weber:0", engine::W, "sugeno-weber:1e-9", 1e-9}, {"dubois-prade:0", engine::Min, "dubois-prade:1e-9", 1e-9},
         {"dubois-prade:1", engine::Prod, "dubois-prade:0.999999999", 1e-9}, {"yu:-1", engine::Prod, "yu:-0.999999999", 1e-9},
-        {"yu:0", engine::W, "yu:1e-9", 1e-9},
-    };
+        {"yu:0", engine::W, "yu:1e-9", 1e-9}};
     const auto grid = Grid();
     for (const Limit& l : limits) {
         EXPECT_EQ(AnyTNorm::Parse(l.at).Core(), l.core) << l.at;
@@ -155,28 +153,9 @@ TEST(TNormFamily, BadNamesAndParametersListTheFamilies) {
     EXPECT_EQ(AnyTNorm::Of(engine::TNormFamily::Frank, 2.5).Name(), "frank:2.5");
 }
 
-// Oracles: max-T squaring with every pair evaluated, the transitivization that scans the matrix
-// for each entry (as tests/engine/reference_engine.cpp, with T and I_T), and the max-T fold over
-// all paths by Floyd–Warshall in double.
-engine::ClosureCounts PlainClosure(const AnyTNorm& t, int n, const RelationMatrix& r, RelationMatrix& M) {
-    engine::ClosureCounts counts;
-    RelationMatrix P{};  // a fresh memory: zeros, transitive on every block
-    M = r;
-    if (engine::MatrixEqual(n, M, P)) return counts;
-    do {
-        if (counts.iterCount == engine::kFamilyIterationLimit) return counts.converged = false, counts;
-        ++counts.iterCount;
-        P = M;
-        for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j) {
-                float s = 0;
-                for (int k = 0; k < n; ++k) s = std::max(s, static_cast<float>(t.T(P[i][k], P[k][j])));
-                if (M[i][j] < s) M[i][j] = s, ++counts.incrCount;
-            }
-    } while (!engine::MatrixEqual(n, M, P));
-    return counts;
-}
-
+// Oracles: the transitivization that scans the matrix for each entry (as
+// tests/engine/reference_engine.cpp, with T and I_T), and the max-T fold over all paths by
+// Floyd–Warshall in double.
 int PlainTransitivize(const AnyTNorm& t, int n, const RelationMatrix& r, RelationMatrix& X, RelationMatrix& O, bool sym) {
     X = r;
     O = RelationMatrix{};
@@ -224,10 +203,7 @@ bool TransitiveUpToAStep(const AnyTNorm& t, float a, float b, float c) {
 TEST(TNormFamily, ClosureAndTransitivizationOnRandomRelations) {
     std::mt19937 rng(21);
     auto memory = std::make_unique<engine::FamilyClosureMemory>();
-    auto M = std::make_unique<RelationMatrix>(), X = std::make_unique<RelationMatrix>(),
-         O = std::make_unique<RelationMatrix>(), M2 = std::make_unique<RelationMatrix>(),
-         X2 = std::make_unique<RelationMatrix>(), O2 = std::make_unique<RelationMatrix>(),
-         R = std::make_unique<RelationMatrix>();
+    static RelationMatrix R, M, X, O, X2, O2;
     static double D[engine::MAX_DIM][engine::MAX_DIM];
     for (const auto& [name, textbook] : kTNorms) {
         const AnyTNorm t = AnyTNorm::Parse(name);
@@ -236,69 +212,42 @@ TEST(TNormFamily, ClosureAndTransitivizationOnRandomRelations) {
             for (int i = 0; i < n; ++i)
                 for (int j = 0; j < n; ++j) {
                     const float u = std::uniform_real_distribution<float>(0, 1)(rng);
-                    (*R)[i][j] = u < 0.1f ? 0.0f : u > 0.9f ? 1.0f : u;
-                    if (trial % 2 == 1 && j < i) (*R)[i][j] = (*R)[j][i];
+                    R[i][j] = u < 0.1f ? 0.0f : u > 0.9f ? 1.0f : u;
+                    if (trial % 2 == 1 && j < i) R[i][j] = R[j][i];
                 }
             *memory = engine::FamilyClosureMemory{};
-            const engine::ClosureCounts counts = engine::ComputeClosure(t, n, *R, *M, *memory);
+            const engine::ClosureCounts counts = engine::ComputeClosure(t, n, R, M, *memory);
             ASSERT_TRUE(counts.converged) << name;
-            FloydWarshall(t, n, *R, D);
+            FloydWarshall(t, n, R, D);
             for (int i = 0; i < n; ++i)
                 for (int j = 0; j < n; ++j) {
-                    const float c = (*M)[i][j];
-                    EXPECT_GE(c, (*R)[i][j]) << name;
+                    const float c = M[i][j];
+                    EXPECT_GE(c, R[i][j]) << name;
                     EXPECT_NEAR(c, D[i][j], kPathTolerance) << name << " " << i << " " << j;
                     for (int k = 0; k < n; ++k)
-                        EXPECT_LE(t.T((*M)[i][k], (*M)[k][j]), c + std::ldexp(1.0, std::ilogb(c) - 24)) << name;
+                        EXPECT_LE(t.T(M[i][k], M[k][j]), c + std::ldexp(1.0, std::ilogb(c) - 24)) << name;
                 }
-            // The pairwise squaring and the scanning technique give the same bits where T is
-            // evaluated pair by pair; through a generator, the same matrices up to rounding.
-            const engine::ClosureCounts plain = PlainClosure(t, n, *R, *M2);
-            if (!t.HasGenerator()) {
-                EXPECT_EQ(counts, plain) << name;
-                EXPECT_TRUE(SameBlock(n, *M, *M2)) << name;
-            }
             if (!t.LeftContinuous()) {
-                EXPECT_NE(test_support::ErrorText([&] { engine::Transitivize(t, n, *R, *X, *O, false); }).find("no es continua"),
+                EXPECT_NE(test_support::ErrorText([&] { engine::Transitivize(t, n, R, X, O, false); }).find("no es continua"),
                           std::string::npos);
                 continue;
             }
             for (bool sym : {false, true}) {
-                const int reduced = engine::Transitivize(t, n, *R, *X, *O, sym);
+                // The scanning technique gives the same bits where T is evaluated pair by pair.
+                const int reduced = engine::Transitivize(t, n, R, X, O, sym);
                 if (!t.HasGenerator()) {
-                    EXPECT_EQ(reduced, PlainTransitivize(t, n, *R, *X2, *O2, sym)) << name;
-                    EXPECT_TRUE(SameBlock(n, *X, *X2) && SameBlock(n, *O, *O2)) << name;
+                    EXPECT_EQ(reduced, PlainTransitivize(t, n, R, X2, O2, sym)) << name;
+                    EXPECT_TRUE(SameBlock(n, X, X2) && SameBlock(n, O, O2)) << name;
                 }
                 if (sym) continue;
                 for (int i = 0; i < n; ++i)
                     for (int j = 0; j < n; ++j) {
-                        EXPECT_LE((*X)[i][j], (*R)[i][j]) << name;
+                        EXPECT_LE(X[i][j], R[i][j]) << name;
                         for (int k = 0; k < n; ++k)
-                            EXPECT_TRUE(TransitiveUpToAStep(t, (*X)[i][k], (*X)[k][j], (*X)[i][j])) << name;
+                            EXPECT_TRUE(TransitiveUpToAStep(t, X[i][k], X[k][j], X[i][j])) << name;
                     }
             }
         }
-    }
-}
-
-// Min, Prod and W by name, or at a limit of a family, are the program's kernels bit for bit.
-TEST(TNormFamily, ProgramTNormsKeepTheirKernels) {
-    std::mt19937 rng(7);
-    auto R = std::make_unique<RelationMatrix>(), A = std::make_unique<RelationMatrix>(),
-         B = std::make_unique<RelationMatrix>(), OA = std::make_unique<RelationMatrix>(),
-         OB = std::make_unique<RelationMatrix>();
-    for (auto& row : *R)
-        for (float& x : row) x = std::uniform_real_distribution<float>(0, 1)(rng);
-    auto memory = std::make_unique<engine::FamilyClosureMemory>();
-    auto core = std::make_unique<engine::ClosureMemory>();
-    for (const char* name : {"min", "prod", "w", "frank:0", "frank:1", "frank:inf", "yu:0"}) {
-        const AnyTNorm t = AnyTNorm::Parse(name);
-        *memory = {};
-        *core = {};
-        EXPECT_EQ(engine::ComputeClosure(t, 30, *R, *A, *memory), engine::ComputeClosure(*t.Core(), 30, *R, *B, *core));
-        EXPECT_TRUE(test_support::SameBits(*A, *B)) << name;
-        EXPECT_EQ(engine::Transitivize(t, 30, *R, *A, *OA, true), engine::Transitivize(*t.Core(), 30, *R, *B, *OB, true));
-        EXPECT_TRUE(test_support::SameBits(*A, *B) && test_support::SameBits(*OA, *OB)) << name;
     }
 }
 
