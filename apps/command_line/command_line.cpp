@@ -1,4 +1,5 @@
 #include "apps/command_line/command_line.h"
+#include "apps/command_line/tnorm_options.h"
 #include "ui/argument_bytes.h"
 
 #include <unistd.h>
@@ -369,6 +370,8 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                                      QStringLiteral("CARPETA"));
     parser.addOptions({help, version, statistics, reflexive, symmetric, notSymmetric, seed, threads, raw, workbook,
                        analyze, saveAll, figures, merge});
+    TNormOptions tnormOptions;
+    tnormOptions.AddTo(parser);
     parser.addPositionalArgument(QStringLiteral("D"), QStringLiteral("Con --estadisticas: la dimensión mayor (hasta 100)."));
     parser.addPositionalArgument(QStringLiteral("S"), QStringLiteral("Con --estadisticas: matrices por dimensión."));
     parser.addPositionalArgument(QStringLiteral("FICHERO"), QStringLiteral("Con --estadisticas: el fichero de la tabla."));
@@ -400,6 +403,8 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                 throw UsageError("--" + option->names().constLast().toStdString() + " solo va con --estadisticas");
         if (!analyzeMode && parser.isSet(saveAll)) throw UsageError("--salva-todo solo va con --analiza");
         if (!analyzeMode && parser.isSet(figures)) throw UsageError("--figuras solo va con --analiza");
+        if (!analyzeMode && tnormOptions.Given(parser))
+            throw UsageError("--tnorma, --barrido, --lineal y --barrido-csv solo van con --analiza");
         if (parser.isSet(symmetric) && parser.isSet(notSymmetric))
             throw UsageError("--simetrica y --no-simetrica no van juntas");
 
@@ -411,6 +416,16 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
             options.file = parser.value(analyze);
             if (parser.isSet(saveAll)) options.saveAll = parser.value(saveAll);
             if (parser.isSet(figures)) options.figures = parser.value(figures);
+            if (tnormOptions.Given(parser)) {
+                if (options.saveAll || options.figures)
+                    throw UsageError("--tnorma y --barrido no van con --salva-todo ni con --figuras");
+                try {
+                    tnormOptions.Read(parser);
+                } catch (const TNormOptionError& error) {
+                    throw UsageError(error.what());
+                }
+                return tnormOptions.Run(variant, options.file);
+            }
             return Analyze(variant, options);
         }
         if (mergeMode) {
