@@ -60,7 +60,7 @@ formats::TrialRecord Record(std::mt19937& random, int n, int k) {
 // One trial's share of the raw file: its line, written.
 void BM_RawLine(benchmark::State& state) {
     const fs::path file = Scratch("line.csv");
-    experiments::LineFile out(file, formats::kRawLineEnd);
+    toolkit::LineFile out(file, formats::kRawLineEnd);
     std::mt19937 random;
     const formats::TrialRecord record = Record(random, 100, 1);
     for (auto _ : state) out.WriteLine(formats::RawLine({"Zorvane", 5489u, false, false}, record));

@@ -1,6 +1,6 @@
 #include "experiments/experiment.h"
 
-#include "experiments/relation_file.h"
+#include "formats/relation_file.h"
 #include "toolkit/number_text.h"
 
 namespace experiments {
@@ -55,7 +55,7 @@ std::shared_ptr<const Snapshot> TakeSnapshot(const Experiment& experiment) {
 
 std::string SaveAllText(const Experiment& experiment) {
     const engine::Engine& e = experiment.engine;
-    SaveAllContent content;
+    formats::SaveAllContent content;
     content.program = engine::ProgramName(e.variant());
     content.dimension = e.dimension;
     content.trialNumber = e.trialCount;

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "formats/statistics_file.h"
+
 namespace experiments {
 
-/// Percentage of trials in which the closure lay farther from the relation: 0 when
-/// `greater` is 0 (so an empty pair never divides), else 100·greater div (greater + notGreater).
-int ClosureGreaterPercent(int greater, int notGreater);
+/// The pies' percentage is the table's (formats::ClosureGreaterPercent).
+using formats::ClosureGreaterPercent;
 
 /// End angle of a pie for a percentage: the integer part of percent × 3.6 degrees.
 int PieEndAngle(int percent);

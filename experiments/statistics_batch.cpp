@@ -3,24 +3,24 @@
 #include <vector>
 
 #include "experiments/pie.h"
-#include "experiments/statistics_file.h"
+#include "formats/statistics_file.h"
 #include "experiments/trial_pipeline.h"
 
 namespace experiments {
 
 bool WriteStatistics(const std::function<void(std::string_view line)>& writeLine, Experiment& experiment,
                      int largestDimension, int sampleSize, const BatchOptions& options) {
-    ValidateLargestDimension(largestDimension);
-    ValidateSampleSize(sampleSize);
+    formats::ValidateLargestDimension(largestDimension);
+    formats::ValidateSampleSize(sampleSize);
 
-    for (const std::string& line : StatisticsHeading(largestDimension, sampleSize)) writeLine(line);
+    for (const std::string& line : formats::StatisticsHeading(largestDimension, sampleSize)) writeLine(line);
 
     std::vector<TrialGroup> groups;
     for (int dim = 2; dim <= largestDimension; ++dim) groups.push_back({dim, sampleSize});
     const bool integerMeans = experiment.engine.variant().integerMeans;
     const engine::Analysis& trial = experiment.engine.results;
     RunStatistics& statistics = experiment.statistics;
-    StatisticsSums sums;
+    formats::StatisticsSums sums;
     BatchProgress progress{0, largestDimension, 0, static_cast<long long>(groups.size()) * sampleSize};
 
     int trialInDimension = 0;
@@ -34,10 +34,10 @@ bool WriteStatistics(const std::function<void(std::string_view line)>& writeLine
         ++trialInDimension;
         if (options.trial) options.trial(experiment.engine.dimension, trialInDimension, trial);
         for (int t = 0; t < engine::kTNormCount; ++t) {
-            AddToSum(sums.d1Closure[t], trial.d1Closure[t]);
-            AddToSum(sums.d1Transitivized[t], trial.d1Transitivized[t]);
-            AddToSum(sums.d2Closure[t], trial.d2Closure[t]);
-            AddToSum(sums.d2Transitivized[t], trial.d2Transitivized[t]);
+            formats::AddToSum(sums.d1Closure[t], trial.d1Closure[t]);
+            formats::AddToSum(sums.d1Transitivized[t], trial.d1Transitivized[t]);
+            formats::AddToSum(sums.d2Closure[t], trial.d2Closure[t]);
+            formats::AddToSum(sums.d2Transitivized[t], trial.d2Transitivized[t]);
         }
         if (options.progress) {
             progress.dimension = experiment.engine.dimension;
@@ -50,7 +50,7 @@ bool WriteStatistics(const std::function<void(std::string_view line)>& writeLine
         std::array<int, engine::kTNormCount> percent{};
         for (int t = 0; t < engine::kTNormCount; ++t)
             percent[t] = ClosureGreaterPercent(statistics.closureGreaterCount[t], statistics.closureNotGreaterCount[t]);
-        writeLine(StatisticsRow(groups[g].dimension, sums, percent, sampleSize, integerMeans));
+        writeLine(formats::StatisticsRow(groups[g].dimension, sums, percent, sampleSize, integerMeans));
     };
     const long long done = RunTrialGroups(experiment, groups, options.threads, options.stop, hooks);
     return done == progress.trialsTotal;
@@ -58,13 +58,13 @@ bool WriteStatistics(const std::function<void(std::string_view line)>& writeLine
 
 bool RunStatisticsBatch(const std::filesystem::path& path, Experiment& experiment, int largestDimension,
                         int sampleSize, const BatchOptions& options) {
-    ValidateLargestDimension(largestDimension);
-    ValidateSampleSize(sampleSize);
-    LineFile file(path, kStatisticsLineEnd, kStatisticsLastLine);
+    formats::ValidateLargestDimension(largestDimension);
+    formats::ValidateSampleSize(sampleSize);
+    toolkit::LineFile file(path, formats::kStatisticsLineEnd, kStatisticsLastLine);
     return RunStatisticsBatch(file, experiment, largestDimension, sampleSize, options);
 }
 
-bool RunStatisticsBatch(LineFile& file, Experiment& experiment, int largestDimension, int sampleSize,
+bool RunStatisticsBatch(toolkit::LineFile& file, Experiment& experiment, int largestDimension, int sampleSize,
                         const BatchOptions& options) {
     return WriteStatistics([&](std::string_view line) { file.WriteLine(line); }, experiment, largestDimension,
                            sampleSize, options);

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "experiments/experiment.h"
-#include "experiments/file_io.h"
-#include "experiments/statistics_file.h"
+#include "toolkit/file_io.h"
+#include "formats/statistics_file.h"
 
 namespace experiments {
 
@@ -29,7 +29,7 @@ struct BatchOptions {
     std::function<void(int dimension, int trial, const engine::Analysis& results)> trial = {};
 };
 
-/// The table's last line (empty), which a LineFile keeps at the end of the file from the
+/// The table's last line (empty), which a toolkit::LineFile keeps at the end of the file from the
 /// start: a batch ended by a signal, an error or a full disk still ends with it.
 inline constexpr std::string_view kStatisticsLastLine = "";
 
@@ -37,7 +37,7 @@ inline constexpr std::string_view kStatisticsLastLine = "";
 /// counters and the twelve sums, runs S trials, adds each trial's twelve distances to 32-bit
 /// sums in trial order, and writes the row of means and percentages. The heading comes first.
 /// `writeLine` takes each line without its line end; the table's last line,
-/// kStatisticsLastLine, is not written here: the file keeps it (see LineFile).
+/// kStatisticsLastLine, is not written here: the file keeps it (see toolkit::LineFile).
 ///
 /// A stop request ends the batch at the next trial boundary: the rows of the dimensions
 /// completed stay. Returns false when stopped.
@@ -46,7 +46,7 @@ inline constexpr std::string_view kStatisticsLastLine = "";
 bool WriteStatistics(const std::function<void(std::string_view line)>& writeLine, Experiment& experiment,
                      int largestDimension, int sampleSize, const BatchOptions& options);
 
-/// Creates or replaces `path` and writes the batch into it, line by line (LineFile); a line
+/// Creates or replaces `path` and writes the batch into it, line by line (toolkit::LineFile); a line
 /// that cannot be written stops the batch with FileError and the file cut back to its last
 /// complete line. A refused request (StatisticsError), or a file that cannot be opened, is
 /// not a regular file or is being written by another batch (FileError), throws before any
@@ -55,7 +55,7 @@ bool RunStatisticsBatch(const std::filesystem::path& path, Experiment& experimen
                         int sampleSize, const BatchOptions& options);
 /// The same into a file already open, so that a caller can refuse it before anything starts;
 /// open it with kStatisticsLineEnd and kStatisticsLastLine.
-bool RunStatisticsBatch(LineFile& file, Experiment& experiment, int largestDimension, int sampleSize,
+bool RunStatisticsBatch(toolkit::LineFile& file, Experiment& experiment, int largestDimension, int sampleSize,
                         const BatchOptions& options);
 
 }  // namespace experiments

@@ -59,7 +59,7 @@ const char* KindName(OutputKind kind) {
 }  // namespace
 
 void CheckOutput(const fs::path& path, OutputKind kind) {
-    experiments::CheckWritable(path);
+    toolkit::CheckWritable(path);
     // Opened without following a FIFO's wait; only a regular file gets this far.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return;  // not there yet
@@ -69,7 +69,7 @@ void CheckOutput(const fs::path& path, OutputKind kind) {
     if (got <= 0) return;  // empty (or unreadable: the user may still write it)
     start.resize(static_cast<std::size_t>(got));
     if (!LooksLike(start, kind))
-        throw experiments::FileError("No se reemplaza el fichero «" + experiments::ShortPath(path.string()) +
+        throw toolkit::FileError("No se reemplaza el fichero «" + toolkit::ShortPath(path.string()) +
                                      "»: ya existe y no es " + KindName(kind) +
                                      "; elija otro nombre, o bórrelo antes si ya no lo quiere");
 }
@@ -80,7 +80,7 @@ BatchOutputs::BatchOutputs(RawRun run, const std::optional<fs::path>& raw, const
     if (raw) CheckOutput(*raw, OutputKind::Raw);
     if (workbook) {
         workbook_.emplace(*workbook);
-        workbookName_ = experiments::ShortPath(workbook->string());
+        workbookName_ = toolkit::ShortPath(workbook->string());
         summary_ = std::make_unique<TrialSummary>();
     }
     if (raw) {
@@ -123,9 +123,9 @@ RunFacts MergeRawFiles(const std::string& program, const std::vector<fs::path>& 
     std::string seedList, fileList;
     for (const fs::path& file : files) {
         const RawRun run = ReadRawFile(file, [&](const TrialRecord& record) { summary.Add(record); });
-        const std::string name = experiments::ShortPath(file.string());
+        const std::string name = toolkit::ShortPath(file.string());
         const auto refuse = [&](const std::string& reason) {
-            return experiments::FileError("No se puede reunir el fichero «" + name + "», línea 2: " + reason);
+            return toolkit::FileError("No se puede reunir el fichero «" + name + "», línea 2: " + reason);
         };
         if (run.program != program) throw refuse("es de " + run.program + "; reúnalo con " + run.program);
         if (first && (run.reflexive != first->reflexive || run.symmetric != first->symmetric))
@@ -139,7 +139,7 @@ RunFacts MergeRawFiles(const std::string& program, const std::vector<fs::path>& 
             firstName = name;
         }
         seedList += (seedList.empty() ? "" : ", ") + SeedText(run);
-        fileList += (fileList.empty() ? "" : ", ") + experiments::ValidUtf8(file.filename().string());
+        fileList += (fileList.empty() ? "" : ", ") + toolkit::ValidUtf8(file.filename().string());
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - clock).count();
     return {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/analysis.h"
-#include "experiments/file_io.h"
+#include "toolkit/file_io.h"
 #include "formats/raw_trials.h"
 #include "formats/trial_summary.h"
 #include "formats/workbook.h"
@@ -19,8 +19,8 @@ namespace formats {
 /// What an output file of ours holds, for refusing to put it in place of a file of another kind.
 enum class OutputKind { Table, Raw, Workbook, SaveAll };
 
-/// Refuses, with experiments::FileError and before anything is created or changed, an output
-/// that cannot be written (see experiments::CheckWritable) or that would replace an existing,
+/// Refuses, with toolkit::FileError and before anything is created or changed, an output
+/// that cannot be written (see toolkit::CheckWritable) or that would replace an existing,
 /// non-empty file that is not of its kind: a relation, a table, a raw file or a workbook is
 /// never lost to an output of another kind written over it by mistake.
 void CheckOutput(const std::filesystem::path& path, OutputKind kind);
@@ -41,8 +41,8 @@ public:
 
 private:
     RawRun run_;
-    std::optional<experiments::LineFile> raw_;
-    std::optional<experiments::ReservedFile> workbook_;
+    std::optional<toolkit::LineFile> raw_;
+    std::optional<toolkit::ReservedFile> workbook_;
     std::string workbookName_;
     std::unique_ptr<TrialSummary> summary_;
     std::time_t start_ = std::time(nullptr);
@@ -54,7 +54,7 @@ std::string YesNo(bool value);
 /// The start time as the sheet shows it: UTC, "2026-12-07 03:58:10 UTC".
 std::string TimeText(std::time_t time);
 
-/// Reads raw files and pools their trials into `summary`. Refuses, with experiments::FileError
+/// Reads raw files and pools their trials into `summary`. Refuses, with toolkit::FileError
 /// naming the file and the line, a file of another program than `program` or with other
 /// options than the first, a seed already read (files without a seed, the window's, count as
 /// one seed), and whatever ReadRawFile refuses. Returns the facts of the merge for the

@@ -13,7 +13,7 @@
 
 #include "engine/relation_matrix.h"
 #include "engine/variant.h"
-#include "experiments/file_io.h"
+#include "toolkit/file_io.h"
 #include "toolkit/number_text.h"
 
 namespace formats {
@@ -133,9 +133,9 @@ void ParseRawLine(std::string_view line, RawRun& run, TrialRecord& record) {
 }
 
 RawRun ReadRawFile(const std::filesystem::path& path, const std::function<void(const TrialRecord&)>& take) {
-    const std::string name = experiments::ShortPath(path.string());
+    const std::string name = toolkit::ShortPath(path.string());
     const auto fail = [&](const std::string& reason) {
-        return experiments::FileError("No se ha podido leer el fichero «" + name + "»: " + reason);
+        return toolkit::FileError("No se ha podido leer el fichero «" + name + "»: " + reason);
     };
     struct Descriptor {
         int fd;
@@ -143,9 +143,9 @@ RawRun ReadRawFile(const std::filesystem::path& path, const std::function<void(c
             if (fd >= 0) ::close(fd);
         }
     } file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};  // a FIFO must not block the open
-    if (file.fd < 0) throw fail(experiments::SystemErrorText(errno));
+    if (file.fd < 0) throw fail(toolkit::SystemErrorText(errno));
     struct stat status {};
-    if (::fstat(file.fd, &status) != 0) throw fail(experiments::SystemErrorText(errno));
+    if (::fstat(file.fd, &status) != 0) throw fail(toolkit::SystemErrorText(errno));
     if (S_ISDIR(status.st_mode)) throw fail("es una carpeta");
     if (!S_ISREG(status.st_mode)) throw fail("no es un fichero normal");
 
@@ -180,7 +180,7 @@ RawRun ReadRawFile(const std::filesystem::path& path, const std::function<void(c
         const ssize_t got = ::read(file.fd, buffer.data(), buffer.size());
         if (got < 0) {
             if (errno == EINTR) continue;
-            throw fail(experiments::SystemErrorText(errno));
+            throw fail(toolkit::SystemErrorText(errno));
         }
         if (got == 0) break;
         std::string_view chunk(buffer.data(), static_cast<std::size_t>(got));

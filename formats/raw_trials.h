@@ -53,7 +53,7 @@ void ParseRawLine(std::string_view line, RawRun& run, TrialRecord& record);
 
 /// Reads a raw file line by line (memory does not grow with its length), checks that every
 /// line belongs to the same run as the first, and hands each trial to `take` in file order.
-/// Returns the run. Throws experiments::FileError naming the file and the line for a file that
+/// Returns the run. Throws toolkit::FileError naming the file and the line for a file that
 /// cannot be read, is not a regular file, lacks the header, or holds a line that is refused.
 RawRun ReadRawFile(const std::filesystem::path& path, const std::function<void(const TrialRecord&)>& take);
 

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <string_view>
 
-#include "experiments/file_io.h"
+#include "toolkit/file_io.h"
 #include "experiments/pie.h"
 #include "toolkit/number_text.h"
 
@@ -43,13 +43,13 @@ std::string Reason(lxw_error error) {
 // cut with a note of how much is left out.
 std::string CellText(const std::string& text) {
     constexpr std::size_t kMost = 32767;
-    std::string valid = experiments::ValidUtf8(text);
-    const std::string kept = experiments::FirstCharacters(valid, kMost);
+    std::string valid = toolkit::ValidUtf8(text);
+    const std::string kept = toolkit::FirstCharacters(valid, kMost);
     if (kept.size() == valid.size()) return valid;
     std::size_t total = 0;
     for (const char c : valid) total += (static_cast<unsigned char>(c) & 0xC0u) != 0x80u;
     const std::string note = " … (texto acortado: faltan " + std::to_string(total - (kMost - 80)) + " caracteres)";
-    return experiments::FirstCharacters(valid, kMost - 80) + note;
+    return toolkit::FirstCharacters(valid, kMost - 80) + note;
 }
 
 // The C library's number formatting in the C locale on this thread while it lives: the
@@ -95,7 +95,7 @@ public:
         Check(workbook_close(book));
     }
     [[noreturn]] void Fail(lxw_error error) const {
-        throw experiments::FileError("No se ha podido escribir el libro «" + name_ + "»: " + Reason(error));
+        throw toolkit::FileError("No se ha podido escribir el libro «" + name_ + "»: " + Reason(error));
     }
     void Check(lxw_error error) const {
         if (error != LXW_NO_ERROR) Fail(error);
@@ -171,7 +171,7 @@ void WriteTable(Book& book, const TrialSummary& summary, bool integerMeans, int 
             book.Number(row, column++, mean(s.sums.d1Transitivized[t]));
             const long long farther = s.closureFarther[t];
             book.Number(row, column++,
-                        experiments::ClosureGreaterPercent(static_cast<int>(std::min<long long>(farther, INT_MAX)),
+                        formats::ClosureGreaterPercent(static_cast<int>(std::min<long long>(farther, INT_MAX)),
                                                            static_cast<int>(std::min<long long>(s.trials - farther, INT_MAX))),
                         book.Percent());
         }
@@ -186,10 +186,10 @@ void WriteTable(Book& book, const TrialSummary& summary, bool integerMeans, int 
 
 // Mean, standard deviation and the interval of the mean from column `column` on; the last
 // three stay empty below two values.
-void MeanColumns(Book& book, int row, int column, const Welford& values) {
+void MeanColumns(Book& book, int row, int column, const toolkit::Welford& values) {
     book.Number(row, column, values.Mean());
     if (values.Count() < 2) return;
-    const Interval interval = MeanInterval95(values);
+    const toolkit::Interval interval = toolkit::MeanInterval95(values);
     book.Number(row, column + 1, std::sqrt(values.Variance()));
     book.Number(row, column + 2, interval.low);
     book.Number(row, column + 3, interval.high);
@@ -235,7 +235,7 @@ void WriteDifferences(Book& book, const TrialSummary& summary, long long sampleS
         for (int t = 0; t < engine::kTNormCount; ++t) {
             const int first = 2 + 7 * t;
             MeanColumns(book, row, first, s.difference[static_cast<std::size_t>(t)]);
-            const Interval wilson = WilsonInterval95(s.closureFarther[t], s.trials);
+            const toolkit::Interval wilson = toolkit::WilsonInterval95(s.closureFarther[t], s.trials);
             book.Number(row, first + 4, 100.0 * static_cast<double>(s.closureFarther[t]) / static_cast<double>(s.trials));
             book.Number(row, first + 5, 100.0 * wilson.low);
             book.Number(row, first + 6, 100.0 * wilson.high);
@@ -324,8 +324,8 @@ void BuildWorkbook(const fs::path& file, const std::string& name, const TrialSum
 
 double TableMean(float sum, long long trials, bool integerMeans) {
     const int sampleSize = static_cast<int>(std::min<long long>(trials, INT_MAX));
-    const std::string text = integerMeans ? experiments::FormatIntegerMean(sum, sampleSize)
-                                          : experiments::FormatFloat(experiments::FloatMean(sum, sampleSize));
+    const std::string text = integerMeans ? formats::FormatIntegerMean(sum, sampleSize)
+                                          : formats::FormatFloat(formats::FloatMean(sum, sampleSize));
     double value = 0;
     toolkit::ParseDouble(text, value);
     return value;
@@ -333,13 +333,13 @@ double TableMean(float sum, long long trials, bool integerMeans) {
 
 void WriteWorkbook(const fs::path& path, const TrialSummary& summary, bool integerMeans, int largestDimension,
                    const RunFacts& facts, long long sampleSize) {
-    const std::string name = experiments::ShortPath(path.string());
-    experiments::SaveFileAtomically(path, [&](const fs::path& temporary, int) {
+    const std::string name = toolkit::ShortPath(path.string());
+    toolkit::SaveFileAtomically(path, [&](const fs::path& temporary, int) {
         BuildWorkbook(temporary, name, summary, integerMeans, largestDimension, facts, sampleSize);
     });
 }
 
-void WriteWorkbook(experiments::ReservedFile& file, const std::string& name, const TrialSummary& summary,
+void WriteWorkbook(toolkit::ReservedFile& file, const std::string& name, const TrialSummary& summary,
                    bool integerMeans, int largestDimension, const RunFacts& facts, long long sampleSize) {
     file.Save([&](const fs::path& temporary, int) {
         BuildWorkbook(temporary, name, summary, integerMeans, largestDimension, facts, sampleSize);

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "experiments/file_io.h"
+#include "toolkit/file_io.h"
 #include "formats/trial_summary.h"
 
 namespace formats {
@@ -25,11 +25,11 @@ using RunFacts = std::vector<std::pair<std::string, std::string>>;
 /// marked incomplete. Every number is written with a decimal point whatever the locale;
 /// texts are made valid UTF-8 and cut, with a note, to the 32,767 characters a cell holds.
 /// The file is replaced at once (SaveFileAtomically, its scratch files beside it); any
-/// failure throws experiments::FileError naming the file, which stays as it was.
+/// failure throws toolkit::FileError naming the file, which stays as it was.
 void WriteWorkbook(const std::filesystem::path& path, const TrialSummary& summary, bool integerMeans,
                    int largestDimension, const RunFacts& facts, long long sampleSize = 0);
 /// The same into a file claimed at the start of the run.
-void WriteWorkbook(experiments::ReservedFile& file, const std::string& name, const TrialSummary& summary,
+void WriteWorkbook(toolkit::ReservedFile& file, const std::string& name, const TrialSummary& summary,
                    bool integerMeans, int largestDimension, const RunFacts& facts, long long sampleSize);
 
 /// A mean of the text table as that table writes it, as the number the text reads.

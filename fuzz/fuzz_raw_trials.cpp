@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "experiments/file_io.h"
+#include "toolkit/file_io.h"
 #include "formats/raw_trials.h"
 
 namespace {
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fclose(file);
         try {
             formats::ReadRawFile(path, [](const formats::TrialRecord&) {});
-        } catch (const experiments::FileError&) {
+        } catch (const toolkit::FileError&) {
         }
     }
     return 0;

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "experiments/relation_file.h"
+#include "formats/relation_file.h"
 
 namespace {
 
@@ -27,8 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (auto& row : matrix) row.fill(2.0f);
     int n = 0;
     try {
-        n = experiments::ParseRelation(std::string_view(reinterpret_cast<const char*>(data), size), matrix);
-    } catch (const experiments::FileError&) {
+        n = formats::ParseRelation(std::string_view(reinterpret_cast<const char*>(data), size), matrix);
+    } catch (const toolkit::FileError&) {
         if (!Untouched(matrix, 0)) std::abort();
         return 0;
     }
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (!std::isfinite(matrix[i][j]) || matrix[i][j] < 0.0f || matrix[i][j] > 1.0f || std::signbit(matrix[i][j]))
                 std::abort();
     for (const char separator : {'.', ','}) {
-        if (experiments::ParseRelation(experiments::RelationText(n, matrix, separator), again) != n) std::abort();
+        if (formats::ParseRelation(formats::RelationText(n, matrix, separator), again) != n) std::abort();
         for (int i = 0; i < n; ++i)
             for (int j = 0; j < n; ++j)
                 if (std::bit_cast<std::uint32_t>(again[i][j]) != std::bit_cast<std::uint32_t>(matrix[i][j])) std::abort();

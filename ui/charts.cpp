@@ -247,7 +247,7 @@ void PercentChart::Show(const experiments::Snapshot& snapshot, char separator) {
     for (int t = engine::kTNormCount - 1; t >= 0; --t) {
         const int greater = snapshot.closureGreaterCount[t];
         const int notGreater = snapshot.closureNotGreaterCount[t];
-        const int p = experiments::ClosureGreaterPercent(greater, notGreater);
+        const int p = formats::ClosureGreaterPercent(greater, notGreater);
         percent->replace(engine::kTNormCount - 1 - t, p);
         categories << QStringLiteral("%1: %2 % (%3 de %4)")
                           .arg(QLatin1String(kTNormNames[t]))

@@ -116,7 +116,7 @@ private:
 /// Writes the bar chart of the six distances of one analysis of an n × n relation to `path` as
 /// a figure of `size` pixels, in the format its extension names (".png", ".svg", ".pdf"), drawn
 /// by the same code as the charts window; needs a QApplication, no display. Throws
-/// experiments::FileError with a Spanish message.
+/// toolkit::FileError with a Spanish message.
 void SaveDistanceBars(const QString& path, const engine::Analysis& analysis, int n, char separator,
                       QSize size = QSize(720, 420));
 

@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <string>
 
-#include "experiments/file_io.h"
+#include "toolkit/file_io.h"
 
 namespace ui {
 
@@ -24,9 +24,9 @@ constexpr int kResolution = 96;
 
 std::string Utf8(const QString& text) { return text.toStdString(); }
 
-experiments::FileError RenderError(const QString& path) {
-    return experiments::FileError("No se ha podido dibujar la figura «" +
-                                  experiments::ShortPath(Utf8(path)) + "»: demasiado grande");
+toolkit::FileError RenderError(const QString& path) {
+    return toolkit::FileError("No se ha podido dibujar la figura «" +
+                                  toolkit::ShortPath(Utf8(path)) + "»: demasiado grande");
 }
 
 }  // namespace
@@ -96,14 +96,14 @@ void SaveFigure(const QString& path, FigureFormat format, QSize size, const Figu
     const QByteArray bytes = RenderFigure(format, size, paint);
     if (bytes.isEmpty()) throw RenderError(path);
     // The name by its bytes: a folder given on the command line need not be UTF-8.
-    experiments::SaveFileAtomically(std::filesystem::path(FileName(path)),
+    toolkit::SaveFileAtomically(std::filesystem::path(FileName(path)),
                                     std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 void SaveFigure(const QString& path, QSize size, const FigurePainter& paint) {
     const std::optional<FigureFormat> format = FigureFormatOf(path);
     if (!format)
-        throw experiments::FileError("No se ha podido guardar la figura «" + experiments::ShortPath(Utf8(path)) +
+        throw toolkit::FileError("No se ha podido guardar la figura «" + toolkit::ShortPath(Utf8(path)) +
                                      "»: el nombre ha de acabar en .png, .svg o .pdf");
     SaveFigure(path, *format, size, paint);
 }

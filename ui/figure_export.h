@@ -25,7 +25,7 @@ std::optional<FigureFormat> FigureFormatOf(const QString& path);
 QByteArray RenderFigure(FigureFormat format, QSize size, const FigurePainter& paint);
 
 /// Renders the figure and replaces the file at `path` with it at once (nothing half written:
-/// experiments::SaveFileAtomically). Throws experiments::FileError with a Spanish message.
+/// toolkit::SaveFileAtomically). Throws toolkit::FileError with a Spanish message.
 void SaveFigure(const QString& path, FigureFormat format, QSize size, const FigurePainter& paint);
 /// The same with the format taken from the extension; any other extension is refused.
 void SaveFigure(const QString& path, QSize size, const FigurePainter& paint);

@@ -5,8 +5,8 @@
 #include <memory>
 #include <optional>
 
-#include "experiments/file_io.h"
-#include "experiments/relation_file.h"
+#include "toolkit/file_io.h"
+#include "formats/relation_file.h"
 #include "toolkit/number_text.h"
 #include "ui/form1.h"
 
@@ -25,7 +25,7 @@ void TForm1::Cargarmatriz1Click(QObject*) {
     const std::optional<QString> name = dialogs().OpenFileName(kFilter);
     if (!name) return;
     auto matrix = std::make_unique<engine::RelationMatrix>();
-    const int n = experiments::ReadRelationFile(PathOf(*name), *matrix);
+    const int n = formats::ReadRelationFile(PathOf(*name), *matrix);
     experiment().LoadRelation(n, *matrix);
     RefreshGrids();
 }
@@ -37,8 +37,8 @@ std::optional<QString> TForm1::AskSaveName(const QString& suggestedName) {
 void TForm1::SaveMatrix(const QString& suggestedName, const engine::RelationMatrix& matrix) {
     const std::optional<QString> name = AskSaveName(suggestedName);
     if (!name) return;
-    experiments::SaveFileAtomically(PathOf(*name),
-                                    experiments::RelationText(engine().dimension, matrix, toolkit::DecimalSeparator()));
+    toolkit::SaveFileAtomically(PathOf(*name),
+                                    formats::RelationText(engine().dimension, matrix, toolkit::DecimalSeparator()));
 }
 
 void TForm1::SalvarMatriz1Click(QObject*) { SaveMatrix(QStringLiteral("matriz.txt"), engine().relation); }
@@ -64,5 +64,5 @@ void TForm1::SalvarMatrizWTransitivizada1Click(QObject*) {
 void TForm1::SalvarTodo1Click(QObject*) {
     const std::optional<QString> name = AskSaveName(QStringLiteral("todo.txt"));
     if (!name) return;
-    experiments::SaveFileAtomically(PathOf(*name), experiments::SaveAllText(experiment()));
+    toolkit::SaveFileAtomically(PathOf(*name), experiments::SaveAllText(experiment()));
 }

@@ -225,7 +225,7 @@ void TForm1::UpdatePaintState() {
     SetCaption(labels_[9], QStringLiteral("Dist1, Dim: ") + IntText(s.dimension) + QStringLiteral(" matrices:") +
                                IntText(s.trialCount));
     for (int t = 0; t < engine::kTNormCount; ++t) {
-        const int p = experiments::ClosureGreaterPercent(s.closureGreaterCount[t], s.closureNotGreaterCount[t]);
+        const int p = formats::ClosureGreaterPercent(s.closureGreaterCount[t], s.closureNotGreaterCount[t]);
         pies_[1 + t]->SetStartAngle(0);
         pies_[1 + t]->SetEndAngle(experiments::PieEndAngle(p));
         SetCaption(labels_[10 + t], IntText(p) + QStringLiteral("%"));

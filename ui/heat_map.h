@@ -118,7 +118,7 @@ QSize HeatMapFigureSize(const HeatMapModel& model, const QFont& font);
 
 /// Writes the relation and the six results of `snapshot` as heat-map figures, each as
 /// «name».svg and «name».png (MatrixFileName) in `folder`, drawn by PaintHeatMap in `font`.
-/// Throws experiments::FileError.
+/// Throws toolkit::FileError.
 void SaveMatrixFigures(const experiments::Snapshot& snapshot, const QString& folder, const QFont& font);
 
 /// The smallest step among 1, 2, 5, 10, 20, 25, 50 at which numbers `width` pixels wide fit

@@ -6,9 +6,9 @@
 #include <optional>
 #include <thread>
 
-#include "experiments/file_io.h"
+#include "toolkit/file_io.h"
 #include "experiments/statistics_batch.h"
-#include "experiments/statistics_file.h"
+#include "formats/statistics_file.h"
 #include "experiments/trial_pipeline.h"
 #include "formats/batch_outputs.h"
 #include "toolkit/number_text.h"
@@ -25,9 +25,9 @@ void TForm1::Button6Click(QObject*) {
 
     // Both answers are checked before the save dialog, so a refused request touches no file.
     const int largestDimension = toolkit::StrToInt(dimensionsText.toStdString());
-    experiments::ValidateLargestDimension(largestDimension);
+    formats::ValidateLargestDimension(largestDimension);
     const int sampleSize = toolkit::StrToInt(samplesText.toStdString());
-    experiments::ValidateSampleSize(sampleSize);
+    formats::ValidateSampleSize(sampleSize);
 
     const std::optional<QString> fileName = dialogs().SaveFileName(
         {QStringLiteral("fichero de texto|*.txt|ensayos uno a uno|*.csv|Libro de cálculo|*.xlsx|todos los archivos|*"),
@@ -46,8 +46,8 @@ void TForm1::Button6Click(QObject*) {
     formats::BatchOutputs outputs({engine::ProgramName(e.variant()), std::nullopt, e.reflexive, e.symmetric},
                                   raw ? std::optional(path) : std::nullopt,
                                   workbook ? std::optional(path) : std::nullopt);
-    std::optional<experiments::LineFile> table;
-    if (!raw && !workbook) table.emplace(path, experiments::kStatisticsLineEnd, experiments::kStatisticsLastLine);
+    std::optional<toolkit::LineFile> table;
+    if (!raw && !workbook) table.emplace(path, formats::kStatisticsLineEnd, experiments::kStatisticsLastLine);
     const long long total = static_cast<long long>(std::max(0, largestDimension - 1)) * sampleSize;
     const int threads = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, experiments::kMaxThreads);
     bool complete = false;

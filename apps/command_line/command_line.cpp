@@ -29,10 +29,10 @@
 #include <vector>
 
 #include "experiments/experiment.h"
-#include "experiments/file_io.h"
-#include "experiments/relation_file.h"
+#include "toolkit/file_io.h"
+#include "formats/relation_file.h"
 #include "experiments/statistics_batch.h"
-#include "experiments/statistics_file.h"
+#include "formats/statistics_file.h"
 #include "experiments/trial_pipeline.h"
 #include "formats/batch_outputs.h"
 #include "toolkit/number_text.h"
@@ -71,8 +71,8 @@ void Print(std::FILE* stream, const QString& text) { Print(stream, text.toStdStr
 /// FileError.
 void PrintOut(const std::string& text) {
     if (std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0)
-        throw experiments::FileError("No se ha podido escribir en la salida estándar: " +
-                                     experiments::SystemErrorText(errno));
+        throw toolkit::FileError("No se ha podido escribir en la salida estándar: " +
+                                     toolkit::SystemErrorText(errno));
 }
 void PrintOut(const QString& text) { PrintOut(text.toStdString()); }
 
@@ -183,7 +183,7 @@ int Statistics(const engine::Variant& variant, const Options& options) {
     // Every output is checked before any is created, so that a refused run leaves nothing.
     formats::CheckOutput(PathOf(options.file), formats::OutputKind::Table);
     formats::BatchOutputs outputs(run, optionalPath(options.raw), optionalPath(options.workbook));
-    experiments::LineFile table(PathOf(options.file), experiments::kStatisticsLineEnd, experiments::kStatisticsLastLine);
+    toolkit::LineFile table(PathOf(options.file), formats::kStatisticsLineEnd, experiments::kStatisticsLastLine);
     experiments::BatchOptions batch{options.threads, stop.get_token(), [&](const experiments::BatchProgress& p) {
                                         if (interrupted.load()) stop.request_stop();
                                         if (progress) progress->Update(p);
@@ -196,26 +196,26 @@ int Statistics(const engine::Variant& variant, const Options& options) {
     progress.reset();
     outputs.Finish(variant.integerMeans, options.largestDimension, options.sampleSize, options.threads, complete);
     if (complete) return kSuccess;
-    Print(stderr, "Interrumpido: el fichero «" + experiments::ShortPath(PathOf(options.file).string()) +
+    Print(stderr, "Interrumpido: el fichero «" + toolkit::ShortPath(PathOf(options.file).string()) +
                       "» guarda las filas de las dimensiones completadas.\n");
     return kFailure;
 }
 
 int Merge(const engine::Variant& variant, const QString& workbook, const QStringList& files) {
     const std::filesystem::path output = PathOf(workbook);
-    const std::string name = experiments::ShortPath(output.string());
+    const std::string name = toolkit::ShortPath(output.string());
     // The workbook is named first: a forgotten name must not make the first raw file the output.
     if (!workbook.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
         throw UsageError("el libro «" + name + "» de --reune ha de acabar en .xlsx (va antes de los ficheros que reúne)");
     std::vector<std::filesystem::path> paths;
-    const experiments::FileIdentity outputIdentity = experiments::IdentityOf(output);
+    const toolkit::FileIdentity outputIdentity = toolkit::IdentityOf(output);
     for (const QString& file : files) {
         paths.push_back(PathOf(file));
-        if (experiments::IdentityOf(paths.back()) == outputIdentity)
+        if (toolkit::IdentityOf(paths.back()) == outputIdentity)
             throw UsageError("el libro «" + name + "» es también uno de los ficheros que reúne");
     }
     formats::CheckOutput(output, formats::OutputKind::Workbook);
-    experiments::ReservedFile reserved(output);
+    toolkit::ReservedFile reserved(output);
     auto summary = std::make_unique<formats::TrialSummary>();
     const formats::RunFacts facts = formats::MergeRawFiles(engine::ProgramName(variant), paths, *summary);
     const std::vector<int> dimensions = summary->Dimensions();
@@ -226,14 +226,14 @@ int Merge(const engine::Variant& variant, const QString& workbook, const QString
 // The folder of the figures, checked before anything is computed or written.
 void CheckFolder(const QString& folder) {
     const std::filesystem::path path = PathOf(folder);
-    const std::string name = "«" + experiments::ShortPath(path.string()) + "»";
+    const std::string name = "«" + toolkit::ShortPath(path.string()) + "»";
     std::error_code error;
     const auto status = std::filesystem::status(path, error);
-    if (!std::filesystem::exists(status)) throw experiments::FileError("No existe la carpeta " + name);
-    if (!std::filesystem::is_directory(status)) throw experiments::FileError(name + " no es una carpeta");
+    if (!std::filesystem::exists(status)) throw toolkit::FileError("No existe la carpeta " + name);
+    if (!std::filesystem::is_directory(status)) throw toolkit::FileError(name + " no es una carpeta");
     if (::access(path.c_str(), W_OK | X_OK) != 0)
-        throw experiments::FileError("No se puede escribir en la carpeta " + name + ": " +
-                                     experiments::SystemErrorText(errno));
+        throw toolkit::FileError("No se puede escribir en la carpeta " + name + ": " +
+                                     toolkit::SystemErrorText(errno));
 }
 
 // The relation and the six results as heat maps, and the bars of the six distances, each as
@@ -259,28 +259,28 @@ bool WantsFigures(int argc, char** argv) {
 int Analyze(const engine::Variant& variant, const Options& options) {
     if (options.figures) CheckFolder(*options.figures);
     if (options.saveAll) {
-        if (experiments::IdentityOf(PathOf(*options.saveAll)) == experiments::IdentityOf(PathOf(options.file)))
+        if (toolkit::IdentityOf(PathOf(*options.saveAll)) == toolkit::IdentityOf(PathOf(options.file)))
             throw UsageError("--salva-todo no puede escribir en la matriz que se analiza");
         formats::CheckOutput(PathOf(*options.saveAll), formats::OutputKind::SaveAll);
     }
     auto experiment = Started(variant, options);
     auto matrix = std::make_unique<engine::RelationMatrix>();
-    const int n = experiments::ReadRelationFile(PathOf(options.file), *matrix);
+    const int n = formats::ReadRelationFile(PathOf(options.file), *matrix);
     experiment->LoadRelation(n, *matrix);
     std::string texts;
     for (const std::string& text : experiment->engine.results.resultText) texts += (texts.empty() ? "" : "\n") + text + "\n";
     // Standard output lost is told after the save, which does not depend on it.
-    std::optional<experiments::FileError> lost;
+    std::optional<toolkit::FileError> lost;
     try {
         PrintOut(texts);
-    } catch (const experiments::FileError& error) {
+    } catch (const toolkit::FileError& error) {
         lost = error;
     }
     // A stop asked for before the save prevents it; during the save, it waits for its end.
     const bool saving = options.saveAll && !interrupted.load();
-    if (saving) experiments::SaveFileAtomically(PathOf(*options.saveAll), SaveAllText(*experiment));
+    if (saving) toolkit::SaveFileAtomically(PathOf(*options.saveAll), SaveAllText(*experiment));
     if (interrupted.load()) {
-        const std::string name = options.saveAll ? "«" + experiments::ShortPath(PathOf(*options.saveAll).string()) + "»" : "";
+        const std::string name = options.saveAll ? "«" + toolkit::ShortPath(PathOf(*options.saveAll).string()) + "»" : "";
         Print(stderr, !options.saveAll ? std::string("Interrumpido.\n")
                       : saving         ? "Interrumpido: el fichero " + name + " se ha guardado entero.\n"
                                        : "Interrumpido: no se ha guardado el fichero " + name + ".\n");
@@ -436,9 +436,9 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
         options.largestDimension = TypedInteger(positional[0]);
         options.sampleSize = TypedInteger(positional[1]);
         try {
-            experiments::ValidateLargestDimension(options.largestDimension);
-            experiments::ValidateSampleSize(options.sampleSize);
-        } catch (const experiments::StatisticsError& error) {
+            formats::ValidateLargestDimension(options.largestDimension);
+            formats::ValidateSampleSize(options.sampleSize);
+        } catch (const formats::StatisticsError& error) {
             throw UsageError(error.what());
         }
         options.file = positional[2];
@@ -450,7 +450,7 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
         // Two outputs into one file would interleave their lines or replace one another: one
         // file however it is named (links, hard links, "./" and "..").
         const auto same = [](const QString& a, const std::optional<QString>& b) {
-            return b && experiments::IdentityOf(PathOf(a)) == experiments::IdentityOf(PathOf(*b));
+            return b && toolkit::IdentityOf(PathOf(a)) == toolkit::IdentityOf(PathOf(*b));
         };
         if (same(options.file, options.raw) || same(options.file, options.workbook) ||
             (options.raw && same(*options.raw, options.workbook)))

@@ -10,8 +10,8 @@
 
 #include "ui/argument_bytes.h"
 #include "engine/family_analysis.h"
-#include "experiments/file_io.h"
-#include "experiments/relation_file.h"
+#include "toolkit/file_io.h"
+#include "formats/relation_file.h"
 #include "toolkit/number_text.h"
 #include "ui/locale.h"
 
@@ -47,8 +47,8 @@ double SweepEnd(const std::string& text, const std::string& whole) {
 
 void Write(const std::string& text) {
     if (std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0)
-        throw experiments::FileError("No se ha podido escribir en la salida estándar: " +
-                                     experiments::SystemErrorText(errno));
+        throw toolkit::FileError("No se ha podido escribir en la salida estándar: " +
+                                     toolkit::SystemErrorText(errno));
 }
 
 }  // namespace
@@ -136,7 +136,7 @@ void TNormOptions::Read(const QCommandLineParser& parser) {
 int TNormOptions::Run(const engine::Variant& variant, const QString& relationFile) const {
     toolkit::SetDecimalSeparator(ui::StartDecimalSeparator(variant));
     auto relation = std::make_unique<engine::RelationMatrix>();
-    const int n = experiments::ReadRelationFile(ui::FileName(relationFile), *relation);
+    const int n = formats::ReadRelationFile(ui::FileName(relationFile), *relation);
     auto memory = std::make_unique<engine::FamilyClosureMemory>();
     auto result = std::make_unique<engine::FamilyAnalysis>();
     std::string texts;
@@ -163,7 +163,7 @@ int TNormOptions::Run(const engine::Variant& variant, const QString& relationFil
                  "," + std::to_string(result->closureCounts.iterCount) + "," +
                  (result->closureCounts.converged ? "si" : "no") + "," + std::to_string(result->reducedCount) + "\n";
     }
-    if (sweepFile_) experiments::SaveFileAtomically(ui::FileName(*sweepFile_), table);
+    if (sweepFile_) toolkit::SaveFileAtomically(ui::FileName(*sweepFile_), table);
     else Write(table);
     return 0;
 }

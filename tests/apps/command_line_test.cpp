@@ -23,9 +23,9 @@
 #include <vector>
 
 #include "ui/argument_bytes.h"
-#include "experiments/relation_file.h"
+#include "formats/relation_file.h"
 #include "experiments/statistics_batch.h"
-#include "experiments/statistics_file.h"
+#include "formats/statistics_file.h"
 #include "formats/batch_outputs.h"
 #include "tests/apps/run_command.h"
 #include "tests/experiments/same_state.h"
@@ -162,7 +162,7 @@ TEST_P(CommandLine, AnalysisOfARelationFileAsTheWindowMakesIt) {
     toolkit::SetDecimalSeparator(ui::StartDecimalSeparator(GetParam()));
     const auto window = test_support::Started(GetParam());
     auto matrix = std::make_unique<engine::RelationMatrix>();
-    window->LoadRelation(experiments::ReadRelationFile(dir / "m\xff.txt", *matrix), *matrix);
+    window->LoadRelation(formats::ReadRelationFile(dir / "m\xff.txt", *matrix), *matrix);
     std::string texts;
     for (const std::string& text : window->engine.results.resultText) texts += (texts.empty() ? "" : "\n") + text + "\n";
     EXPECT_EQ(result.out, texts);
@@ -249,7 +249,7 @@ TEST_P(CommandLine, SignalsLostOutputFullDiskAndASecondWriterEndARunAsAFailureKe
     EXPECT_EQ(Contents(dir / "t.txt"), Name() + "\tviejo");
 
     // A statistics file another batch is writing: refused before anything is written.
-    experiments::LineFile first(dir / "f.txt");
+    toolkit::LineFile first(dir / "f.txt");
     first.WriteLine("uno");
     result = Run({"--estadisticas", "3", "2", In("f.txt")});
     EXPECT_EQ(result.status, 1);
@@ -294,7 +294,7 @@ TEST_P(CommandLine, StatisticsAsIfStartedWithTheOptionsARawFileHoldingTheMeansRe
     for (int n = 2; n <= 6; ++n) {
         const formats::DimensionSummary& s = summary.At(n);
         const auto mean = [&](float sum) {
-            return GetParam().integerMeans ? experiments::FormatIntegerMean(sum, 7) : experiments::FormatFloat(experiments::FloatMean(sum, 7));
+            return GetParam().integerMeans ? formats::FormatIntegerMean(sum, 7) : formats::FormatFloat(formats::FloatMean(sum, 7));
         };
         std::string expected = std::to_string(n);
         for (int t = 0; t < 3; ++t)
@@ -352,7 +352,7 @@ TEST_P(CommandLine, StatisticsAsIfStartedWithTheOptionsARawFileHoldingTheMeansRe
     fs::create_hard_link(dir / "ten.txt", dir / "hard.csv");
     fs::create_symlink("later.txt", dir / "dangling.csv");
     // A batch holding its workbook.
-    const experiments::ReservedFile held(dir / "held.xlsx");
+    const toolkit::ReservedFile held(dir / "held.xlsx");
 
     const std::tuple<std::vector<std::string>, int, std::string> refusals[] = {
         {{"--reune", "no.xlsx", "one.csv", "one.csv"}, 1, "«" + In("one.csv") + "», línea 2: la semilla 9 ya está en otro fichero"},

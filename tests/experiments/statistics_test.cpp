@@ -15,7 +15,7 @@
 #include "experiments/pie.h"
 #include "experiments/run_statistics.h"
 #include "experiments/statistics_batch.h"
-#include "experiments/statistics_file.h"
+#include "formats/statistics_file.h"
 #include "experiments/trial_pipeline.h"
 #include "tests/experiments/same_state.h"
 #include "toolkit/number_text.h"
@@ -54,7 +54,7 @@ TEST(Pie, PercentagesAndEndAngles) {
         {kMax, kMax, 50, 180}, {kMax, 1, 99, 356}, {1, kMax, 0, 0}, {21474837, 0, 100, 360},
     };
     for (const auto& [greater, others, percent, angle] : cases) {
-        EXPECT_EQ(experiments::ClosureGreaterPercent(greater, others), percent) << greater << "/" << others;
+        EXPECT_EQ(formats::ClosureGreaterPercent(greater, others), percent) << greater << "/" << others;
         EXPECT_EQ(experiments::PieEndAngle(percent), angle) << percent;
     }
 }
@@ -74,17 +74,17 @@ using Distances = std::array<std::array<float, 3>, 4>;
 
 // The row of a dimension whose trials had these distances, summed in trial order.
 std::string Row(int dimension, const std::vector<Distances>& trials, bool integerMeans) {
-    experiments::StatisticsSums sums;
+    formats::StatisticsSums sums;
     std::array<int, 3> greater{}, notGreater{}, percent{};
     for (const Distances& d : trials)
         for (int t = 0; t < 3; ++t) {
             for (auto [s, sum] : {std::pair(0, &sums.d1Closure), {1, &sums.d1Transitivized}, {2, &sums.d2Closure},
                                   {3, &sums.d2Transitivized}})
-                experiments::AddToSum((*sum)[t], d[s][t]);
+                formats::AddToSum((*sum)[t], d[s][t]);
             ++(d[0][t] > d[1][t] ? greater : notGreater)[t];
         }
-    for (int t = 0; t < 3; ++t) percent[t] = experiments::ClosureGreaterPercent(greater[t], notGreater[t]);
-    return experiments::StatisticsRow(dimension, sums, percent, static_cast<int>(trials.size()), integerMeans);
+    for (int t = 0; t < 3; ++t) percent[t] = formats::ClosureGreaterPercent(greater[t], notGreater[t]);
+    return formats::StatisticsRow(dimension, sums, percent, static_cast<int>(trials.size()), integerMeans);
 }
 
 // A window locale with decimal commas; the file keeps its decimal points, whatever the
@@ -95,7 +95,7 @@ struct CommaPunct : std::numpunct<char> {
 
 TEST(StatisticsFile, HeadingAndRowsInBothNumberFormats) {
     std::string heading;
-    for (const std::string& line : experiments::StatisticsHeading(3, 3)) heading += line + "\r\n";
+    for (const std::string& line : formats::StatisticsHeading(3, 3)) heading += line + "\r\n";
     EXPECT_EQ(heading, Heading(3, 3));
     // Min's closure farther in each trial, Prod's never (equal is not farther), W's in one of
     // three; 2^24 + 1 + 1 stays 2^24 in a 32-bit sum.

@@ -4,8 +4,8 @@
 #include <fstream>
 #include <tuple>
 
-#include "experiments/file_io.h"
-#include "experiments/relation_file.h"
+#include "toolkit/file_io.h"
+#include "formats/relation_file.h"
 #include "experiments/uinftab.h"
 #include "form_fixture.h"
 #include "tests/support.h"
@@ -114,7 +114,7 @@ TEST_F(FormTest, ArchivoSavesEveryMatrixAndLoadsARelationAsIfDrawn) {
             dialogs.saveName = QString::fromStdString((dir / name).string());
             Click(item);
             EXPECT_EQ(dialogs.asked.last(), QString("save fichero de texto|*.txt|todos los archivos|* .txt (replace?) ") + name);
-            EXPECT_EQ(Contents(dir / name), experiments::RelationText(10, *matrix, toolkit::DecimalSeparator())) << item;
+            EXPECT_EQ(Contents(dir / name), formats::RelationText(10, *matrix, toolkit::DecimalSeparator())) << item;
         }
         fs::remove(dir / "todo.txt");
         dialogs.saveName.reset();  // cancelled: nothing written
@@ -122,7 +122,7 @@ TEST_F(FormTest, ArchivoSavesEveryMatrixAndLoadsARelationAsIfDrawn) {
         dialogs.saveName = QString::fromStdString(longName);
         Click("SalvarTodo1");
         EXPECT_EQ(dialogs.errors.join(""), QString::fromStdString("No se ha podido guardar el fichero «" +
-                                                                  experiments::ShortPath(longName) + "»: el nombre es demasiado largo"));
+                                                                  toolkit::ShortPath(longName) + "»: el nombre es demasiado largo"));
         EXPECT_FALSE(fs::exists(dir / "todo.txt"));
         dialogs.saveName = QString::fromStdString((dir / "todo.txt").string());
         Click("SalvarTodo1");

@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
-#include "experiments/file_io.h"
+#include "toolkit/file_io.h"
 #include "tests/support.h"
 #include "ui/figure_export.h"
 
@@ -41,8 +41,8 @@ TEST(FigureExport, EachFormatIsAValidFileHoldingTheFigureAndOthersAreRefusedLeav
     const QByteArray pdf = read("f.pdf");
     EXPECT_TRUE(pdf.startsWith("%PDF-") && pdf.trimmed().endsWith("%%EOF"));
 
-    EXPECT_THROW(ui::SaveFigure(dir.filePath(QStringLiteral("f.jpg")), QSize(10, 10), Paint), experiments::FileError);
-    EXPECT_THROW(ui::SaveFigure(dir.filePath(QStringLiteral("e.png")), QSize(0, 10), Paint), experiments::FileError);
+    EXPECT_THROW(ui::SaveFigure(dir.filePath(QStringLiteral("f.jpg")), QSize(10, 10), Paint), toolkit::FileError);
+    EXPECT_THROW(ui::SaveFigure(dir.filePath(QStringLiteral("e.png")), QSize(0, 10), Paint), toolkit::FileError);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 3);
 }
 

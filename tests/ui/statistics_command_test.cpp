@@ -10,7 +10,7 @@
 #include <tuple>
 
 #include "experiments/statistics_batch.h"
-#include "experiments/statistics_file.h"
+#include "formats/statistics_file.h"
 #include "form_fixture.h"
 #include "formats/raw_trials.h"
 #include "tests/experiments/same_state.h"
@@ -85,7 +85,7 @@ TEST_P(StatisticsCommand, CancelOrCloseEndsAtATrialBoundaryKeepingTheCompleteRow
         auto plain = test_support::Started(GetParam());
         experiments::RunStatisticsBatch(dir / "plano.txt", *plain, 1 + completed, 20, {});
         std::string expected, rows = Contents(dir / "plano.txt");
-        for (const std::string& line : experiments::StatisticsHeading(100, 20)) {
+        for (const std::string& line : formats::StatisticsHeading(100, 20)) {
             expected += line + "\r\n";
             rows.erase(0, rows.find("\r\n") + 2);
         }

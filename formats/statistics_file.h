@@ -7,7 +7,7 @@
 
 #include "engine/tnorm.h"
 
-namespace experiments {
+namespace formats {
 
 /// The statistics table is a spreadsheet file: Windows-1252 text, TAB between fields, CR LF
 /// after every line. Every function here returns bytes in that character set, without the
@@ -56,9 +56,14 @@ inline void AddToSum(float& sum, float value) {
     sum = static_cast<float>(static_cast<double>(sum) + static_cast<double>(value));
 }
 
+/// Percentage of trials in which the closure lay farther from the relation, as the table and
+/// the pies show it: 0 when `greater` is 0 (so an empty pair never divides), else
+/// 100·greater div (greater + notGreater).
+int ClosureGreaterPercent(int greater, int notGreater);
+
 /// One data row of 17 TAB-separated columns, without the line end.
 std::string StatisticsRow(int dimension, const StatisticsSums& sums,
                           const std::array<int, engine::kTNormCount>& percent, int sampleSize,
                           bool integerMeans);
 
-}  // namespace experiments
+}  // namespace formats

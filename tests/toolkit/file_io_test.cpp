@@ -1,7 +1,7 @@
 // Refusals, atomic saves and line files on a real file system; a full disk is a file size
 // limit (RLIMIT_FSIZE), past which write() raises SIGXFSZ unless the writer holds it back.
 
-#include "experiments/file_io.h"
+#include "toolkit/file_io.h"
 
 #include <gtest/gtest.h>
 
@@ -64,16 +64,16 @@ struct FileIo : ::testing::Test {
 };
 
 TEST_F(FileIo, ShortPathsRefusalsOfWhatIsNotARegularFileWithoutWaitingAndAnyName) {
-    EXPECT_EQ(experiments::SystemErrorText(12345), "error del sistema 12345");
+    EXPECT_EQ(toolkit::SystemErrorText(12345), "error del sistema 12345");
     const auto repeat = [](const std::string& s, int times) {
         std::string out;
         while (times-- > 0) out += s;
         return out;
     };
-    EXPECT_EQ(experiments::ShortPath("/" + repeat("ñ", 79)), "/" + repeat("ñ", 79));
+    EXPECT_EQ(toolkit::ShortPath("/" + repeat("ñ", 79)), "/" + repeat("ñ", 79));
     // 5,000 characters, most of them two or three bytes long: 39 of them, "…", the last 40.
     const std::string path = "/home/usuario/" + repeat("é", 2500) + repeat("€", 2475) + "/matriz.txt";
-    EXPECT_EQ(experiments::ShortPath(path), "/home/usuario/" + repeat("é", 25) + "…" + repeat("€", 29) + "/matriz.txt");
+    EXPECT_EQ(toolkit::ShortPath(path), "/home/usuario/" + repeat("é", 25) + "…" + repeat("€", 29) + "/matriz.txt");
     const fs::path fifo = dir / "tubería", plain = dir / "fichero.txt";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::ofstream(plain) << "x";
@@ -87,17 +87,17 @@ TEST_F(FileIo, ShortPathsRefusalsOfWhatIsNotARegularFileWithoutWaitingAndAnyName
         {dir / std::string(256, 'n'), "el nombre es demasiado largo"},  // 255 bytes at most
     };
     for (const auto& [path, reason] : cases) {
-        const std::string shown = "«" + experiments::ShortPath(path.string()) + "»: " + reason;
-        EXPECT_EQ(ErrorText([&] { experiments::ReadTextFile(path, 100); }), "No se ha podido leer el fichero " + shown);
-        EXPECT_EQ(ErrorText([&] { experiments::SaveFileAtomically(path, "x"); }),
+        const std::string shown = "«" + toolkit::ShortPath(path.string()) + "»: " + reason;
+        EXPECT_EQ(ErrorText([&] { toolkit::ReadTextFile(path, 100); }), "No se ha podido leer el fichero " + shown);
+        EXPECT_EQ(ErrorText([&] { toolkit::SaveFileAtomically(path, "x"); }),
                   "No se ha podido guardar el fichero " + shown);
-        EXPECT_EQ(ErrorText([&] { experiments::LineFile file(path); }), "No se ha podido abrir el fichero " + shown);
+        EXPECT_EQ(ErrorText([&] { toolkit::LineFile file(path); }), "No se ha podido abrir el fichero " + shown);
     }
     // Names as long as the system allows, and names that are not UTF-8, are kept as they are.
     for (const std::string& name : {std::string(255, 'n'), std::string("\xff\xfe.txt")}) {
-        experiments::SaveFileAtomically(dir / name, "x");  // its temporary file's name is longer than 200 bytes
+        toolkit::SaveFileAtomically(dir / name, "x");  // its temporary file's name is longer than 200 bytes
         EXPECT_EQ(Contents(dir / name), "x");
-        experiments::LineFile(dir / name).WriteLine("y");
+        toolkit::LineFile(dir / name).WriteLine("y");
         EXPECT_EQ(Contents(dir / name), "y\r\n");
     }
     EXPECT_EQ(Names(dir.path), (std::set<std::string>{"tubería", "fichero.txt", std::string(255, 'n'), "\xff\xfe.txt"}));
@@ -107,14 +107,14 @@ TEST_F(FileIo, ShortPathsRefusalsOfWhatIsNotARegularFileWithoutWaitingAndAnyName
 TEST_F(FileIo, SavesReplaceAtOnceKeepingPermissionsAndLinksOrNotAtAllAndLineFilesEndAtACompleteLine) {
     const fs::path fresh = dir / "nuevo.txt", old = dir / "viejo.txt", link = dir / "enlace.txt";
     const mode_t savedMask = ::umask(027);
-    experiments::SaveFileAtomically(fresh, "uno\r\n");
+    toolkit::SaveFileAtomically(fresh, "uno\r\n");
     ::umask(savedMask);
     std::ofstream(old) << std::string(100, 'x');
     ::chmod(old.c_str(), 0604);
     fs::create_symlink(old.filename(), link);
     // The contents reach the disk whole before they take the old file's place.
     int syncs = 0;
-    experiments::SaveFileAtomically(link, "dos\r\n", [&](int fd) {
+    toolkit::SaveFileAtomically(link, "dos\r\n", [&](int fd) {
         struct stat status {};
         ::fstat(fd, &status);
         syncs += status.st_size == 5 && Contents(old) == std::string(100, 'x');
@@ -130,14 +130,14 @@ TEST_F(FileIo, SavesReplaceAtOnceKeepingPermissionsAndLinksOrNotAtAllAndLineFile
     const std::string failed = "No se ha podido guardar el fichero «" + old.string() + "»: ";
     {
         const FileSizeLimit full(8);
-        EXPECT_EQ(ErrorText([&] { experiments::SaveFileAtomically(old, "0.5\t1\r\n1\t0.5\r\n"); }),
+        EXPECT_EQ(ErrorText([&] { toolkit::SaveFileAtomically(old, "0.5\t1\r\n1\t0.5\r\n"); }),
                   failed + "el fichero supera el tamaño máximo permitido");
     }
-    EXPECT_EQ(ErrorText([&] { experiments::SaveFileAtomically(old, "tres", [](int) { return errno = EIO, -1; }); }),
+    EXPECT_EQ(ErrorText([&] { toolkit::SaveFileAtomically(old, "tres", [](int) { return errno = EIO, -1; }); }),
               failed + "error de entrada/salida");
     // SIGTERM in the middle of a save ends the process once the save is complete.
     const auto [status, text] = InChild(dir / "hijo", [&] {
-        experiments::SaveFileAtomically(old, "cuatro", [](int fd) { return ::raise(SIGTERM), ::fsync(fd); });
+        toolkit::SaveFileAtomically(old, "cuatro", [](int fd) { return ::raise(SIGTERM), ::fsync(fd); });
         return std::string("sin señal");
     });
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << text;
@@ -147,10 +147,10 @@ TEST_F(FileIo, SavesReplaceAtOnceKeepingPermissionsAndLinksOrNotAtAllAndLineFile
     fs::create_directory(dir / "otra");
     fs::create_symlink("otra/enlace2", dir / "enlace1");  // a chain of relative links to a file yet to be
     fs::create_symlink("datos.txt", dir / "otra" / "enlace2");
-    experiments::SaveFileAtomically(dir / "enlace1", "guardado");
+    toolkit::SaveFileAtomically(dir / "enlace1", "guardado");
     EXPECT_EQ(Contents(dir / "otra" / "datos.txt"), "guardado");
     fs::remove(dir / "otra" / "datos.txt");
-    experiments::LineFile(dir / "enlace1").WriteLine("escrito");
+    toolkit::LineFile(dir / "enlace1").WriteLine("escrito");
     EXPECT_EQ(Contents(dir / "otra" / "datos.txt"), "escrito\r\n");
     EXPECT_TRUE(fs::is_symlink(dir / "enlace1") && fs::is_symlink(dir / "otra" / "enlace2"));
 
@@ -162,19 +162,19 @@ TEST_F(FileIo, SavesReplaceAtOnceKeepingPermissionsAndLinksOrNotAtAllAndLineFile
     const std::string reason = "«" + shielded.string() + "»: permiso denegado";
     EXPECT_EQ(InChild(dir / "hijo", [&] {
                   if (::getuid() == 0 && ::setuid(65534) != 0) return std::string("setuid");
-                  return ErrorText([&] { experiments::SaveFileAtomically(shielded, "x"); }) + "\n" +
-                         ErrorText([&] { experiments::LineFile file(shielded); });
+                  return ErrorText([&] { toolkit::SaveFileAtomically(shielded, "x"); }) + "\n" +
+                         ErrorText([&] { toolkit::LineFile file(shielded); });
               }).second,
               "No se ha podido guardar el fichero " + reason + "\nNo se ha podido abrir el fichero " + reason);
     EXPECT_EQ(Contents(shielded), "quieto");
 
     // A statistics file being written.
     const fs::path busy = dir / "estadística.txt";
-    experiments::LineFile first(busy);
+    toolkit::LineFile first(busy);
     first.WriteLine("uno");
     const std::string written = "«" + busy.string() + "»: otro proceso lo está escribiendo";
-    EXPECT_EQ(ErrorText([&] { experiments::LineFile second(busy); }), "No se ha podido abrir el fichero " + written);
-    EXPECT_EQ(ErrorText([&] { experiments::SaveFileAtomically(busy, "x"); }), "No se ha podido guardar el fichero " + written);
+    EXPECT_EQ(ErrorText([&] { toolkit::LineFile second(busy); }), "No se ha podido abrir el fichero " + written);
+    EXPECT_EQ(ErrorText([&] { toolkit::SaveFileAtomically(busy, "x"); }), "No se ha podido guardar el fichero " + written);
     first.WriteLine("dos");
     EXPECT_EQ(Contents(busy), "uno\r\ndos\r\n");
     EXPECT_EQ(Names(dir.path), (std::set<std::string>{"nuevo.txt", "viejo.txt", "enlace.txt", "otra", "enlace1",
@@ -182,7 +182,7 @@ TEST_F(FileIo, SavesReplaceAtOnceKeepingPermissionsAndLinksOrNotAtAllAndLineFile
     // A line file that fills up ends at its last complete line.
     const fs::path path = dir / "estadística2.txt";
     std::ofstream(path) << std::string(100, 'x');  // emptied on opening
-    experiments::LineFile file(path);
+    toolkit::LineFile file(path);
     file.WriteLine("uno");
     file.WriteLine("");
     const std::string expected = "No se ha podido escribir en el fichero «" + path.string() +
@@ -200,7 +200,7 @@ TEST_F(FileIo, KeptLastLineReservedFilesIdentitiesAndTemporariesOfKilledSaves) {
     // The last line is there from the start and stays after a full disk.
     const fs::path table = dir / "tabla.txt";
     {
-        experiments::LineFile file(table, "\r\n", "");
+        toolkit::LineFile file(table, "\r\n", "");
         EXPECT_EQ(Contents(table), "\r\n");
         file.WriteLine("uno");
         const FileSizeLimit full(8);
@@ -212,42 +212,42 @@ TEST_F(FileIo, KeptLastLineReservedFilesIdentitiesAndTemporariesOfKilledSaves) {
     // removed when no save came; an existing file stays as it was.
     const fs::path book = dir / "libro.xlsx";
     {
-        const experiments::ReservedFile reserved(book);
+        const toolkit::ReservedFile reserved(book);
         EXPECT_TRUE(fs::exists(book));
-        EXPECT_NE(ErrorText([&] { experiments::LineFile other(book); }).find("otro proceso lo está escribiendo"),
+        EXPECT_NE(ErrorText([&] { toolkit::LineFile other(book); }).find("otro proceso lo está escribiendo"),
                   std::string::npos);
-        EXPECT_NE(ErrorText([&] { experiments::ReservedFile again(book); }).find("otro proceso lo está escribiendo"),
+        EXPECT_NE(ErrorText([&] { toolkit::ReservedFile again(book); }).find("otro proceso lo está escribiendo"),
                   std::string::npos);
     }
     EXPECT_FALSE(fs::exists(book));
     {
-        experiments::ReservedFile reserved(book);
+        toolkit::ReservedFile reserved(book);
         reserved.Save([](const fs::path& temporary, int) { std::ofstream(temporary) << "hecho"; });
     }
     EXPECT_EQ(Contents(book), "hecho");
-    EXPECT_EQ(ErrorText([&] { experiments::ReservedFile r(dir / "no" / "b.xlsx"); }),
+    EXPECT_EQ(ErrorText([&] { toolkit::ReservedFile r(dir / "no" / "b.xlsx"); }),
               "No se ha podido escribir el fichero «" + (dir / "no" / "b.xlsx").string() + "»: no existe");
 
     // One file under several names is one identity; a name to be made follows its link.
     fs::create_hard_link(book, dir / "duro.csv");
     fs::create_symlink("futuro.txt", dir / "colgante.csv");
-    EXPECT_EQ(experiments::IdentityOf(book), experiments::IdentityOf(dir / "duro.csv"));
-    EXPECT_EQ(experiments::IdentityOf(dir / "colgante.csv"), experiments::IdentityOf(dir / "." / "futuro.txt"));
-    EXPECT_NE(experiments::IdentityOf(dir / "futuro.txt"), experiments::IdentityOf(dir / "otro.txt"));
+    EXPECT_EQ(toolkit::IdentityOf(book), toolkit::IdentityOf(dir / "duro.csv"));
+    EXPECT_EQ(toolkit::IdentityOf(dir / "colgante.csv"), toolkit::IdentityOf(dir / "." / "futuro.txt"));
+    EXPECT_NE(toolkit::IdentityOf(dir / "futuro.txt"), toolkit::IdentityOf(dir / "otro.txt"));
 
     // A killed save's temporary file goes with the next save of the file; a live one stays.
     std::ofstream(dir / ".libro.xlsx.AbCdEf") << "muerto";
     std::ofstream(dir / ".libro.xlsx.GhIjKl") << "vivo";
     const int live = ::open((dir / ".libro.xlsx.GhIjKl").c_str(), O_RDONLY);
     ASSERT_EQ(::flock(live, LOCK_EX), 0);
-    experiments::SaveFileAtomically(book, "otra vez");
+    toolkit::SaveFileAtomically(book, "otra vez");
     EXPECT_FALSE(fs::exists(dir / ".libro.xlsx.AbCdEf"));
     EXPECT_TRUE(fs::exists(dir / ".libro.xlsx.GhIjKl"));
     ::close(live);
 
     // Names that are not UTF-8 become valid text; cuts fall between characters.
-    EXPECT_EQ(experiments::ValidUtf8("a\xfd\xc3\xb1\xed\xa0\x80z"), "a\uFFFD\u00F1\uFFFD\uFFFD\uFFFDz");
-    EXPECT_EQ(experiments::FirstCharacters("\u00F1a\u00F1", 2), "\u00F1a");
+    EXPECT_EQ(toolkit::ValidUtf8("a\xfd\xc3\xb1\xed\xa0\x80z"), "a\uFFFD\u00F1\uFFFD\uFFFD\uFFFDz");
+    EXPECT_EQ(toolkit::FirstCharacters("\u00F1a\u00F1", 2), "\u00F1a");
 }
 
 }  // namespace

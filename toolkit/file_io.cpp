@@ -1,4 +1,4 @@
-#include "experiments/file_io.h"
+#include "toolkit/file_io.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -16,7 +16,7 @@
 #include <system_error>
 #include <vector>
 
-namespace experiments {
+namespace toolkit {
 
 namespace fs = std::filesystem;
 
@@ -478,4 +478,4 @@ void LineFile::WriteLine(std::string_view line) {
     throw FileError(failure_);
 }
 
-}  // namespace experiments
+}  // namespace toolkit

@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "engine/relation_matrix.h"
-#include "experiments/file_io.h"
+#include "toolkit/file_io.h"
 
-namespace experiments {
+namespace formats {
 
 /// A relation file is text: one row of the matrix per line, n values per row. ParseRelation
 /// reads what the program writes and what spreadsheets, R and numpy write:
@@ -27,7 +27,7 @@ namespace experiments {
 /// `out` as it was.
 int ParseRelation(std::string_view bytes, engine::RelationMatrix& out);
 
-inline constexpr std::size_t kRelationFileLimit = 4 * kMiB;
+inline constexpr std::size_t kRelationFileLimit = 4 * toolkit::kMiB;
 
 /// Reads and parses a relation file of at most kRelationFileLimit bytes; a text that is not
 /// a matrix throws FileError naming the file and the reason.
@@ -62,4 +62,4 @@ struct SaveAllContent {
 /// missing matrix.
 std::string SaveAllText(const SaveAllContent& content);
 
-}  // namespace experiments
+}  // namespace formats

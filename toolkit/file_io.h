@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace experiments {
+namespace toolkit {
 
 /// A file that could not be read or written; the message names the file and the reason in
 /// Spanish and is shown to the user as it stands.
@@ -128,4 +128,4 @@ private:
     std::string ending_;        // the last line and its line end, kept after the complete lines
 };
 
-}  // namespace experiments
+}  // namespace toolkit

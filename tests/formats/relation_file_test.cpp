@@ -2,7 +2,7 @@
 // with its message, the "save all" text byte for byte and the size limit. (The other refusals
 // of a file: the file I/O tests.)
 
-#include "experiments/relation_file.h"
+#include "formats/relation_file.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +50,7 @@ TEST(RelationFile, RoundTripBitForBit) {
                     : k == 11 ? -0.0f : std::bit_cast<float>(static_cast<std::uint32_t>(random() % 0x3F800001u));
                 expected[k / n][k % n] = x == 0.0f ? 0.0f : x;
             }
-            ASSERT_EQ(experiments::ParseRelation(experiments::RelationText(n, m, separator), read), n);
+            ASSERT_EQ(formats::ParseRelation(formats::RelationText(n, m, separator), read), n);
             EXPECT_TRUE(SameBits(read, expected)) << n << separator;  // nothing outside the block either
         }
 }
@@ -116,7 +116,7 @@ TEST(RelationFile, ReadsWhatOtherProgramsWriteAndSaysWhereTheRestIsNotAMatrix) {
         const int n = !c.refusal.empty() ? 0 : c.values.size() == 1 ? 1 : 2;
         RelationMatrix read = Sentinel(), expected = Sentinel();
         for (int k = 0; k < n * n; ++k) expected[k / n][k % n] = c.values[k];
-        EXPECT_EQ(test_support::ErrorText([&] { EXPECT_EQ(experiments::ParseRelation(c.bytes, read), n); }),
+        EXPECT_EQ(test_support::ErrorText([&] { EXPECT_EQ(formats::ParseRelation(c.bytes, read), n); }),
                   c.refusal.empty() ? "(sin error)" : c.refusal);
         EXPECT_TRUE(SameBits(read, expected)) << c.bytes;
     }
@@ -125,11 +125,11 @@ TEST(RelationFile, ReadsWhatOtherProgramsWriteAndSaysWhereTheRestIsNotAMatrix) {
 TEST(RelationFile, SaveAllTextByteForByte) {
     RelationMatrix a{{{1.0f, 0.7f}, {0.7f, 1.0f}}}, b{{{1.0f, 1.0f / 3}, {-0.0f, 0.25f}}};
     RelationMatrix order{{{0.0f, 10000.0f}, {2.9f, 1.0f}}}, odd{{{1e30f, -1e30f}, {NAN, -2.9f}}};
-    experiments::SaveAllContent content{"Zorvane", 2, 7, false, false, ',', &a, {&a, &b, &a, &b, &a, &b},
+    formats::SaveAllContent content{"Zorvane", 2, 7, false, false, ',', &a, {&a, &b, &a, &b, &a, &b},
                                         {"Cierre Min\nd1= 0,5", "", "t\n", "á", "b", "c"}, {&order, &order, &odd}};
     const std::string matrixA = "1\t0,7\r\n0,7\t1\r\n", matrixB = "1\t0,33333334\r\n0\t0,25\r\n";
     const std::string orders = "0\t10000\r\n2\t1\r\n";
-    EXPECT_EQ(experiments::SaveAllText(content),
+    EXPECT_EQ(formats::SaveAllText(content),
               "Zorvane\tDimensi\xF3n\t2\tMatriz n\xFA" "mero\t7\tReflexiva\ts\xED\tSim\xE9trica\ts\xED\tGeneraci\xF3n reflexiva\tno\t"
               "Generaci\xF3n sim\xE9trica\tno\r\n"
               "Matriz Inicial:\r\n" + matrixA + "\r\n"
@@ -145,7 +145,7 @@ TEST(RelationFile, SaveAllTextByteForByte) {
     content.generateReflexive = content.generateSymmetric = true;
     for (const auto& [relation, is] : {std::pair(&reflexiveOnly, "s\xED\tSim\xE9trica\tno"), {&b, "no\tSim\xE9trica\tno"}}) {
         content.relation = relation;
-        const std::string text = experiments::SaveAllText(content);
+        const std::string text = formats::SaveAllText(content);
         EXPECT_EQ(text.substr(0, text.find('\r')), "Zorvane\tDimensi\xF3n\t2\tMatriz n\xFA" "mero\t7\tReflexiva\t"s + is +
                                                        "\tGeneraci\xF3n reflexiva\ts\xED\tGeneraci\xF3n sim\xE9trica\ts\xED");
     }
@@ -155,9 +155,9 @@ TEST(RelationFile, AFileOfMoreThanFourMiBIsRefused) {
     const test_support::ScratchDir dir("relation_file");
     const fs::path huge = dir / "enorme.txt";
     std::ofstream(huge).close();
-    fs::resize_file(huge, experiments::kRelationFileLimit + 1);  // sparse: nothing is written
+    fs::resize_file(huge, formats::kRelationFileLimit + 1);  // sparse: nothing is written
     RelationMatrix out;
-    EXPECT_EQ(test_support::ErrorText([&] { experiments::ReadRelationFile(huge, out); }),
+    EXPECT_EQ(test_support::ErrorText([&] { formats::ReadRelationFile(huge, out); }),
               "No se ha podido leer el fichero «" + huge.string() + "»: es demasiado grande (más de 4 MiB)");
 }
 

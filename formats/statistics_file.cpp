@@ -1,4 +1,4 @@
-#include "experiments/statistics_file.h"
+#include "formats/statistics_file.h"
 
 #include <cstdint>
 #include <locale>
@@ -6,7 +6,7 @@
 
 #include "engine/relation_matrix.h"
 
-namespace experiments {
+namespace formats {
 
 void ValidateLargestDimension(int largestDimension) {
     if (largestDimension > engine::MAX_DIM)
@@ -98,4 +98,12 @@ std::string StatisticsRow(int dimension, const StatisticsSums& sums,
     return row;
 }
 
-}  // namespace experiments
+int ClosureGreaterPercent(int greater, int notGreater) {
+    if (greater == 0) return 0;
+    // 64-bit intermediate: 100 × a count near 2^31 must not overflow.
+    const std::int64_t total = static_cast<std::int64_t>(greater) + notGreater;
+    if (total == 0) return 0;
+    return static_cast<int>(100 * static_cast<std::int64_t>(greater) / total);
+}
+
+}  // namespace formats

@@ -1,4 +1,4 @@
-#include "experiments/relation_file.h"
+#include "formats/relation_file.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,10 +7,10 @@
 #include <stdexcept>
 #include <vector>
 
-#include "experiments/statistics_file.h"
+#include "formats/statistics_file.h"
 #include "toolkit/number_text.h"
 
-namespace experiments {
+namespace formats {
 
 namespace {
 
@@ -334,7 +334,7 @@ std::string WholeNumber(float value, char) {
 int ParseRelation(std::string_view bytes, engine::RelationMatrix& out) {
     const std::string text = Decode(bytes);
     const Reading reading = ReadText(text);
-    if (reading.failure) throw FileError(reading.failure->detail);
+    if (reading.failure) throw toolkit::FileError(reading.failure->detail);
     const int n = reading.n;
     for (int i = 0; i < n; ++i)
         std::copy_n(reading.values.begin() + i * n, n, out[i].begin());
@@ -342,11 +342,11 @@ int ParseRelation(std::string_view bytes, engine::RelationMatrix& out) {
 }
 
 int ReadRelationFile(const std::filesystem::path& path, engine::RelationMatrix& out) {
-    const std::string bytes = ReadTextFile(path, kRelationFileLimit);
+    const std::string bytes = toolkit::ReadTextFile(path, kRelationFileLimit);
     try {
         return ParseRelation(bytes, out);
-    } catch (const FileError& error) {
-        throw FileError("El fichero «" + ShortPath(path.string()) + "» no contiene una matriz válida: " + error.what());
+    } catch (const toolkit::FileError& error) {
+        throw toolkit::FileError("El fichero «" + toolkit::ShortPath(path.string()) + "» no contiene una matriz válida: " + error.what());
     }
 }
 
@@ -395,4 +395,4 @@ std::string SaveAllText(const SaveAllContent& content) {
     return ToWindows1252(text);
 }
 
-}  // namespace experiments
+}  // namespace formats
