@@ -9,7 +9,6 @@
 #include <string_view>
 
 #include "toolkit/file_io.h"
-#include "experiments/pie.h"
 #include "toolkit/number_text.h"
 
 namespace formats {
