@@ -14,7 +14,7 @@
 
 #include "experiments/experiment.h"
 #include "experiments/statistics_batch.h"
-#include "formats/batch_outputs.h"
+#include "experiments/batch_outputs.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ void BM_Batch(benchmark::State& state) {
         auto experiment = std::make_unique<experiments::Experiment>(engine::kZorvane);
         experiment->RunTrial();
         state.ResumeTiming();
-        formats::BatchOutputs outputs({"Zorvane", 5489u, false, false},
+        experiments::BatchOutputs outputs({"Zorvane", 5489u, false, false},
                                       raw ? std::optional(rawFile) : std::nullopt, std::nullopt);
         experiments::BatchOptions options{AllThreads(), {}, {}};
         if (raw) options.trial = [&](int n, int k, const engine::Analysis& a) { outputs.Trial(n, k, a); };
@@ -92,7 +92,7 @@ void BM_MergeTenFiles(benchmark::State& state) {
     const fs::path book = Scratch("merged.xlsx");
     for (auto _ : state) {
         auto summary = std::make_unique<formats::TrialSummary>();
-        const formats::RunFacts facts = formats::MergeRawFiles("Zorvane", files, *summary);
+        const formats::RunFacts facts = experiments::MergeRawFiles("Zorvane", files, *summary);
         formats::WriteWorkbook(book, *summary, false, 100, facts);
         state.counters["lines"] = static_cast<double>(summary->Trials());
     }

@@ -10,7 +10,7 @@
 #include "experiments/statistics_batch.h"
 #include "formats/statistics_file.h"
 #include "experiments/trial_pipeline.h"
-#include "formats/batch_outputs.h"
+#include "experiments/batch_outputs.h"
 #include "toolkit/number_text.h"
 #include "ui/form1.h"
 
@@ -43,7 +43,7 @@ void TForm1::Button6Click(QObject*) {
     const engine::Engine& e = experiment().engine;
     if (!raw && !workbook) formats::CheckOutput(path, formats::OutputKind::Table);
     // The window's sequence did not start from a seed of the user's: the raw file leaves it empty.
-    formats::BatchOutputs outputs({engine::ProgramName(e.variant()), std::nullopt, e.reflexive, e.symmetric},
+    experiments::BatchOutputs outputs({engine::ProgramName(e.variant()), std::nullopt, e.reflexive, e.symmetric},
                                   raw ? std::optional(path) : std::nullopt,
                                   workbook ? std::optional(path) : std::nullopt);
     std::optional<toolkit::LineFile> table;

@@ -34,7 +34,7 @@
 #include "experiments/statistics_batch.h"
 #include "formats/statistics_file.h"
 #include "experiments/trial_pipeline.h"
-#include "formats/batch_outputs.h"
+#include "experiments/batch_outputs.h"
 #include "toolkit/number_text.h"
 #include "ui/charts.h"
 #include "ui/heat_map.h"
@@ -182,7 +182,7 @@ int Statistics(const engine::Variant& variant, const Options& options) {
                               experiment->engine.reflexive, experiment->engine.symmetric};
     // Every output is checked before any is created, so that a refused run leaves nothing.
     formats::CheckOutput(PathOf(options.file), formats::OutputKind::Table);
-    formats::BatchOutputs outputs(run, optionalPath(options.raw), optionalPath(options.workbook));
+    experiments::BatchOutputs outputs(run, optionalPath(options.raw), optionalPath(options.workbook));
     toolkit::LineFile table(PathOf(options.file), formats::kStatisticsLineEnd, experiments::kStatisticsLastLine);
     experiments::BatchOptions batch{options.threads, stop.get_token(), [&](const experiments::BatchProgress& p) {
                                         if (interrupted.load()) stop.request_stop();
@@ -217,7 +217,7 @@ int Merge(const engine::Variant& variant, const QString& workbook, const QString
     formats::CheckOutput(output, formats::OutputKind::Workbook);
     toolkit::ReservedFile reserved(output);
     auto summary = std::make_unique<formats::TrialSummary>();
-    const formats::RunFacts facts = formats::MergeRawFiles(engine::ProgramName(variant), paths, *summary);
+    const formats::RunFacts facts = experiments::MergeRawFiles(engine::ProgramName(variant), paths, *summary);
     const std::vector<int> dimensions = summary->Dimensions();
     formats::WriteWorkbook(reserved, name, *summary, variant.integerMeans, dimensions.back(), facts, 0);
     return kSuccess;

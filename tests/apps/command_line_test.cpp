@@ -26,7 +26,7 @@
 #include "formats/relation_file.h"
 #include "experiments/statistics_batch.h"
 #include "formats/statistics_file.h"
-#include "formats/batch_outputs.h"
+#include "experiments/batch_outputs.h"
 #include "tests/apps/run_command.h"
 #include "tests/experiments/same_state.h"
 #include "toolkit/number_text.h"
@@ -318,7 +318,7 @@ TEST_P(CommandLine, StatisticsAsIfStartedWithTheOptionsARawFileHoldingTheMeansRe
     ASSERT_EQ(merged.status, 0) << merged.err;
     EXPECT_TRUE(LooksLikeAWorkbook(Contents(dir / "m.xlsx")));
     formats::TrialSummary pooled, second;
-    formats::MergeRawFiles(Name(), {dir / "one.csv", dir / "r2.csv"}, pooled);
+    experiments::MergeRawFiles(Name(), {dir / "one.csv", dir / "r2.csv"}, pooled);
     formats::ReadRawFile(dir / "r2.csv", [&](const formats::TrialRecord& r) { second.Add(r); });
     for (int n = 2; n <= 6; ++n) {
         EXPECT_EQ(pooled.At(n).trials, 14);

@@ -1,13 +1,10 @@
-#include "formats/batch_outputs.h"
-
-#include <fcntl.h>
-#include <unistd.h>
+#include "experiments/batch_outputs.h"
 
 #include <set>
 
 #include "toolkit/number_text.h"
 
-namespace formats {
+namespace experiments {
 
 namespace fs = std::filesystem;
 
@@ -23,82 +20,38 @@ std::string TimeText(std::time_t time) {
 
 namespace {
 
-std::string SeedText(const RawRun& run) { return run.seed ? std::to_string(*run.seed) : "(ninguna elegida)"; }
-std::string OptionsText(const RawRun& run) {
+std::string SeedText(const formats::RawRun& run) { return run.seed ? std::to_string(*run.seed) : "(ninguna elegida)"; }
+std::string OptionsText(const formats::RawRun& run) {
     return "reflexiva: " + YesNo(run.reflexive) + ", simétrica: " + YesNo(run.symmetric);
 }
 
 }  // namespace
 
-namespace {
-
-// Whether the first bytes of a file are those of a file of `kind`.
-bool LooksLike(std::string_view start, OutputKind kind) {
-    switch (kind) {
-        case OutputKind::Workbook: return start.substr(0, 4) == std::string_view("PK\x03\x04", 4);
-        case OutputKind::Raw: return start.substr(0, kRawHeader.size()) == kRawHeader;
-        case OutputKind::SaveAll: return start.substr(0, 8) == "Zorvath\t" || start.substr(0, 8) == "Zorvane\t";
-        case OutputKind::Table: {
-            const std::size_t digits = start.find_first_not_of("0123456789");
-            return digits > 0 && digits != std::string_view::npos && start.substr(digits, 12) == " Dimensiones";
-        }
-    }
-    return false;
-}
-
-const char* KindName(OutputKind kind) {
-    switch (kind) {
-        case OutputKind::Table: return "una tabla de estadísticas";
-        case OutputKind::Raw: return "un fichero de ensayos";
-        case OutputKind::Workbook: return "un libro de cálculo";
-        case OutputKind::SaveAll: return "un fichero de «Salvar Todo»";
-    }
-    return "";
-}
-
-}  // namespace
-
-void CheckOutput(const fs::path& path, OutputKind kind) {
-    toolkit::CheckWritable(path);
-    // Opened without following a FIFO's wait; only a regular file gets this far.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return;  // not there yet
-    std::string start(std::max<std::size_t>(kRawHeader.size(), 64), '\0');
-    const ssize_t got = ::read(fd, start.data(), start.size());
-    ::close(fd);
-    if (got <= 0) return;  // empty (or unreadable: the user may still write it)
-    start.resize(static_cast<std::size_t>(got));
-    if (!LooksLike(start, kind))
-        throw toolkit::FileError("No se reemplaza el fichero «" + toolkit::ShortPath(path.string()) +
-                                     "»: ya existe y no es " + KindName(kind) +
-                                     "; elija otro nombre, o bórrelo antes si ya no lo quiere");
-}
-
-BatchOutputs::BatchOutputs(RawRun run, const std::optional<fs::path>& raw, const std::optional<fs::path>& workbook)
+BatchOutputs::BatchOutputs(formats::RawRun run, const std::optional<fs::path>& raw, const std::optional<fs::path>& workbook)
     : run_(std::move(run)) {
-    if (workbook) CheckOutput(*workbook, OutputKind::Workbook);
-    if (raw) CheckOutput(*raw, OutputKind::Raw);
+    if (workbook) formats::CheckOutput(*workbook, formats::OutputKind::Workbook);
+    if (raw) formats::CheckOutput(*raw, formats::OutputKind::Raw);
     if (workbook) {
         workbook_.emplace(*workbook);
         workbookName_ = toolkit::ShortPath(workbook->string());
-        summary_ = std::make_unique<TrialSummary>();
+        summary_ = std::make_unique<formats::TrialSummary>();
     }
     if (raw) {
-        raw_.emplace(*raw, kRawLineEnd);
-        raw_->WriteLine(kRawHeader);
+        raw_.emplace(*raw, formats::kRawLineEnd);
+        raw_->WriteLine(formats::kRawHeader);
     }
 }
 
 void BatchOutputs::Trial(int dimension, int trial, const engine::Analysis& results) {
-    const TrialRecord record = RecordOf(dimension, trial, results);
-    if (raw_) raw_->WriteLine(RawLine(run_, record));
+    const formats::TrialRecord record = formats::RecordOf(dimension, trial, results);
+    if (raw_) raw_->WriteLine(formats::RawLine(run_, record));
     if (summary_) summary_->Add(record);
 }
 
 void BatchOutputs::Finish(bool integerMeans, int largestDimension, int sampleSize, int threads, bool complete) {
     if (!workbook_) return;
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - clock_).count();
-    const RunFacts facts = {
+    const formats::RunFacts facts = {
         {"Programa", run_.program},
         {"Versión", WORKBENCH_VERSION},
         {"Opciones", OptionsText(run_)},
@@ -111,18 +64,18 @@ void BatchOutputs::Finish(bool integerMeans, int largestDimension, int sampleSiz
         {"Segundos", toolkit::DoubleToStr(seconds)},
         {"Completa", complete ? "sí" : "no: interrumpida; el libro guarda los ensayos hechos"},
     };
-    WriteWorkbook(*workbook_, workbookName_, *summary_, integerMeans, largestDimension, facts, sampleSize);
+    formats::WriteWorkbook(*workbook_, workbookName_, *summary_, integerMeans, largestDimension, facts, sampleSize);
 }
 
-RunFacts MergeRawFiles(const std::string& program, const std::vector<fs::path>& files, TrialSummary& summary) {
+formats::RunFacts MergeRawFiles(const std::string& program, const std::vector<fs::path>& files, formats::TrialSummary& summary) {
     const std::time_t start = std::time(nullptr);
     const auto clock = std::chrono::steady_clock::now();
-    std::optional<RawRun> first;
+    std::optional<formats::RawRun> first;
     std::string firstName;
     std::set<std::optional<std::uint32_t>> seeds;
     std::string seedList, fileList;
     for (const fs::path& file : files) {
-        const RawRun run = ReadRawFile(file, [&](const TrialRecord& record) { summary.Add(record); });
+        const formats::RawRun run = formats::ReadRawFile(file, [&](const formats::TrialRecord& record) { summary.Add(record); });
         const std::string name = toolkit::ShortPath(file.string());
         const auto refuse = [&](const std::string& reason) {
             return toolkit::FileError("No se puede reunir el fichero «" + name + "», línea 2: " + reason);
@@ -154,4 +107,4 @@ RunFacts MergeRawFiles(const std::string& program, const std::vector<fs::path>& 
     };
 }
 
-}  // namespace formats
+}  // namespace experiments

@@ -12,18 +12,10 @@
 #include "toolkit/file_io.h"
 #include "formats/raw_trials.h"
 #include "formats/trial_summary.h"
+#include "formats/output_kind.h"
 #include "formats/workbook.h"
 
-namespace formats {
-
-/// What an output file of ours holds, for refusing to put it in place of a file of another kind.
-enum class OutputKind { Table, Raw, Workbook, SaveAll };
-
-/// Refuses, with toolkit::FileError and before anything is created or changed, an output
-/// that cannot be written (see toolkit::CheckWritable) or that would replace an existing,
-/// non-empty file that is not of its kind: a relation, a table, a raw file or a workbook is
-/// never lost to an output of another kind written over it by mistake.
-void CheckOutput(const std::filesystem::path& path, OutputKind kind);
+namespace experiments {
 
 /// The files a batch writes beside (or instead of) its text table, either one optional: the
 /// raw file, a line per trial as the trial is taken over, and the workbook, written at the end
@@ -32,7 +24,7 @@ class BatchOutputs {
 public:
     /// Checks both outputs (CheckOutput), then claims the workbook (locked, so that a second
     /// batch on it is refused) and opens the raw file, all before any trial runs.
-    BatchOutputs(RawRun run, const std::optional<std::filesystem::path>& raw,
+    BatchOutputs(formats::RawRun run, const std::optional<std::filesystem::path>& raw,
                  const std::optional<std::filesystem::path>& workbook);
     /// The batch's per-trial hook (BatchOptions::trial).
     void Trial(int dimension, int trial, const engine::Analysis& results);
@@ -40,11 +32,11 @@ public:
     void Finish(bool integerMeans, int largestDimension, int sampleSize, int threads, bool complete);
 
 private:
-    RawRun run_;
+    formats::RawRun run_;
     std::optional<toolkit::LineFile> raw_;
     std::optional<toolkit::ReservedFile> workbook_;
     std::string workbookName_;
-    std::unique_ptr<TrialSummary> summary_;
+    std::unique_ptr<formats::TrialSummary> summary_;
     std::time_t start_ = std::time(nullptr);
     std::chrono::steady_clock::time_point clock_ = std::chrono::steady_clock::now();
 };
@@ -59,7 +51,7 @@ std::string TimeText(std::time_t time);
 /// options than the first, a seed already read (files without a seed, the window's, count as
 /// one seed), and whatever ReadRawFile refuses. Returns the facts of the merge for the
 /// "Ejecución" sheet.
-RunFacts MergeRawFiles(const std::string& program, const std::vector<std::filesystem::path>& files,
-                       TrialSummary& summary);
+formats::RunFacts MergeRawFiles(const std::string& program, const std::vector<std::filesystem::path>& files,
+                       formats::TrialSummary& summary);
 
-}  // namespace formats
+}  // namespace experiments
