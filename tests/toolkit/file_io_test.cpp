@@ -65,11 +65,7 @@ struct FileIo : ::testing::Test {
 
 TEST_F(FileIo, ShortPathsRefusalsOfWhatIsNotARegularFileWithoutWaitingAndAnyName) {
     EXPECT_EQ(toolkit::SystemErrorText(12345), "error del sistema 12345");
-    const auto repeat = [](const std::string& s, int times) {
-        std::string out;
-        while (times-- > 0) out += s;
-        return out;
-    };
+    const auto repeat = [](const std::string& s, int times) { std::string out; while (times-- > 0) out += s; return out; };
     EXPECT_EQ(toolkit::ShortPath("/" + repeat("ñ", 79)), "/" + repeat("ñ", 79));
     // 5,000 characters, most of them two or three bytes long: 39 of them, "…", the last 40.
     const std::string path = "/home/usuario/" + repeat("é", 2500) + repeat("€", 2475) + "/matriz.txt";
@@ -104,7 +100,7 @@ TEST_F(FileIo, ShortPathsRefusalsOfWhatIsNotARegularFileWithoutWaitingAndAnyName
     EXPECT_EQ(Contents(plain), "x");
 }
 
-TEST_F(FileIo, SavesReplaceAtOnceKeepingPermissionsAndLinksOrNotAtAllAndLineFilesEndAtACompleteLine) {
+TEST_F(FileIo, SavesReplaceAtOnceKeepingPermissionsAndLinksOrNotAtAllAndLineFilesAreLocked) {
     const fs::path fresh = dir / "nuevo.txt", old = dir / "viejo.txt", link = dir / "enlace.txt";
     const mode_t savedMask = ::umask(027);
     toolkit::SaveFileAtomically(fresh, "uno\r\n");
@@ -179,33 +175,23 @@ TEST_F(FileIo, SavesReplaceAtOnceKeepingPermissionsAndLinksOrNotAtAllAndLineFile
     EXPECT_EQ(Contents(busy), "uno\r\ndos\r\n");
     EXPECT_EQ(Names(dir.path), (std::set<std::string>{"nuevo.txt", "viejo.txt", "enlace.txt", "otra", "enlace1",
                                                    "protegido.txt", "estadística.txt"}));
-    // A line file that fills up ends at its last complete line.
-    const fs::path path = dir / "estadística2.txt";
-    std::ofstream(path) << std::string(100, 'x');  // emptied on opening
-    toolkit::LineFile file(path);
-    file.WriteLine("uno");
-    file.WriteLine("");
-    const std::string expected = "No se ha podido escribir en el fichero «" + path.string() +
-                                 "»: el fichero supera el tamaño máximo permitido";
-    {
-        const FileSizeLimit full(9);  // "tres" fits in part
-        EXPECT_EQ(ErrorText([&] { file.WriteLine("tres"); }), expected);
-    }
-    // Refused from then on, even with room again.
-    EXPECT_EQ(ErrorText([&] { file.WriteLine("4"); }), expected);
-    EXPECT_EQ(Contents(path), "uno\r\n\r\n");
 }
 
-TEST_F(FileIo, KeptLastLineReservedFilesIdentitiesAndTemporariesOfKilledSaves) {
-    // The last line is there from the start and stays after a full disk.
+TEST_F(FileIo, FullLineFilesEndAtACompleteLineReservedFilesIdentitiesAndTemporariesOfKilledSaves) {
+    // The last line is there from the start; a line file that fills up ends at its last
+    // complete line, and refuses every line from then on, even with room again.
     const fs::path table = dir / "tabla.txt";
+    std::ofstream(table) << std::string(100, 'x');  // emptied on opening
+    toolkit::LineFile file(table, "\r\n", "");
+    EXPECT_EQ(Contents(table), "\r\n");
+    file.WriteLine("uno");
+    const std::string full = "No se ha podido escribir en el fichero «" + table.string() +
+                             "»: el fichero supera el tamaño máximo permitido";
     {
-        toolkit::LineFile file(table, "\r\n", "");
-        EXPECT_EQ(Contents(table), "\r\n");
-        file.WriteLine("uno");
-        const FileSizeLimit full(8);
-        EXPECT_NE(ErrorText([&] { file.WriteLine("dos"); }), "(sin error)");
+        const FileSizeLimit limit(9);  // "tres" fits in part, over the last line
+        EXPECT_EQ(ErrorText([&] { file.WriteLine("tres"); }), full);
     }
+    EXPECT_EQ(ErrorText([&] { file.WriteLine("4"); }), full);
     EXPECT_EQ(Contents(table), "uno\r\n\r\n");
 
     // A reserved file: created empty, locked against a line file and another reservation,
