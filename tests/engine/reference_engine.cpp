@@ -40,36 +40,6 @@ static engine::ClosureCounts ReferenceClosure(TNorm t, int n, const RelationMatr
     return counts;
 }
 
-static int ReferenceTransitivize(TNorm t, int n, const RelationMatrix& relation, RelationMatrix& X,
-                                 RelationMatrix& O, bool symmetrizing) {
-    engine::MatrixCopy(n, relation, X);
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j) O[i][j] = 0.0f;
-    int reduced = 0, p = 0, q = 0;
-    for (int step = 1; step <= n * n; ++step) {
-        float m = 1.0f;
-        for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j)
-                if (X[i][j] < m && O[i][j] == 0.0f) {
-                    m = X[i][j];
-                    p = i;
-                    q = j;
-                }
-        O[p][q] = static_cast<float>(step);
-        const float v = X[p][q];
-        // On a violation the smaller factor is lowered; on equal factors, (k, q).
-        for (int k = 0; k < n; ++k) {
-            if (!(engine::TNormValue(t, X[p][k], X[k][q]) > v)) continue;
-            const bool left = X[p][k] < X[k][q];
-            const int li = left ? p : k, lj = left ? k : q;
-            X[li][lj] = engine::LoweredValue(t, v, left ? X[k][q] : X[p][k]);
-            if (symmetrizing) X[lj][li] = X[li][lj];
-            ++reduced;
-        }
-    }
-    return reduced;
-}
-
 void AnalyzeRelation(engine::Engine& e) {
     using engine::Direction;
     const int n = e.dimension;
@@ -82,8 +52,10 @@ void AnalyzeRelation(engine::Engine& e) {
         r.d2Closure[t] = static_cast<float>(c.euclidean);
         r.resultText[engine::ClosureTextIndex(tn)] = engine::ClosureText(tn, r.closureCounts[t], c);
         // Closures and transitivizations are independent, so one loop gives the same results.
-        r.reducedCount[t] = ReferenceTransitivize(tn, n, e.relation, r.Transitivized(tn), r.Order(tn),
-                                                  e.variant().symmetrizing);
+        const auto exceeds = [&](float a, float b, float v) { return engine::TNormValue(tn, a, b) > v; };
+        const auto lowered = [&](float v, float larger) { return engine::LoweredValue(tn, v, larger); };
+        r.reducedCount[t] = ScanningTransitivize(exceeds, lowered, n, e.relation, r.Transitivized(tn), r.Order(tn),
+                                                 e.variant().symmetrizing);
         c = engine::CompareWithRelation(n, e.relation, r.Transitivized(tn), Direction::RelationMinusTransitivized);
         r.d1Transitivized[t] = c.d1;
         r.d2Transitivized[t] = static_cast<float>(c.euclidean);

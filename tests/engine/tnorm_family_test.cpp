@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstring>
 #include <cmath>
-#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -15,6 +14,7 @@
 
 #include "engine/family_closure.h"
 #include "engine/transitivize.h"
+#include "tests/engine/reference_engine.h"
 #include "tests/support.h"
 
 namespace {
@@ -153,32 +153,9 @@ TEST(TNormFamily, BadNamesAndParametersListTheFamilies) {
     EXPECT_EQ(AnyTNorm::Of(engine::TNormFamily::Frank, 2.5).Name(), "frank:2.5");
 }
 
-// Oracles: the transitivization that scans the matrix for each entry (as
-// tests/engine/reference_engine.cpp, with T and I_T), and the max-T fold over all paths by
+// Oracles: the transitivization that scans the matrix for each entry (that of
+// tests/engine/reference_engine.h, with T and I_T), and the max-T fold over all paths by
 // Floyd–Warshall in double.
-int PlainTransitivize(const AnyTNorm& t, int n, const RelationMatrix& r, RelationMatrix& X, RelationMatrix& O, bool sym) {
-    X = r;
-    O = RelationMatrix{};
-    int reduced = 0, p = 0, q = 0;
-    for (int step = 1; step <= n * n; ++step) {
-        float m = 1.0f;
-        for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j)
-                if (X[i][j] < m && O[i][j] == 0.0f) m = X[i][j], p = i, q = j;
-        O[p][q] = static_cast<float>(step);
-        const float v = X[p][q];
-        for (int k = 0; k < n; ++k) {
-            const float a = X[p][k], b = X[k][q];
-            if (!(a > v && b > v && t.T(a, b) > v)) continue;
-            const int li = a < b ? p : k, lj = a < b ? k : q;
-            X[li][lj] = static_cast<float>(t.I(a < b ? b : a, v));
-            if (sym) X[lj][li] = X[li][lj];
-            ++reduced;
-        }
-    }
-    return reduced;
-}
-
 void FloydWarshall(const AnyTNorm& t, int n, const RelationMatrix& r, double (&D)[engine::MAX_DIM][engine::MAX_DIM]) {
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) D[i][j] = r[i][j];
@@ -236,7 +213,9 @@ TEST(TNormFamily, ClosureAndTransitivizationOnRandomRelations) {
                 // The scanning technique gives the same bits where T is evaluated pair by pair.
                 const int reduced = engine::Transitivize(t, n, R, X, O, sym);
                 if (!t.HasGenerator()) {
-                    EXPECT_EQ(reduced, PlainTransitivize(t, n, R, X2, O2, sym)) << name;
+                    const auto T = [&](float a, float b, float v) { return a > v && b > v && t.T(a, b) > v; };
+                    const auto I = [&](float v, float larger) { return t.I(larger, v); };
+                    EXPECT_EQ(reduced, reference::ScanningTransitivize(T, I, n, R, X2, O2, sym)) << name;
                     EXPECT_TRUE(SameBlock(n, X, X2) && SameBlock(n, O, O2)) << name;
                 }
                 if (sym) continue;
