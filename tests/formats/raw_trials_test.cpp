@@ -48,8 +48,6 @@ TEST(RawTrials, LinesReadBackBitForBitAndRefusalsNameTheFileTheLineAndTheColumn)
         ASSERT_EQ(readRun, run) << line;
         ASSERT_EQ(std::memcmp(&read, &record, sizeof read), 0) << line;
     }
-    EXPECT_EQ(formats::RawLine(runs[1], {7, 3, {0.1f, 0, 2}, {0.1f, 1e-5f, 2}, {}, {}}),
-              "Zorvane,,0,1,7,3,0.1,0.1,0,1e-05,2,2,0,0,0,0,0,0,0,0,0");
     formats::RawRun negativeZeroRun;
     formats::TrialRecord negativeZero;  // "-0" is a distance of 0, as the writer puts it
     formats::ParseRawLine("Zorvane,,0,1,7,3,-0,0,0,0,0,0,0,0,0,0,0,0,0,0,0", negativeZeroRun, negativeZero);
