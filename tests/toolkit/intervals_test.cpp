@@ -3,7 +3,6 @@
 // sum of squares cancels.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <tuple>
 
 #include "toolkit/numerics.h"

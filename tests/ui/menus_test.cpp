@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QMenu>
 #include <QTest>
-#include <functional>
 #include <tuple>
 
 #include "tests/ui/form_fixture.h"
