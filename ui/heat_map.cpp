@@ -87,6 +87,8 @@ const engine::RelationMatrix& MatrixOf(const experiments::Snapshot& s, int matri
 
 HeatMapModel::HeatMapModel(int matrix, QObject* parent) : QAbstractTableModel(parent), matrix_(matrix) {}
 
+QString HeatMapModel::Title() const { return title_.isEmpty() ? MatrixTitle(matrix_) : title_; }
+
 int HeatMapModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : n_; }
 int HeatMapModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : n_; }
 
@@ -302,7 +304,7 @@ void PaintHeatMap(QPainter& painter, const QRect& area, const HeatMapModel& mode
     painter.fillRect(area, Qt::white);
     painter.setPen(Qt::black);
     const QRect titleRect(area.left(), area.top(), area.width(), metrics.height() + 4);
-    QString title = MatrixTitle(model.matrix());
+    QString title = model.Title();
     if (model.difference())
         title += model.matrix() <= 4 ? QStringLiteral(": cierre − relación") : QStringLiteral(": relación − transitivizada");
     painter.drawText(titleRect, Qt::AlignCenter, title);
