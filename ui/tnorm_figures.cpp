@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "toolkit/number_text.h"
 #include "ui/figure_export.h"
@@ -25,7 +26,7 @@ QString Number(double value, char separator) {
 }
 
 // Ticks at 1, 2 or 5 times a power of ten, about `intervals` intervals over [low, high]; with
-// `cover`, one more tick where the last falls short of `high`.
+// `cover`, one more tick at either end where the ticks fall short of [low, high].
 std::vector<double> LinearTicks(double low, double high, int intervals = 6, bool cover = false) {
     const double span = high - low;
     if (!(span > 0)) return {low};
@@ -41,6 +42,7 @@ std::vector<double> LinearTicks(double low, double high, int intervals = 6, bool
     for (double k = std::ceil(low / step - 1e-9); k * step <= high + step * 1e-9; ++k)
         ticks.push_back(k * step == 0 ? 0.0 : k * step);  // no "-0"
     if (cover && ticks.back() < high) ticks.push_back(ticks.back() + step);
+    if (cover && ticks.front() > low) ticks.insert(ticks.begin(), ticks.front() - step);
     return ticks;
 }
 
@@ -142,9 +144,15 @@ void PaintSweep(QPainter& painter, const QRect& area, const SweepChart& chart, c
         xLow = std::min(xLow, *chart.marked);
         xHigh = std::max(xHigh, *chart.marked);
     }
-    double yHigh = 0;
-    for (const experiments::SweepPoint* p : points) yHigh = std::max({yHigh, double(p->d1Closure), double(p->d1Transitivized)});
-    const std::vector<double> yTicks = LinearTicks(0, yHigh > 0 ? yHigh : 1, 5, true);
+    double yHigh = 0, yLow = std::numeric_limits<double>::max();
+    for (const experiments::SweepPoint* p : points) {
+        yHigh = std::max({yHigh, double(p->d1Closure), double(p->d1Transitivized)});
+        yLow = std::min({yLow, double(p->d1Closure), p->transitivizable ? double(p->d1Transitivized) : yLow});
+    }
+    // From 0 unless the curves lie far above it: at large n they differ by a few per cent.
+    if (yLow < 0.7 * yHigh) yLow = 0;
+    const std::vector<double> yTicks = LinearTicks(yLow, yHigh > yLow ? yHigh : yLow + 1, 5, true);
+    yLow = yTicks.front();
     yHigh = yTicks.back();
     const std::vector<double> xTicks = chart.logScale ? LogTicks(xLow, xHigh) : LinearTicks(xLow, xHigh);
 
@@ -165,7 +173,7 @@ void PaintSweep(QPainter& painter, const QRect& area, const SweepChart& chart, c
                                           : (v - xLow) / (xHigh - xLow);
         return plot.left() + f * plot.width();
     };
-    const auto Y = [&](double v) { return plot.bottom() - v / yHigh * plot.height(); };
+    const auto Y = [&](double v) { return plot.bottom() - (v - yLow) / (yHigh - yLow) * plot.height(); };
 
     // Grid, ticks and their numbers.
     painter.setPen(QPen(QColor(225, 225, 225), 1));

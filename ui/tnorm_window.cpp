@@ -68,19 +68,21 @@ private:
     const HeatMapModel& model_;
 };
 
+// The sweep, or what it waits for.
 class SweepPanel : public QWidget {
 public:
     SweepPanel(const SweepChart& chart, QWidget* parent) : QWidget(parent), chart_(chart) { setMinimumSize(480, 220); }
+    engine::TNormFamily family = engine::TNormFamily::Min;
 
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        if (chart_.points.empty()) {
-            painter.fillRect(rect(), Qt::white);
-            painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("Esta familia no tiene parámetro que recorrer"));
-            return;
-        }
-        PaintSweep(painter, rect(), chart_, toolkit::DecimalSeparator());
+        if (!chart_.points.empty()) return PaintSweep(painter, rect(), chart_, toolkit::DecimalSeparator());
+        painter.fillRect(rect(), Qt::white);
+        painter.drawText(rect(), Qt::AlignCenter,
+                         experiments::RangeOf(family).hasParameter
+                             ? QStringLiteral("Calculando el barrido de %1…").arg(chart_.family)
+                             : QStringLiteral("Esta familia no tiene parámetro que recorrer"));
     }
 
 private:
@@ -118,6 +120,9 @@ TNormWindow::TNormWindow(bool symmetrizing, Dialogs& dialogs, QWidget* parent)
 
     closureModel_ = new HeatMapModel(kFamilyClosure, this);
     transitivizedModel_ = new HeatMapModel(kFamilyTransitivized, this);
+    // Whole values do not fit the small cells; the viewers show them.
+    closureModel_->SetThreeDigits(true);
+    transitivizedModel_->SetThreeDigits(true);
     auto* closureMap = new MapPanel(*closureModel_, this);
     auto* transitivizedMap = new MapPanel(*transitivizedModel_, this);
     closureMap->onOpen = [this] { OpenViewer(kFamilyClosure); };
@@ -180,7 +185,11 @@ TNormWindow::TNormWindow(bool symmetrizing, Dialogs& dialogs, QWidget* parent)
     resize(980, 860);
 }
 
-TNormWindow::~TNormWindow() = default;
+TNormWindow::~TNormWindow() {
+    // Its last message is dropped with the window; it must not outlive what it reads.
+    sweepThread_.request_stop();
+    if (sweepThread_.joinable()) sweepThread_.join();
+}
 
 void TNormWindow::Present(std::shared_ptr<const experiments::Snapshot> snapshot) {
     snapshot_ = std::move(snapshot);
@@ -211,7 +220,6 @@ QString TNormWindow::ValueAt(int position) const {
 
 void TNormWindow::SetFamily(engine::TNormFamily family) {
     message_->clear();
-    family_->setCurrentIndex(static_cast<int>(family));
     Choose(engine::AnyTNorm::Of(family, experiments::RangeOf(family).typical), true);
     Update(true);
 }
@@ -241,6 +249,7 @@ bool TNormWindow::SetParameterText(const QString& text) {
 
 void TNormWindow::Choose(const engine::AnyTNorm& t, bool moveSlider) {
     tnorm_ = t;
+    family_->setCurrentIndex(static_cast<int>(t.family()));
     const bool parameter = experiments::RangeOf(t.family()).hasParameter;
     slider_->setEnabled(parameter);
     value_->setEnabled(parameter);
@@ -274,18 +283,37 @@ void TNormWindow::Update(bool sweep) {
     transitivizedText_->setText(QString::fromStdString(analysis_->transitivizedText));
     for (const int k : {0, 1})
         if (viewers_[k]) viewers_[k]->Show(shown_);
-    if (sweep || chart_.family != CommandName(tnorm_.family()) || chart_.dimension != s.dimension) {
-        const experiments::FamilyRange range = experiments::RangeOf(tnorm_.family());
-        chart_.family = CommandName(tnorm_.family());
-        chart_.dimension = s.dimension;
-        chart_.logScale = range.logScale;
-        chart_.points = experiments::RunSweep(experiments::FamilySweep(tnorm_.family(), kSweepSteps), s.dimension,
-                                              s.relation, symmetrizing_);
-    }
+    if (sweep || chart_.family != CommandName(tnorm_.family()) || chart_.dimension != s.dimension) StartSweep();
     export_->setEnabled(!chart_.points.empty());
     closureMap_->update();
     transitivizedMap_->update();
     sweepView_->update();
+}
+
+void TNormWindow::StartSweep() {
+    const engine::TNormFamily family = tnorm_.family();
+    const int generation = ++sweepGeneration_;
+    sweepThread_.request_stop();
+    if (sweepThread_.joinable()) sweepThread_.join();
+    chart_.family = CommandName(family);
+    chart_.dimension = snapshot_->dimension;
+    chart_.logScale = experiments::RangeOf(family).logScale;
+    chart_.points.clear();
+    static_cast<SweepPanel*>(sweepView_)->family = family;
+    if (!experiments::RangeOf(family).hasParameter) return;
+    sweepThread_ = std::jthread([this, generation, family, snapshot = snapshot_](std::stop_token stop) {
+        std::vector<experiments::SweepPoint> points;
+        for (const engine::AnyTNorm& t : experiments::FamilySweep(family, kSweepSteps)) {
+            if (stop.stop_requested()) return;
+            points.push_back(experiments::RunSweep({t}, snapshot->dimension, snapshot->relation, symmetrizing_).front());
+        }
+        QMetaObject::invokeMethod(this, [this, generation, points = std::move(points)]() mutable {
+            if (generation != sweepGeneration_) return;
+            chart_.points = std::move(points);
+            export_->setEnabled(true);
+            sweepView_->update();
+        }, Qt::QueuedConnection);
+    });
 }
 
 void TNormWindow::OpenViewer(int matrix) {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QWidget>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "engine/family_analysis.h"
@@ -27,7 +28,9 @@ class MatrixViewer;
 /// given, the closure and the transitivized matrix of the chosen t-norm as heat maps with
 /// their texts, and the sweep of the chosen family with the current parameter marked. A family
 /// chooser, a slider over the family's usual range (log-scaled where it spans decades) and a
-/// field for the exact value choose the t-norm. While hidden it only keeps the snapshot.
+/// field for the exact value choose the t-norm. While hidden it only keeps the snapshot. The
+/// sweep takes seconds at n = 100 for the families without a generator, so it is computed on a
+/// thread of its own and drawn when it is ready; a newer relation or family cancels it.
 class TNormWindow : public QWidget {
 public:
     /// `dialogs` must outlive the window; `symmetrizing` says which technique transitivizes.
@@ -62,6 +65,7 @@ private:
     void OpenViewer(int matrix);
     /// Recomputes what is stale: the analysis, and the sweep when `sweep`.
     void Update(bool sweep);
+    void StartSweep();
 
     bool symmetrizing_;
     Dialogs& dialogs_;
@@ -87,6 +91,8 @@ private:
     QWidget* sweepView_;
     QPushButton* export_;
     QPointer<MatrixViewer> viewers_[2];
+    int sweepGeneration_ = 0;  // the sweep whose points are awaited
+    std::jthread sweepThread_;
 };
 
 }  // namespace ui
