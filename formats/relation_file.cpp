@@ -357,13 +357,25 @@ std::string RelationText(int n, const engine::RelationMatrix& m, char separator)
 std::string IntegerMatrixText(int n, const engine::RelationMatrix& m) { return MatrixText(n, m, WholeNumber, '.'); }
 
 std::string SaveAllText(const SaveAllContent& content) {
+    std::vector<SavedBlock> blocks;
+    for (std::size_t k = 0; k < content.results.size(); ++k) {
+        if (content.results[k] == nullptr) throw std::invalid_argument("SaveAllText: falta una matriz");
+        blocks.push_back({content.resultTexts[k], content.results[k], false});
+    }
+    const char* const orderTitles[] = {"Orden de la Matriz Min-Transitivizada", "Orden de la Matriz Prod-Transitivizada",
+                                       "Orden de la Matriz W-Transitivizada"};
+    for (std::size_t k = 0; k < content.orders.size(); ++k) {
+        if (content.orders[k] == nullptr) throw std::invalid_argument("SaveAllText: falta una matriz");
+        blocks.push_back({orderTitles[k], content.orders[k], true});
+    }
+    return SaveAllText(content, blocks);
+}
+
+std::string SaveAllText(const SaveAllContent& content, const std::vector<SavedBlock>& blocks) {
     const int n = content.dimension;
     engine::CheckDimension(n);
-    const auto matrix = [](const engine::RelationMatrix* m) -> const engine::RelationMatrix& {
-        if (m == nullptr) throw std::invalid_argument("SaveAllText: falta una matriz");
-        return *m;
-    };
-    const engine::RelationMatrix& relation = matrix(content.relation);
+    if (content.relation == nullptr) throw std::invalid_argument("SaveAllText: falta una matriz");
+    const engine::RelationMatrix& relation = *content.relation;
     // What the saved relation is, read from its entries (a loaded one need not match the
     // options), then the options the next drawn relation would follow.
     bool reflexive = true, symmetric = true;
@@ -378,20 +390,21 @@ std::string SaveAllText(const SaveAllContent& content) {
                        yesNo(content.generateReflexive) + "\tGeneración simétrica\t" +
                        yesNo(content.generateSymmetric) + "\r\n";
     text += "Matriz Inicial:\r\n" + RelationText(n, relation, content.separator) + "\r\n";
-    for (std::size_t k = 0; k < content.results.size(); ++k) {
-        const std::string_view lines = content.resultTexts[k];
+    for (const SavedBlock& block : blocks) {
+        const std::string_view lines = block.text;
         for (std::size_t at = 0;;) {
             const std::size_t end = std::min(lines.find('\n', at), lines.size());
             text.append(lines.substr(at, end - at)).append("\r\n");
             if (end == lines.size()) break;
             at = end + 1;
         }
-        text += RelationText(n, matrix(content.results[k]), content.separator) + "\r\n";
+        if (block.matrix)
+            text += (block.wholeNumbers ? IntegerMatrixText(n, *block.matrix)
+                                        : RelationText(n, *block.matrix, content.separator)) +
+                    "\r\n";
+        else
+            text += "\r\n";
     }
-    const char* const orderTitles[] = {"Orden de la Matriz Min-Transitivizada", "Orden de la Matriz Prod-Transitivizada",
-                                       "Orden de la Matriz W-Transitivizada"};
-    for (std::size_t k = 0; k < content.orders.size(); ++k)
-        text += std::string(orderTitles[k]) + "\r\n" + IntegerMatrixText(n, matrix(content.orders[k])) + "\r\n";
     return ToWindows1252(text);
 }
 

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "engine/relation_matrix.h"
@@ -61,5 +62,16 @@ struct SaveAllContent {
 /// Throws std::out_of_range for a dimension outside 1 … 100 and std::invalid_argument for a
 /// missing matrix.
 std::string SaveAllText(const SaveAllContent& content);
+
+/// One block of a "save all" file: the lines of its text, then its matrix, if any.
+struct SavedBlock {
+    std::string text;  // lines separated by '\n' (UTF-8)
+    const engine::RelationMatrix* matrix = nullptr;
+    bool wholeNumbers = false;  // a visit order
+};
+
+/// The same file with the blocks after the relation chosen by the caller (the results of other
+/// t-norms) instead of the six results and three visit orders, which are not read.
+std::string SaveAllText(const SaveAllContent& content, const std::vector<SavedBlock>& blocks);
 
 }  // namespace formats

@@ -12,6 +12,7 @@
 #include "toolkit/number_text.h"
 #include "ui/charts.h"
 #include "ui/form1.h"
+#include "ui/tnorm_window.h"
 
 namespace {
 
@@ -103,6 +104,14 @@ void TForm1::Graficas1Click(QObject*) {
     charts_->show();
     charts_->raise();
     charts_->activateWindow();
+}
+
+void TForm1::OtrasTNormas1Click(QObject*) {
+    if (!tnorms_) tnorms_ = new ui::TNormWindow(variant_.symmetrizing, dialogs_, this);
+    tnorms_->Present(shown_);
+    tnorms_->show();
+    tnorms_->raise();
+    tnorms_->activateWindow();
 }
 
 void TForm1::Button7Click(QObject*) {

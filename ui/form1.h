@@ -22,6 +22,7 @@ class QPushButton;
 namespace ui {
 class Canvas;
 class ChartsWindow;
+class TNormWindow;
 class MatrixViewer;
 class Pie;
 class StringGrid;
@@ -90,6 +91,9 @@ public:
     // The "Ver" menu.
     /// Shows the charts window (made at the first call), which follows every presented snapshot.
     void Graficas1Click(QObject* sender);
+    /// Shows the window of the other t-norms (made at the first call), which follows every
+    /// presented snapshot.
+    void OtrasTNormas1Click(QObject* sender);
 
     /// Opens the viewer of one matrix (numbered as its grid, 1 … 10), or brings it forward
     /// when it is open already; it follows every snapshot the window presents.
@@ -165,6 +169,7 @@ private:
     std::array<QPushButton*, 9> buttons_{};  // Button1 … Button8 at 1 … 8
     std::array<QPointer<ui::MatrixViewer>, 11> viewers_{};  // one per grid, at 1 … 10
     ui::ChartsWindow* charts_ = nullptr;  // a child window, made when first asked for
+    ui::TNormWindow* tnorms_ = nullptr;  // the same
     bool destroyed_ = false;
     bool busy_ = false;
     bool closeRequested_ = false;

@@ -87,6 +87,8 @@ const engine::RelationMatrix& MatrixOf(const experiments::Snapshot& s, int matri
 
 HeatMapModel::HeatMapModel(int matrix, QObject* parent) : QAbstractTableModel(parent), matrix_(matrix) {}
 
+QString HeatMapModel::Title() const { return title_.isEmpty() ? MatrixTitle(matrix_) : title_; }
+
 int HeatMapModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : n_; }
 int HeatMapModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : n_; }
 
@@ -302,7 +304,7 @@ void PaintHeatMap(QPainter& painter, const QRect& area, const HeatMapModel& mode
     painter.fillRect(area, Qt::white);
     painter.setPen(Qt::black);
     const QRect titleRect(area.left(), area.top(), area.width(), metrics.height() + 4);
-    QString title = MatrixTitle(model.matrix());
+    QString title = model.Title();
     if (model.difference())
         title += model.matrix() <= 4 ? QStringLiteral(": cierre − relación") : QStringLiteral(": relación − transitivizada");
     painter.drawText(titleRect, Qt::AlignCenter, title);
@@ -317,9 +319,12 @@ void PaintHeatMap(QPainter& painter, const QRect& area, const HeatMapModel& mode
     for (int k = 0; k < n; ++k) {
         if (k + 1 != 1 && (k + 1) % step != 0) continue;
         const QString label = QString::number(k + 1);
-        painter.drawText(QRect(left + k * cell - cell, top - metrics.height() - 2, 3 * cell, metrics.height()),
+        // Centred on their cell, however small it is: a box the size of the text, not of the cell.
+        const int wide = std::max(3 * cell, metrics.horizontalAdvance(label) + 4), high = std::max(cell, metrics.height());
+        painter.drawText(QRect(left + k * cell + cell / 2 - wide / 2, top - metrics.height() - 2, wide, metrics.height()),
                          Qt::AlignHCenter | Qt::AlignBottom, label);
-        painter.drawText(QRect(area.left(), top + k * cell, numbers - 4, cell), Qt::AlignRight | Qt::AlignVCenter, label);
+        painter.drawText(QRect(area.left(), top + k * cell + cell / 2 - high / 2, numbers - 4, high),
+                         Qt::AlignRight | Qt::AlignVCenter, label);
     }
     for (int row = 0; row < n; ++row)
         for (int col = 0; col < n; ++col) {

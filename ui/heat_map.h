@@ -58,6 +58,10 @@ public:
     void SetDifference(bool on);
     void SetThreeDigits(bool on);
     void SetLabelStep(int step);
+    /// A title in place of the matrix's own (MatrixTitle), for a result of another t-norm
+    /// shown in the place of Min's; empty: the matrix's own.
+    void SetTitle(const QString& title) { title_ = title; }
+    QString Title() const;
 
     int matrix() const { return matrix_; }
     int Size() const { return n_; }
@@ -91,6 +95,7 @@ private:
     QString Number(double value, bool full) const;
 
     int matrix_;
+    QString title_;
     std::shared_ptr<const experiments::Snapshot> snapshot_;
     int n_ = 0;
     bool difference_ = false;

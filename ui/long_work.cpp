@@ -15,6 +15,7 @@
 
 #include "ui/charts.h"
 #include "ui/form1.h"
+#include "ui/tnorm_window.h"
 #include "ui/matrix_viewer.h"
 #include "ui/string_grid.h"
 
@@ -44,6 +45,7 @@ void TForm1::Present(std::shared_ptr<const experiments::Snapshot> snapshot) {
         if (viewer) viewer->Show(shown_);
     UpdatePaintState();
     if (charts_) charts_->Present(shown_);
+    if (tnorms_) tnorms_->Present(shown_);
     // The grids repaint the cells that change on their own, and the plot never reaches under a
     // grid, so the client area is repainted around them: the grids' frames and scroll bars,
     // which stay as they are, are not painted again on every trial.

@@ -74,6 +74,9 @@ void TForm1::BuildViewMenu() {
     QAction* graficas = ver->addAction(QStringLiteral("&Gráficas"));
     graficas->setObjectName(QStringLiteral("Graficas1"));
     connect(graficas, &QAction::triggered, this, [this, graficas] { Guarded(&TForm1::Graficas1Click, graficas); });
+    QAction* others = ver->addAction(QStringLiteral("Ot&ras t-normas…"));
+    others->setObjectName(QStringLiteral("OtrasTNormas1"));
+    connect(others, &QAction::triggered, this, [this, others] { Guarded(&TForm1::OtrasTNormas1Click, others); });
 }
 
 void TForm1::BuildViewerItems() {

@@ -256,7 +256,9 @@ bool WantsFigures(int argc, char** argv) {
     return false;
 }
 
-int Analyze(const engine::Variant& variant, const Options& options) {
+// With t-norm options, the texts, the save and the figures are those of the asked t-norms
+// (the program's three without --tnorma), and the sweep's table follows the texts.
+int Analyze(const engine::Variant& variant, const Options& options, TNormOptions* tnorms) {
     if (options.figures) CheckFolder(*options.figures);
     if (options.saveAll) {
         if (toolkit::IdentityOf(PathOf(*options.saveAll)) == toolkit::IdentityOf(PathOf(options.file)))
@@ -267,18 +269,26 @@ int Analyze(const engine::Variant& variant, const Options& options) {
     auto matrix = std::make_unique<engine::RelationMatrix>();
     const int n = formats::ReadRelationFile(PathOf(options.file), *matrix);
     experiment->LoadRelation(n, *matrix);
+    const bool others = tnorms && tnorms->AskedTNorms();
     std::string texts;
-    for (const std::string& text : experiment->engine.results.resultText) texts += (texts.empty() ? "" : "\n") + text + "\n";
+    if (tnorms) {
+        tnorms->Analyze(*experiment);
+        texts = tnorms->Texts();
+    } else {
+        for (const std::string& text : experiment->engine.results.resultText) texts += (texts.empty() ? "" : "\n") + text + "\n";
+    }
     // Standard output lost is told after the save, which does not depend on it.
     std::optional<toolkit::FileError> lost;
     try {
-        PrintOut(texts);
+        if (!texts.empty()) PrintOut(texts);
     } catch (const toolkit::FileError& error) {
         lost = error;
     }
     // A stop asked for before the save prevents it; during the save, it waits for its end.
     const bool saving = options.saveAll && !interrupted.load();
-    if (saving) toolkit::SaveFileAtomically(PathOf(*options.saveAll), SaveAllText(*experiment));
+    if (saving)
+        toolkit::SaveFileAtomically(PathOf(*options.saveAll),
+                                    others ? tnorms->SaveAllText(*experiment) : SaveAllText(*experiment));
     if (interrupted.load()) {
         const std::string name = options.saveAll ? "«" + toolkit::ShortPath(PathOf(*options.saveAll).string()) + "»" : "";
         Print(stderr, !options.saveAll ? std::string("Interrumpido.\n")
@@ -287,7 +297,11 @@ int Analyze(const engine::Variant& variant, const Options& options) {
         return kFailure;
     }
     if (lost) throw *lost;
-    if (options.figures) WriteFigures(*experiment, *options.figures);
+    if (tnorms) tnorms->WriteSweep();
+    if (options.figures) {
+        if (!others) WriteFigures(*experiment, *options.figures);
+        if (tnorms) tnorms->WriteFigures(*experiment, *options.figures);
+    }
     return kSuccess;
 }
 
@@ -326,7 +340,9 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                        "  %1 --analiza MATRIZ  analiza la matriz del fichero MATRIZ y escribe los seis\n"
                        "      resultados, como «Cargar matriz»; con --figuras CARPETA escribe además en\n"
                        "      CARPETA la relación y los seis resultados como mapas de calor y las barras\n"
-                       "      de las seis distancias, en SVG y PNG.\n"
+                       "      de las seis distancias, en SVG y PNG. Con --tnorma, los resultados, --salva-todo\n"
+                       "      y --figuras son los de las t-normas pedidas (cierre_NOMBRE, transitivizada_NOMBRE,\n"
+                       "      con «:» escrito «_»); con --barrido y --figuras, además la gráfica barrido_FAMILIA.\n"
                        "  %1 --reune LIBRO CRUDO…  escribe en LIBRO el libro de cálculo de los ensayos de los\n"
                        "      ficheros CRUDO (de --crudo) juntos, dimensión a dimensión.")
             .arg(program, variant.integerMeans ? QStringLiteral("excell") : QStringLiteral("excel")));
@@ -416,17 +432,13 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
             options.file = parser.value(analyze);
             if (parser.isSet(saveAll)) options.saveAll = parser.value(saveAll);
             if (parser.isSet(figures)) options.figures = parser.value(figures);
-            if (tnormOptions.Given(parser)) {
-                if (options.saveAll || options.figures)
-                    throw UsageError("--tnorma y --barrido no van con --salva-todo ni con --figuras");
-                try {
-                    tnormOptions.Read(parser);
-                } catch (const TNormOptionError& error) {
-                    throw UsageError(error.what());
-                }
-                return tnormOptions.Run(variant, options.file);
+            if (!tnormOptions.Given(parser)) return Analyze(variant, options, nullptr);
+            try {
+                tnormOptions.Read(parser);
+            } catch (const TNormOptionError& error) {
+                throw UsageError(error.what());
             }
-            return Analyze(variant, options);
+            return Analyze(variant, options, &tnormOptions);
         }
         if (mergeMode) {
             if (positional.isEmpty()) throw UsageError("--reune necesita al menos un fichero de ensayos");

@@ -8,30 +8,26 @@
 #include <string>
 #include <system_error>
 
-#include "ui/argument_bytes.h"
-#include "engine/family_analysis.h"
-#include "toolkit/file_io.h"
+#include <QApplication>
+#include <QDir>
+#include <QFont>
+#include <QPainter>
+
 #include "formats/relation_file.h"
+#include "toolkit/file_io.h"
 #include "toolkit/number_text.h"
-#include "ui/locale.h"
+#include "ui/argument_bytes.h"
+#include "ui/figure_export.h"
+#include "ui/heat_map.h"
+#include "ui/tnorm_figures.h"
 
 namespace cli {
 
 namespace {
 
-constexpr int kMaxSweepSteps = 10000;
-
 std::string Number(float value) {
     char buffer[32];
     const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return error == std::errc() ? std::string(buffer, end) : std::string();
-}
-
-// A parameter of the sweep in 12 significant digits, so that a log-spaced value meant to be 1
-// or 10 is written, and computed, as 1 or 10 (where a family may reach Min, Prod or W).
-std::string ParameterText(double value) {
-    char buffer[32];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 12);
     return error == std::errc() ? std::string(buffer, end) : std::string();
 }
 
@@ -109,63 +105,106 @@ void TNormOptions::Read(const QCommandLineParser& parser) {
     } catch (const toolkit::ConversionError&) {
         steps = 0;
     }
-    if (steps < 2 || steps > kMaxSweepSteps)
+    if (steps < 2 || steps > experiments::kMaxSweepSteps)
         throw TNormOptionError("«" + parts[3] + "» no es un número de pasos válido en --barrido: debe estar entre 2 y " +
-                               std::to_string(kMaxSweepSteps));
-    const bool linear = parser.isSet(linear_);
-    if (!linear && !(from > 0 && to > 0))
+                               std::to_string(experiments::kMaxSweepSteps));
+    sweepLinear_ = parser.isSet(linear_);
+    if (!sweepLinear_ && !(from > 0 && to > 0))
         throw TNormOptionError("--barrido " + whole +
                                ": la escala logarítmica necesita extremos mayores que 0; para este intervalo usa --lineal");
     try {
-        // Both ends first, so that a bad family or range is told once, before anything is computed.
-        engine::AnyTNorm::Parse(parts[0] + ":" + parts[1]);
-        engine::AnyTNorm::Parse(parts[0] + ":" + parts[2]);
-        for (int k = 0; k < steps; ++k) {
-            const double f = static_cast<double>(k) / (steps - 1);
-            double value = linear ? from + (to - from) * f : std::exp(std::log(from) + (std::log(to) - std::log(from)) * f);
-            if (k == 0) value = from;  // the ends exactly as typed
-            if (k == steps - 1) value = to;
-            sweepPoints_.push_back(engine::AnyTNorm::Parse(parts[0] + ":" + (k == 0 ? parts[1] : k == steps - 1 ? parts[2] : ParameterText(value))));
-        }
-    } catch (const engine::TNormError& error) {
+        sweepPoints_ = experiments::SweepTNorms(parts[0], parts[1], parts[2], steps, sweepLinear_);
+    } catch (const std::invalid_argument& error) {
         throw TNormOptionError(std::string("--barrido: ") + error.what());
     }
     if (parser.isSet(sweepCsv_)) sweepFile_ = parser.value(sweepCsv_);
 }
 
-int TNormOptions::Run(const engine::Variant& variant, const QString& relationFile) const {
-    toolkit::SetDecimalSeparator(ui::StartDecimalSeparator(variant));
-    auto relation = std::make_unique<engine::RelationMatrix>();
-    const int n = formats::ReadRelationFile(ui::FileName(relationFile), *relation);
+void TNormOptions::Analyze(const experiments::Experiment& experiment) {
+    const engine::Engine& e = experiment.engine;
     auto memory = std::make_unique<engine::FamilyClosureMemory>();
-    auto result = std::make_unique<engine::FamilyAnalysis>();
-    std::string texts;
+    results_.clear();
     for (const engine::AnyTNorm& t : tnorms_) {
         *memory = engine::FamilyClosureMemory{};
-        engine::AnalyzeRelation(t, n, *relation, variant.symmetrizing, *memory, *result);
-        texts += (texts.empty() ? "" : "\n") + result->closureText + "\n\n" + result->transitivizedText + "\n";
+        results_.push_back(std::make_unique<engine::FamilyAnalysis>());
+        engine::AnalyzeRelation(t, e.dimension, e.relation, e.variant().symmetrizing, *memory, *results_.back());
     }
-    if (!texts.empty()) Write(texts);
-    if (sweepPoints_.empty()) return 0;
+    sweepResults_ = experiments::RunSweep(sweepPoints_, e.dimension, e.relation, e.variant().symmetrizing);
+}
 
+std::string TNormOptions::Texts() const {
+    std::string texts;
+    for (const auto& result : results_)
+        texts += (texts.empty() ? "" : "\n") + result->closureText + "\n\n" + result->transitivizedText + "\n";
+    return texts;
+}
+
+std::string TNormOptions::SaveAllText(const experiments::Experiment& experiment) const {
+    const engine::Engine& e = experiment.engine;
+    formats::SaveAllContent content;
+    content.program = engine::ProgramName(e.variant());
+    content.dimension = e.dimension;
+    content.trialNumber = e.trialCount;
+    content.generateReflexive = e.reflexive;
+    content.generateSymmetric = e.symmetric;
+    content.separator = toolkit::DecimalSeparator();
+    content.relation = &e.relation;
+    std::vector<formats::SavedBlock> blocks;
+    for (std::size_t k = 0; k < tnorms_.size(); ++k) {
+        const engine::FamilyAnalysis& r = *results_[k];
+        blocks.push_back({r.closureText, &r.closure, false});
+        // Without a transitivized matrix, its text says why and no matrix follows.
+        blocks.push_back({r.transitivizedText, r.transitivizable ? &r.transitivized : nullptr, false});
+        // min, prod and w by name keep the program's own title.
+        const engine::TNormFamily family = tnorms_[k].family();
+        const std::string name = family == engine::TNormFamily::Min    ? "Min"
+                                 : family == engine::TNormFamily::Prod ? "Prod"
+                                 : family == engine::TNormFamily::W    ? "W"
+                                                                       : tnorms_[k].Name();
+        if (r.transitivizable) blocks.push_back({"Orden de la Matriz " + name + "-Transitivizada", &r.order, true});
+    }
+    return formats::SaveAllText(content, blocks);
+}
+
+void TNormOptions::WriteFigures(const experiments::Experiment& experiment, const QString& folder) const {
+    const engine::Engine& e = experiment.engine;
+    QFont font = QApplication::font();
+    font.setPixelSize(12);
+    if (!tnorms_.empty()) {
+        // The relation beside its results, as the program's own figures have it.
+        const auto relationOnly = experiments::TakeSnapshot(experiment);
+        ui::HeatMapModel model(1);
+        model.SetSnapshot(relationOnly);
+        for (const char* extension : {".svg", ".png"})
+            ui::SaveFigure(QDir(folder).filePath(ui::MatrixFileName(1) + QLatin1String(extension)),
+                           ui::HeatMapFigureSize(model, font), [&](QPainter& painter, const QRect& area) {
+                               painter.setFont(font);
+                               ui::PaintHeatMap(painter, area, model);
+                           });
+    }
+    for (std::size_t k = 0; k < tnorms_.size(); ++k)
+        ui::SaveFamilyFigures(ui::FamilySnapshot(e.dimension, e.trialCount, e.relation, *results_[k]), tnorms_[k],
+                              results_[k]->transitivizable, folder, font);
+    if (sweepResults_.empty()) return;
+    ui::SweepChart chart{ui::FamilyName(sweepPoints_.front()), e.dimension, !sweepLinear_, sweepResults_, std::nullopt};
+    ui::SaveSweepFigures(chart, folder, toolkit::DecimalSeparator());
+}
+
+void TNormOptions::WriteSweep() const {
+    if (sweepResults_.empty()) return;
     // One line per parameter value; `limite` names Min, Prod or W where the family passes through one.
     std::string table = "parametro,limite,d1_cierre,eucl_cierre,d1_transitivizada,eucl_transitivizada,iteraciones,"
                         "convergido,reducidos\n";
-    for (const engine::AnyTNorm& t : sweepPoints_) {
-        *memory = engine::FamilyClosureMemory{};
-        engine::AnalyzeRelation(t, n, *relation, variant.symmetrizing, *memory, *result);
-        const auto core = t.Core();
-        const std::string name = t.Name();
-        table += name.substr(name.find(':') + 1) + "," +
-                 (core ? (*core == engine::Min ? "min" : *core == engine::Prod ? "prod" : "w") : "") + "," +
-                 Number(result->closureComparison.d1) + "," + Number(static_cast<float>(result->closureComparison.euclidean)) + "," +
-                 Number(result->transitivizedComparison.d1) + "," + Number(static_cast<float>(result->transitivizedComparison.euclidean)) +
-                 "," + std::to_string(result->closureCounts.iterCount) + "," +
-                 (result->closureCounts.converged ? "si" : "no") + "," + std::to_string(result->reducedCount) + "\n";
+    for (const experiments::SweepPoint& p : sweepResults_) {
+        table += experiments::ParameterOf(p.t) + "," +
+                 (p.core ? (*p.core == engine::Min ? "min" : *p.core == engine::Prod ? "prod" : "w") : "") + "," +
+                 Number(p.d1Closure) + "," + Number(static_cast<float>(p.euclideanClosure)) + "," +
+                 Number(p.d1Transitivized) + "," + Number(static_cast<float>(p.euclideanTransitivized)) + "," +
+                 std::to_string(p.iterations) + "," + (p.converged ? "si" : "no") + "," + std::to_string(p.reduced) +
+                 "\n";
     }
     if (sweepFile_) toolkit::SaveFileAtomically(ui::FileName(*sweepFile_), table);
     else Write(table);
-    return 0;
 }
 
 }  // namespace cli

@@ -3,12 +3,16 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QString>
+#include <memory>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
+#include "engine/family_analysis.h"
 #include "engine/tnorm_family.h"
-#include "engine/variant.h"
+#include "experiments/experiment.h"
+#include "experiments/tnorm_sweep.h"
 
 namespace cli {
 
@@ -19,7 +23,8 @@ public:
 };
 
 /// The options that analyse a relation under t-norms of any family: --tnorma (repeatable),
-/// --barrido with --lineal and --barrido-csv. All go with --analiza.
+/// --barrido with --lineal and --barrido-csv. All go with --analiza. With --tnorma, the texts,
+/// --salva-todo and --figuras are those of the asked t-norms; without it, the program's three.
 class TNormOptions {
 public:
     TNormOptions();
@@ -28,16 +33,30 @@ public:
     bool Given(const QCommandLineParser& parser) const;
     /// Reads and checks them (names, ranges, the sweep), or throws TNormOptionError.
     void Read(const QCommandLineParser& parser);
-    /// Analyses the relation file under every asked t-norm and writes their texts to standard
-    /// output, then the sweep's table, if one was asked, to its file or to standard output.
-    int Run(const engine::Variant& variant, const QString& relationFile) const;
+    /// True when --tnorma named t-norms.
+    bool AskedTNorms() const { return !tnorms_.empty(); }
+
+    /// Analyses the experiment's relation under every asked t-norm and along the sweep.
+    void Analyze(const experiments::Experiment& experiment);
+    /// The asked t-norms' texts, a t-norm after the other, as --analiza writes the program's.
+    std::string Texts() const;
+    /// The "save all" file with the asked t-norms' results in place of the program's three:
+    /// per t-norm its closure, its transitivized matrix and its visit order.
+    std::string SaveAllText(const experiments::Experiment& experiment) const;
+    /// The asked t-norms' heat maps (with the relation's) and the sweep's chart into `folder`.
+    void WriteFigures(const experiments::Experiment& experiment, const QString& folder) const;
+    /// The sweep's table to its file or to standard output; nothing without a sweep.
+    void WriteSweep() const;
 
 private:
     QCommandLineOption tnorm_, sweep_, linear_, sweepCsv_;
     std::vector<engine::AnyTNorm> tnorms_;
     /// The t-norms of the sweep, in order of their parameter.
     std::vector<engine::AnyTNorm> sweepPoints_;
+    bool sweepLinear_ = false;
     std::optional<QString> sweepFile_;
+    std::vector<std::unique_ptr<engine::FamilyAnalysis>> results_;  // one per asked t-norm
+    std::vector<experiments::SweepPoint> sweepResults_;
 };
 
 }  // namespace cli

@@ -50,6 +50,23 @@ TEST(TNormOptions, TextsTableAndRefusals) {
     EXPECT_EQ(frank[3].substr(2), yu[1].substr(3));
     EXPECT_NE(frank[1].substr(5), frank[3].substr(7));
 
+    // --salva-todo and --figuras cover the asked t-norms: prod by name saves as the program
+    // saves its Prod, and each t-norm, a sweep too, has its figures.
+    const std::string all = (dir / "todo.txt").string(), own_all = (dir / "propio.txt").string();
+    ASSERT_EQ(Zorvane({"--analiza", relation, "--salva-todo", own_all}).status, 0);
+    const auto saved = Zorvane({"--analiza", relation, "--tnorma", "prod", "--tnorma", "hamacher:0.5", "--salva-todo", all,
+                                "--figuras", dir.path.string(), "--barrido", "frank:0.01:100:5"});
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    const auto blocks = Split(Contents(all), "\r\n\r\n"), own_blocks = Split(Contents(own_all), "\r\n\r\n");
+    ASSERT_EQ(blocks.size(), 7u);  // the relation, then closure, transitivized and order per t-norm
+    EXPECT_EQ(std::vector(blocks.begin(), blocks.begin() + 4),
+              (std::vector<std::string>{own_blocks[0], own_blocks[2], own_blocks[5], own_blocks[8]}));
+    EXPECT_NE(blocks[4].find("Cierre hamacher:0.5-transit."), std::string::npos);
+    for (const char* name : {"matriz", "cierre_prod", "transitivizada_prod", "cierre_hamacher_0.5",
+                             "transitivizada_hamacher_0.5", "barrido_frank"})
+        for (const char* extension : {".svg", ".png"})
+            EXPECT_GT(Contents(dir / (std::string(name) + extension)).size(), 100u) << name << extension;
+
     const struct {
         std::vector<std::string> arguments;
         const char* message;
@@ -61,7 +78,6 @@ TEST(TNormOptions, TextsTableAndRefusals) {
         {{"--analiza", relation, "--barrido", "dombi:1:10:1"}, "entre 2 y 10000"},
         {{"--analiza", relation, "--barrido", "sugeno-weber:-2:1:5", "--lineal"}, "l > -1"},
         {{"--analiza", relation, "--lineal"}, "--lineal solo va con --barrido"},
-        {{"--analiza", relation, "--tnorma", "min", "--salva-todo", table}, "no van con --salva-todo"},
         {{"--estadisticas", "3", "2", table, "--tnorma", "min"}, "solo van con --analiza"},
     };
     for (const auto& refusal : refusals) {
