@@ -86,8 +86,9 @@ void ScaleAxis(QValueAxis* axis, double low, double high, double least) {
     const double step = TickStep(high - low, least);
     const double bottom = std::floor(low / step + 1e-9) * step;
     const double top = std::max(bottom + step, std::ceil(high / step - 1e-9) * step);
-    const int decimals = step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
-    const QString format = QStringLiteral("%.%1f").arg(decimals);
+    // Whole steps as integers; fractional ones to six significant digits, trailing zeros
+    // dropped ("0", "0,5", "1"): a tick is a sum of steps, which need not be exact in binary.
+    const QString format = step >= 1 ? QStringLiteral("%.0f") : QStringLiteral("%.6g");
     if (axis->labelFormat() != format) axis->setLabelFormat(format);
     if (axis->tickInterval() != step) axis->setTickInterval(step);
     if (axis->min() != bottom || axis->max() != top) axis->setRange(bottom, top);
@@ -102,9 +103,10 @@ QValueAxis* NewValueAxis(const QString& title) {
     return axis;
 }
 
-// The value a bar shows: the double nearest to the float's shortest decimal text, so that Qt
-// writes that text (at 9 significant digits, trailing zeros dropped) and it reads back exactly.
-double FullValue(float value) { return toolkit::StrToFloat(toolkit::FloatToShortestStr(value, '.'), '.'); }
+// The value a bar shows: the double nearest to the distance as a person reads it (six
+// significant digits, toolkit::ReadableNumber), so that Qt, writing six significant digits with
+// trailing zeros dropped, writes that text and no float noise ("37,7", not "37,699997").
+double ShownValue(float value) { return toolkit::StrToFloat(toolkit::ReadableNumber(value, '.'), '.'); }
 
 }  // namespace
 
@@ -130,7 +132,7 @@ DistanceBarChart::DistanceBarChart() : chart_(NewChart()) {
     series->append(closure);
     series->setLabelsVisible(true);
     series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
-    series->setLabelsPrecision(9);
+    series->setLabelsPrecision(6);
     series->setBarWidth(0.8);
     chart_->addSeries(series);
 
@@ -152,8 +154,8 @@ void DistanceBarChart::Show(const engine::Analysis& analysis, const QString& tit
     float longest = 0;
     for (int t = 0; t < engine::kTNormCount; ++t) {
         const int at = engine::kTNormCount - 1 - t;
-        closure->replace(at, FullValue(analysis.d1Closure[t]));
-        transitivized->replace(at, FullValue(analysis.d1Transitivized[t]));
+        closure->replace(at, ShownValue(analysis.d1Closure[t]));
+        transitivized->replace(at, ShownValue(analysis.d1Transitivized[t]));
         longest = std::max({longest, analysis.d1Closure[t], analysis.d1Transitivized[t]});
     }
     ScaleAxis(valueAxis, 0, (1 + kLabelRoom) * longest, 0);

@@ -26,8 +26,8 @@ class QValueAxis;
 namespace ui {
 
 /// Grouped horizontal bars of the six d1 distances of one analysis: a group per t-norm (Min at
-/// the top), the closure's and the transitivized matrix's bar in each, every value written in
-/// full at the end of its bar, a value axis from 0 that holds the longest bar and its number,
+/// the top), the closure's and the transitivized matrix's bar in each, every value written to
+/// six significant digits at the end of its bar, a value axis from 0 that holds the longest bar and its number,
 /// and a legend. The chart is made here and belongs to the view or scene it is put in.
 class DistanceBarChart {
 public:

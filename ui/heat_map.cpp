@@ -137,9 +137,9 @@ void HeatMapModel::SetDifference(bool on) {
     if (n_ > 0) emit dataChanged(index(0, 0), index(n_ - 1, n_ - 1));
 }
 
-void HeatMapModel::SetThreeDigits(bool on) {
-    if (on == threeDigits_) return;
-    threeDigits_ = on;
+void HeatMapModel::SetDigits(CellDigits digits) {
+    if (digits == digits_) return;
+    digits_ = digits;
     if (n_ > 0) emit dataChanged(index(0, 0), index(n_ - 1, n_ - 1), {Qt::DisplayRole, Qt::ToolTipRole});
 }
 
@@ -190,8 +190,10 @@ void HeatMapModel::Recompute() {
 }
 
 QString HeatMapModel::Number(double value, bool full) const {
-    if (full || !threeDigits_) return QString::fromStdString(toolkit::FloatToShortestStr(static_cast<float>(value)));
-    return QString::fromStdString(toolkit::FloatToStrF(value, 3, 1));
+    if (full || digits_ == CellDigits::Exact)
+        return QString::fromStdString(toolkit::FloatToShortestStr(static_cast<float>(value)));
+    if (digits_ == CellDigits::Three) return QString::fromStdString(toolkit::FloatToStrF(value, 3, 1));
+    return QString::fromStdString(toolkit::ReadableNumber(value));
 }
 
 QString HeatMapModel::Text(int row, int col) const {
@@ -204,15 +206,15 @@ QString HeatMapModel::FullText(int row, int col) const { return Number(Shown(row
 QString HeatMapModel::ToolTip(int row, int col) const {
     const auto i = static_cast<std::size_t>(col), j = static_cast<std::size_t>(row);
     const float value = MatrixOf(*snapshot_, matrix_)[i][j];
-    QString tip = QStringLiteral("Fila %1, columna %2\nValor: %3").arg(row + 1).arg(col + 1).arg(Number(value, true));
+    QString tip = QStringLiteral("Fila %1, columna %2\nValor: %3").arg(row + 1).arg(col + 1).arg(Number(value, false));
     if (HasDifference(matrix_)) {
         const float relation = snapshot_->relation[i][j];
         const bool closure = matrix_ <= 4;
         const float d = closure ? value - relation : relation - value;
         tip += QStringLiteral("\nRelación: %1\nDiferencia (%2): %3")
-                   .arg(Number(relation, true),
+                   .arg(Number(relation, false),
                         closure ? QStringLiteral("cierre − relación") : QStringLiteral("relación − transitivizada"),
-                        Number(d, true));
+                        Number(d, false));
     }
     return tip;
 }
@@ -239,18 +241,21 @@ std::pair<int, int> HeatMapModel::LargestDifference() const {
 
 namespace {
 
-QString ScaleText(double value) { return QString::fromStdString(toolkit::FloatToStrF(value, 3, 1)); }
+QString ScaleText(double value) { return QString::fromStdString(toolkit::ReadableNumber(value)); }
+
+// The widest text of a legend: six digits of a difference below 1.
+const QString kWidestScaleText = QStringLiteral("0,000000");
 
 }  // namespace
 
 int LegendWidth(const QFont& font, int barWidth) {
     const QFontMetrics metrics(font);
-    return barWidth + 6 + metrics.horizontalAdvance(QStringLiteral("0,000E-5"));
+    return barWidth + 6 + metrics.horizontalAdvance(kWidestScaleText);
 }
 
 void PaintLegend(QPainter& painter, const QRect& area, double low, double high) {
     const QFontMetrics metrics(painter.font());
-    const int barWidth = std::max(8, area.width() - metrics.horizontalAdvance(QStringLiteral("0,000E-5")) - 6);
+    const int barWidth = std::max(8, area.width() - metrics.horizontalAdvance(kWidestScaleText) - 6);
     const int top = area.top() + metrics.height() / 2, bottom = area.bottom() - metrics.height() / 2;
     const int height = std::max(1, bottom - top + 1);
     for (int y = 0; y < height; ++y)

@@ -41,9 +41,11 @@ inline bool IsOrder(int matrix) { return matrix >= 8; }
 
 /// One matrix of a snapshot as a heat map: row r, column c shows element [c][r], as the grids
 /// do, so that a position "(a, b)" of a result text is row a, column b (both from 1). Each
-/// value reads whole (the shortest text that reads back to the same float) or to three
-/// significant digits. In difference mode it shows closure − relation or relation −
+/// value reads to six significant digits without float noise (CellDigits::Readable), whole
+/// (the shortest text that reads back to the same float) or to three significant digits. In difference mode it shows closure − relation or relation −
 /// transitivized; unchanged entries are blank. Header numbers count from 1, every `labelStep`.
+enum class CellDigits { Readable, Exact, Three };
+
 class HeatMapModel : public QAbstractTableModel {
 public:
     explicit HeatMapModel(int matrix, QObject* parent = nullptr);
@@ -56,13 +58,13 @@ public:
 
     void SetSnapshot(std::shared_ptr<const experiments::Snapshot> snapshot);
     void SetDifference(bool on);
-    void SetThreeDigits(bool on);
+    void SetDigits(CellDigits digits);
     void SetLabelStep(int step);
 
     int matrix() const { return matrix_; }
     int Size() const { return n_; }
     bool difference() const { return difference_; }
-    bool threeDigits() const { return threeDigits_; }
+    CellDigits digits() const { return digits_; }
     const experiments::Snapshot* snapshot() const { return snapshot_.get(); }
 
     /// What the cell at (row, col) shows: the value, or the difference in difference mode.
@@ -75,7 +77,7 @@ public:
     /// Whether the cell's text is black (else white) on its colour.
     bool DarkInk(int row, int col) const { return darkInk_[Cell(row, col)] != 0; }
     QString Text(int row, int col) const;
-    /// The shown value at full precision (copies and tooltips).
+    /// The shown value at full precision (copies).
     QString FullText(int row, int col) const;
     QString ToolTip(int row, int col) const;
     /// The scale's ends: [0, 1] for degrees, [0, n²] for visit steps, [0, largest |difference|].
@@ -94,7 +96,7 @@ private:
     std::shared_ptr<const experiments::Snapshot> snapshot_;
     int n_ = 0;
     bool difference_ = false;
-    bool threeDigits_ = false;
+    CellDigits digits_ = CellDigits::Readable;
     int labelStep_ = 1;
     double low_ = 0, high_ = 1;
     std::vector<float> shown_;
@@ -104,7 +106,7 @@ private:
 };
 
 /// The colour bar of a scale from `low` (bottom) to `high` (top) inside `area`, its ends and
-/// middle written to its right, three significant digits.
+/// middle written to its right as a person reads them.
 void PaintLegend(QPainter& painter, const QRect& area, double low, double high);
 /// The width PaintLegend needs for a bar `barWidth` wide.
 int LegendWidth(const QFont& font, int barWidth);
