@@ -12,6 +12,7 @@
 
 #include "engine/relation_matrix.h"
 #include "experiments/experiment.h"
+#include "ui/figure_export.h"
 
 class QFont;
 class QPainter;
@@ -24,7 +25,7 @@ namespace ui {
 extern const std::array<QRgb, 256> kViridis;
 
 /// The colour of `fraction` of the scale (clamped to [0, 1]; not a number: grey).
-QColor HeatColor(double fraction);
+QColor HeatColor(double fraction, ColourScale scale = ColourScale::Viridis);
 /// Black or white, whichever contrasts more with `background` (by relative luminance).
 QColor ContrastingText(const QColor& background);
 
@@ -72,6 +73,8 @@ public:
     /// False for an unchanged entry in difference mode: the cell is blank.
     bool Marked(int row, int col) const { return !difference_ || shown_[Cell(row, col)] != 0.0f; }
     QRgb Background(int row, int col) const { return colour_[Cell(row, col)]; }
+    /// The cell's colour on `scale` (on the model's own, viridis: Background).
+    QRgb Background(int row, int col, ColourScale scale) const;
     /// The colours as an n × n image, pixel (col, row) for the cell at (row, col).
     const QImage& Picture() const { return picture_; }
     /// Whether the cell's text is black (else white) on its colour.
@@ -91,6 +94,7 @@ private:
     std::size_t Cell(int row, int col) const { return static_cast<std::size_t>(row) * static_cast<std::size_t>(n_) + static_cast<std::size_t>(col); }
     void Recompute();
     QString Number(double value, bool full) const;
+    QRgb Colour(float shown, ColourScale scale) const;
 
     int matrix_;
     std::shared_ptr<const experiments::Snapshot> snapshot_;
@@ -107,21 +111,28 @@ private:
 
 /// The colour bar of a scale from `low` (bottom) to `high` (top) inside `area`, its ends and
 /// middle written to its right as a person reads them.
-void PaintLegend(QPainter& painter, const QRect& area, double low, double high);
+void PaintLegend(QPainter& painter, const QRect& area, double low, double high,
+                 ColourScale scale = ColourScale::Viridis);
 /// The width PaintLegend needs for a bar `barWidth` wide.
 int LegendWidth(const QFont& font, int barWidth);
 
-/// The whole matrix as a figure: title, column numbers above, row numbers on the left, the
-/// coloured cells (with their texts where they fit whole) and the legend on the right.
-void PaintHeatMap(QPainter& painter, const QRect& area, const HeatMapModel& model);
-/// The size PaintHeatMap is meant for: texts readable up to n = 12, one small square per
-/// entry above.
-QSize HeatMapFigureSize(const HeatMapModel& model, const QFont& font);
+/// The whole matrix as a figure: title, column numbers under the axis title "columna" above,
+/// row numbers beside the axis title "fila" on the left, the coloured cells (with their texts
+/// where they fit whole) and the legend on the right, on `scale`. Every matrix of a dimension
+/// takes the same place in a figure of a size, so that figures side by side line up.
+void PaintHeatMap(QPainter& painter, const QRect& area, const HeatMapModel& model,
+                  ColourScale scale = ColourScale::Viridis);
+/// The size PaintHeatMap is meant for at dimension `n` in `font`, whatever the matrix: room
+/// for six significant digits in every cell up to n = 12, one small square per entry above.
+QSize HeatMapFigureSize(int n, const QFont& font);
 
-/// Writes the relation and the six results of `snapshot` as heat-map figures, each as
-/// «name».svg and «name».png (MatrixFileName) in `folder`, drawn by PaintHeatMap in `font`.
-/// Throws toolkit::FileError.
-void SaveMatrixFigures(const experiments::Snapshot& snapshot, const QString& folder, const QFont& font);
+/// Writes the relation and the six results of `snapshot`, and the six differences
+/// ("diferencia_cierre_min": closure − relation, …, "diferencia_transitivizada_w": relation −
+/// transitivized), as heat-map figures «name».png/.svg/.pdf (MatrixFileName, the formats of
+/// `settings`) in `folder`, drawn by PaintHeatMap as `settings` say. Throws toolkit::FileError.
+void SaveMatrixFigures(const experiments::Snapshot& snapshot, const QString& folder, const FigureSettings& settings);
+/// A viewer's figure as `settings` say, the format by the name's extension.
+void SaveHeatMapFigure(const QString& path, const HeatMapModel& model, const FigureSettings& settings);
 
 /// The smallest step among 1, 2, 5, 10, 20, 25, 50 at which numbers `width` pixels wide fit
 /// in cells `cell` pixels long.

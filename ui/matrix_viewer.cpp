@@ -320,16 +320,15 @@ QString MatrixViewer::SelectedText() const {
 
 void MatrixViewer::SaveImage() {
     if (model_->Size() == 0) return;
+    const std::optional<FigureSettings> settings = dialogs_.AskFigureSettings(LastFigureSettings());
+    if (!settings) return;
+    KeepFigureSettings(*settings);
     const std::optional<QString> name = dialogs_.SaveFileName(
-        {QStringLiteral("imagen PNG|*.png|imagen SVG|*.svg"), QStringLiteral("png"), true,
+        {QStringLiteral("imagen PNG|*.png|imagen SVG|*.svg|documento PDF|*.pdf"), QStringLiteral("png"), true,
          MatrixFileName(matrix_) + (model_->difference() ? QStringLiteral("_diferencia.png") : QStringLiteral(".png"))});
     if (!name) return;
     try {
-        const QFont font = this->font();
-        SaveFigure(*name, HeatMapFigureSize(*model_, font), [this, &font](QPainter& painter, const QRect& area) {
-            painter.setFont(font);
-            PaintHeatMap(painter, area, *model_);
-        });
+        SaveHeatMapFigure(*name, *model_, *settings);
     } catch (const std::exception& error) {
         dialogs_.ShowException(QString::fromUtf8(error.what()));
     }

@@ -98,7 +98,11 @@ TEST_F(ChartsTest, FollowTheTrialsScaledToTheirDataAtAnyDimensionStartAfreshAndE
         SCOPED_TRACE(name);
         const QString path = QString::fromStdString((dir / name).string());
         if (QString(name).startsWith("barras")) {
-            ui::SaveDistanceBars(path, E().results, 4, toolkit::DecimalSeparator(), QSize(600, 400));
+            ui::FigureSettings settings;
+            settings.width = 600;
+            settings.height = 400;
+            settings.centimetres = false;
+            ui::SaveDistanceBars(path, E().results, 4, toolkit::DecimalSeparator(), settings);
         } else {
             dialogs.saveName = path;
             charts.ExportFigure();
