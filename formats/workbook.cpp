@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <map>
 #include <cmath>
 #include <string_view>
 
@@ -90,6 +91,7 @@ public:
         if (book_) workbook_close(book_);  // after a failure: frees what is left
     }
     void Close() {
+        FitColumns();
         lxw_workbook* book = std::exchange(book_, nullptr);
         Check(workbook_close(book));
     }
@@ -100,15 +102,33 @@ public:
         if (error != LXW_NO_ERROR) Fail(error);
     }
     lxw_worksheet* Sheet(const char* sheetName) {
+        FitColumns();
         lxw_worksheet* sheet = workbook_add_worksheet(book_, sheetName);
         if (!sheet) Fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
         sheet_ = sheet;
         return sheet;
     }
+    /// The columns of the sheet being filled made as wide as their headings (bold texts) and
+    /// labels, so that none is cut by its neighbour; numbers keep the default width at least.
+    void FitColumns() {
+        if (!sheet_) return;
+        for (const auto& [column, characters] : widths_)
+            Check(worksheet_set_column(sheet_, static_cast<lxw_col_t>(column), static_cast<lxw_col_t>(column),
+                                       std::clamp(characters + 2.0, 10.0, 60.0), nullptr));
+        widths_.clear();
+    }
+    /// Counts `text` in the width of its column.
+    void Widen(int column, const std::string& text) {
+        std::size_t characters = 0;
+        for (const char c : text) characters += (static_cast<unsigned char>(c) & 0xC0u) != 0x80u;
+        int& width = widths_[column];
+        width = std::max(width, static_cast<int>(std::min<std::size_t>(characters, 100)));
+    }
     void Number(int row, int column, double value, lxw_format* format = nullptr) {
         Check(worksheet_write_number(sheet_, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(column), value, format));
     }
-    void Text(int row, int column, const std::string& text, bool bold = false) {
+    void Text(int row, int column, const std::string& text, bool bold = false, bool widens = false) {
+        if (bold || widens) Widen(column, text);
         Check(worksheet_write_string(sheet_, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(column),
                                      CellText(text).c_str(), bold ? bold_ : nullptr));
     }
@@ -125,6 +145,7 @@ private:
     lxw_workbook* book_ = nullptr;
     lxw_worksheet* sheet_ = nullptr;
     lxw_format *bold_ = nullptr, *percent_ = nullptr;
+    std::map<int, int> widths_;  // the widest heading of each column of the sheet, in characters
 };
 
 // The dimensions that have all the trials of a batch of `sampleSize` (all of them when 0).
@@ -248,31 +269,45 @@ void WriteChart(Book& book, const TrialSummary& summary) {
     lxw_worksheet* sheet = book.Sheet("Gráfica");
     lxw_chart* chart = workbook_add_chart(book.Get(), LXW_CHART_SCATTER_STRAIGHT_WITH_MARKERS);
     if (!chart) book.Fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
-    const auto rows = static_cast<lxw_row_t>(summary.Dimensions().size());
+    const std::vector<int> dimensions = summary.Dimensions();
+    const auto rows = static_cast<lxw_row_t>(dimensions.size());
     if (rows > 0) {
         const lxw_row_t first = kFirstDataRow, last = first + rows - 1;
-        // Closure and transitivized per t-norm, one colour each; the bounds of the interval of
-        // each mean as thin dashed lines of its colour, left out of the legend. (The library
-        // draws error bars of fixed kinds only, not the intervals themselves.)
-        const lxw_color_t colours[] = {0x1F77B4, 0xFF7F0E, 0x2CA02C, 0xD62728, 0x9467BD, 0x8C564B};
+        // A colour per t-norm (Okabe and Ito's, told apart with any colour vision); the closure
+        // solid with a filled marker, the transitivized matrix dashed with another marker, so
+        // that curves lying on one another still read apart, in grey too. The bounds of each
+        // mean's interval as thin, faint dots of its colour, left out of the legend. (The
+        // library draws error bars of fixed kinds only, not the intervals themselves.)
+        const lxw_color_t colours[] = {0x0072B2, 0xD55E00, 0x009E73};
+        const uint8_t markers[] = {LXW_CHART_MARKER_SQUARE, LXW_CHART_MARKER_CIRCLE,  LXW_CHART_MARKER_DIAMOND,
+                                   LXW_CHART_MARKER_X,      LXW_CHART_MARKER_TRIANGLE, LXW_CHART_MARKER_PLUS};
         std::vector<int16_t> bounds;
         int16_t index = 0;
         for (int c = 0; c < 6; ++c) {
             const auto column = static_cast<lxw_col_t>(2 + 4 * c);
+            const bool closure = c % 2 == 0;
+            const lxw_color_t colour = colours[c / 2];
             lxw_chart_series* mean = chart_add_series(chart, nullptr, nullptr);
             if (!mean) book.Fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
             chart_series_set_categories(mean, kDispersion, first, 0, last, 0);
             chart_series_set_values(mean, kDispersion, first, column, last, column);
             chart_series_set_name(mean, kDistanceNames[static_cast<std::size_t>(c)]);
-            lxw_chart_line line{colours[c], 0, 2.0f, LXW_CHART_LINE_DASH_SOLID, 0};
+            lxw_chart_line line{colour, 0, 2.0f,
+                                static_cast<uint8_t>(closure ? LXW_CHART_LINE_DASH_SOLID : LXW_CHART_LINE_DASH_DASH), 0};
             chart_series_set_line(mean, &line);
+            chart_series_set_marker_type(mean, markers[c]);
+            chart_series_set_marker_size(mean, 7);
+            lxw_chart_line markerLine{colour, 0, 1.0f, LXW_CHART_LINE_DASH_SOLID, 0};
+            lxw_chart_fill markerFill{closure ? colour : 0xFFFFFF, 0, 0};
+            chart_series_set_marker_line(mean, &markerLine);
+            chart_series_set_marker_fill(mean, &markerFill);
             ++index;
             for (lxw_col_t bound = column + 2; bound <= column + 3; ++bound) {
                 lxw_chart_series* series = chart_add_series(chart, nullptr, nullptr);
                 if (!series) book.Fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
                 chart_series_set_categories(series, kDispersion, first, 0, last, 0);
                 chart_series_set_values(series, kDispersion, first, bound, last, bound);
-                lxw_chart_line thin{colours[c], 0, 0.75f, LXW_CHART_LINE_DASH_DASH, 0};
+                lxw_chart_line thin{colour, 0, 0.75f, LXW_CHART_LINE_DASH_ROUND_DOT, 55};
                 chart_series_set_line(series, &thin);
                 chart_series_set_marker_type(series, LXW_CHART_MARKER_NONE);
                 bounds.push_back(index++);
@@ -280,8 +315,11 @@ void WriteChart(Book& book, const TrialSummary& summary) {
         }
         bounds.push_back(-1);
         book.Check(chart_legend_delete_series(chart, bounds.data()));
+        // The axis ends where the data do, not at the next round number.
+        chart_axis_set_min(chart->x_axis, dimensions.front());
+        chart_axis_set_max(chart->x_axis, dimensions.back());
     }
-    chart_title_set_name(chart, "d1 media frente a la dimensión (líneas discontinuas: IC 95 %)");
+    chart_title_set_name(chart, "d1 media frente a la dimensión (puntos tenues: IC 95 %)");
     chart_axis_set_name(chart->x_axis, "Dimensión");
     chart_axis_set_name(chart->y_axis, "d1 media");
     chart_legend_set_position(chart, LXW_CHART_LEGEND_BOTTOM);
@@ -289,6 +327,9 @@ void WriteChart(Book& book, const TrialSummary& summary) {
     placement.x_scale = 2.5;
     placement.y_scale = 2.5;
     book.Check(worksheet_insert_chart_opt(sheet, 1, 1, chart, &placement));
+    // On one printed page, across it.
+    worksheet_set_landscape(sheet);
+    worksheet_fit_to_pages(sheet, 1, 1);
 }
 
 void WriteFacts(Book& book, const RunFacts& facts) {
@@ -301,7 +342,7 @@ void WriteFacts(Book& book, const RunFacts& facts) {
         if (value.find_first_not_of("0123456789.-") == std::string::npos && toolkit::ParseDouble(value, number))
             book.Number(row, 1, number);
         else
-            book.Text(row, 1, value);
+            book.Text(row, 1, value, false, true);
         ++row;
     }
 }

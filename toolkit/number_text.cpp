@@ -67,6 +67,28 @@ Decimal RoundSignificant(double magnitude, int precision) {
     }
     return result;
 }
+
+// Significant digits (no trailing zeros) of d.ddd × 10^exponent laid out without an exponent.
+std::string FixedText(const std::string& significant, int exponent, char separator) {
+    std::string text;
+    if (exponent < 0) {
+        text += '0';
+        text += separator;
+        text.append(static_cast<std::size_t>(-exponent - 1), '0');
+        text += significant;
+        return text;
+    }
+    const auto before = static_cast<std::size_t>(exponent + 1);
+    if (significant.size() <= before) {
+        text += significant;
+        text.append(before - significant.size(), '0');
+    } else {
+        text += significant.substr(0, before);
+        text += separator;
+        text += significant.substr(before);
+    }
+    return text;
+}
 }  // namespace
 
 char DecimalSeparator() { return decimalSeparator.load(std::memory_order_relaxed); }
@@ -90,25 +112,7 @@ std::string FloatToStrF(double value, int precision, int digits, char separator)
 
     // The rounded value is at least 0.00001 exactly when its exponent is at least −5.
     const bool fixed = d.exponent + 1 <= precision && d.exponent >= -5;
-    if (fixed) {
-        if (d.exponent < 0) {
-            text += '0';
-            text += separator;
-            text.append(static_cast<std::size_t>(-d.exponent - 1), '0');
-            text += significant;
-        } else {
-            const auto before = static_cast<std::size_t>(d.exponent + 1);
-            if (significant.size() <= before) {
-                text += significant;
-                text.append(before - significant.size(), '0');
-            } else {
-                text += significant.substr(0, before);
-                text += separator;
-                text += significant.substr(before);
-            }
-        }
-        return text;
-    }
+    if (fixed) return text + FixedText(significant, d.exponent, separator);
     text += significant[0];
     if (significant.size() > 1) {
         text += separator;
@@ -121,6 +125,19 @@ std::string FloatToStrF(double value, int precision, int digits, char separator)
         text.append(static_cast<std::size_t>(digits) - exponentDigits.size(), '0');
     text += exponentDigits;
     return text;
+}
+
+std::string ReadableNumber(double value) { return ReadableNumber(value, DecimalSeparator()); }
+
+std::string ReadableNumber(double value, char separator) {
+    constexpr int kDigits = 6;
+    if (!std::isfinite(value) || value == 0.0) return FloatToStrF(value, kDigits, 2, separator);
+    const Decimal d = RoundSignificant(std::fabs(value), kDigits);
+    // Judged on the rounded value, so that 9.9999996e-7 reads "0.000001".
+    if (d.exponent < -6) return FloatToStrF(value, kDigits, 2, separator);
+    std::string significant = d.digits;
+    while (significant.size() > 1 && significant.back() == '0') significant.pop_back();
+    return (std::signbit(value) ? "-" : "") + FixedText(significant, d.exponent, separator);
 }
 
 std::string FloatToShortestStr(float value) { return FloatToShortestStr(value, DecimalSeparator()); }

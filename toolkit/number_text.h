@@ -24,6 +24,13 @@ public:
 std::string FloatToStrF(double value, int precision, int digits, char separator);
 std::string FloatToStrF(double value, int precision, int digits);
 
+/// A number as a person reads it: at most six significant digits (what a float holds, so that
+/// 0.19999999f and 0.20000005f both read "0.2"), trailing zeros dropped, and in fixed notation
+/// for every magnitude from 1e-6 up ("0.0004", "2500", "1234570"); a smaller non-zero one in
+/// scientific ("1.5E-07"). For what is shown, never for what is stored or copied.
+std::string ReadableNumber(double value, char separator);
+std::string ReadableNumber(double value);
+
 /// The shortest decimal text, written with `separator`, that StrToFloat reads back (through
 /// double, then rounded to 32 bits) to exactly `value`: "0.1", "0.33333334", "1024", "1e-05".
 /// Zero of either sign is "0". Used wherever a degree leaves the program at full precision.

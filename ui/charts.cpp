@@ -1,6 +1,8 @@
 #include "ui/charts.h"
 
+#include <QAction>
 #include <QBarCategoryAxis>
+#include <QCoreApplication>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
@@ -86,8 +88,9 @@ void ScaleAxis(QValueAxis* axis, double low, double high, double least) {
     const double step = TickStep(high - low, least);
     const double bottom = std::floor(low / step + 1e-9) * step;
     const double top = std::max(bottom + step, std::ceil(high / step - 1e-9) * step);
-    const int decimals = step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
-    const QString format = QStringLiteral("%.%1f").arg(decimals);
+    // Whole steps as integers; fractional ones to six significant digits, trailing zeros
+    // dropped ("0", "0,5", "1"): a tick is a sum of steps, which need not be exact in binary.
+    const QString format = step >= 1 ? QStringLiteral("%.0f") : QStringLiteral("%.6g");
     if (axis->labelFormat() != format) axis->setLabelFormat(format);
     if (axis->tickInterval() != step) axis->setTickInterval(step);
     if (axis->min() != bottom || axis->max() != top) axis->setRange(bottom, top);
@@ -102,9 +105,10 @@ QValueAxis* NewValueAxis(const QString& title) {
     return axis;
 }
 
-// The value a bar shows: the double nearest to the float's shortest decimal text, so that Qt
-// writes that text (at 9 significant digits, trailing zeros dropped) and it reads back exactly.
-double FullValue(float value) { return toolkit::StrToFloat(toolkit::FloatToShortestStr(value, '.'), '.'); }
+// The value a bar shows: the double nearest to the distance as a person reads it (six
+// significant digits, toolkit::ReadableNumber), so that Qt, writing six significant digits with
+// trailing zeros dropped, writes that text and no float noise ("37,7", not "37,699997").
+double ShownValue(float value) { return toolkit::StrToFloat(toolkit::ReadableNumber(value, '.'), '.'); }
 
 }  // namespace
 
@@ -130,7 +134,7 @@ DistanceBarChart::DistanceBarChart() : chart_(NewChart()) {
     series->append(closure);
     series->setLabelsVisible(true);
     series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
-    series->setLabelsPrecision(9);
+    series->setLabelsPrecision(6);
     series->setBarWidth(0.8);
     chart_->addSeries(series);
 
@@ -152,8 +156,8 @@ void DistanceBarChart::Show(const engine::Analysis& analysis, const QString& tit
     float longest = 0;
     for (int t = 0; t < engine::kTNormCount; ++t) {
         const int at = engine::kTNormCount - 1 - t;
-        closure->replace(at, FullValue(analysis.d1Closure[t]));
-        transitivized->replace(at, FullValue(analysis.d1Transitivized[t]));
+        closure->replace(at, ShownValue(analysis.d1Closure[t]));
+        transitivized->replace(at, ShownValue(analysis.d1Transitivized[t]));
         longest = std::max({longest, analysis.d1Closure[t], analysis.d1Transitivized[t]});
     }
     ScaleAxis(valueAxis, 0, (1 + kLabelRoom) * longest, 0);
@@ -231,14 +235,16 @@ PercentChart::PercentChart() : chart_(NewChart()) {
     tnormAxis->append({QStringLiteral("W"), QStringLiteral("Prod"), QStringLiteral("Min")});
     chart_->addAxis(tnormAxis, Qt::AlignLeft);
     series->attachAxis(tnormAxis);
-    QValueAxis* axis = NewValueAxis(QStringLiteral("% de las matrices desde «Inicia»"));
+    // "Inicia" analyses the zero relation, and that comparison counts as the main window's
+    // pies count it: said here, so that a percentage is not quoted as one of trials alone.
+    QValueAxis* axis = NewValueAxis(QStringLiteral("% de las comparaciones desde «Inicia»"));
     axis->setLabelFormat(QStringLiteral("%.0f"));
     axis->setTickInterval(20);
     axis->setRange(0, 100);
     chart_->addAxis(axis, Qt::AlignBottom);
     series->attachAxis(axis);
     chart_->legend()->hide();
-    chart_->setTitle(QStringLiteral("Matrices en que el cierre queda más lejos que la transitivizada (d1)"));
+    chart_->setTitle(QStringLiteral("Cierre más lejos que la transitivizada (d1), contando la matriz nula de «Inicia»"));
 }
 
 void PercentChart::Show(const experiments::Snapshot& snapshot, char separator) {
@@ -257,6 +263,89 @@ void PercentChart::Show(const experiments::Snapshot& snapshot, char separator) {
     }
     if (tnormAxis->categories() != categories) tnormAxis->setCategories(categories);
 }
+
+// --- Figures ---
+
+namespace {
+
+void ShowCharts(DistanceBarChart& bars, std::array<CurveChart, engine::kTNormCount>& curves, PercentChart& percents,
+                const experiments::Snapshot& s) {
+    const char separator = toolkit::DecimalSeparator();
+    bars.Show(s.results, QStringLiteral("d1 de la matriz nº %1 (dimensión %2)").arg(s.trialCount).arg(s.dimension),
+              separator);
+    for (int t = 0; t < engine::kTNormCount; ++t) curves[t].Show(s.recentPoints[t], s.trialCount, separator);
+    percents.Show(s, separator);
+}
+
+// A chart's texts in the figure's font (titles bold), its lines as much wider as the figure
+// is larger than on screen.
+void ApplyFigureLook(QChart* chart, const QFont& font, double magnification) {
+    QFont title = font;
+    title.setBold(true);
+    chart->setTitleFont(title);
+    chart->legend()->setFont(font);
+    for (QAbstractAxis* axis : chart->axes()) {
+        axis->setLabelsFont(font);
+        axis->setTitleFont(font);
+    }
+    for (QAbstractSeries* series : chart->series()) {
+        if (auto* bars = qobject_cast<QAbstractBarSeries*>(series))
+            for (QBarSet* set : bars->barSets()) set->setLabelFont(font);
+        if (auto* line = qobject_cast<QLineSeries*>(series)) {
+            QPen pen = line->pen();
+            pen.setWidthF(pen.widthF() * magnification);
+            line->setPen(pen);
+            line->setMarkerSize(line->markerSize() * magnification);
+        }
+    }
+    chart->setMargins(QMargins(4, 4, 4, 4) * magnification);
+}
+
+// The place of each chart in a figure of all of them, as the window lays them out: the bars
+// over the percentages on the left, the three curves on the right.
+QRectF ChartPlace(int chart, const QRectF& area) {
+    const double w = area.width() / 2, third = area.height() / 3;
+    switch (chart) {
+    case 0: return {area.left(), area.top(), w, 2 * third};
+    case 1: return {area.left(), area.top() + 2 * third, w, third};
+    default: return {area.left() + w, area.top() + (chart - 2) * third, area.width() - w, third};
+    }
+}
+
+// Copies of the window's charts for a figure, each far from the others in a scene of its own,
+// so that drawing one draws nothing of the rest.
+class FigureCharts {
+public:
+    FigureCharts(const experiments::Snapshot& snapshot, const FigureSettings& settings)
+        : curves_{CurveChart(QStringLiteral("Min")), CurveChart(QStringLiteral("Prod")), CurveChart(QStringLiteral("W"))} {
+        QChart* charts[] = {bars_.chart(), percents_.chart(), curves_[0].chart(), curves_[1].chart(), curves_[2].chart()};
+        for (int k = 0; k < ChartsWindow::kChartCount; ++k) {
+            charts_[static_cast<std::size_t>(k)] = charts[k];
+            scene_.addItem(charts[k]);  // the scene owns it from here
+            charts[k]->setPos(k * 100000.0, 0);
+        }
+        ShowCharts(bars_, curves_, percents_, snapshot);
+        const QFont font = settings.Font();
+        for (QChart* chart : charts_) ApplyFigureLook(chart, font, settings.Magnification());
+    }
+    void Render(QPainter& painter, int chart, const QRectF& target) {
+        QChart* c = charts_[static_cast<std::size_t>(chart)];
+        c->resize(target.size());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);  // laid out in its font
+        scene_.render(&painter, target, c->geometry());
+    }
+
+private:
+    QGraphicsScene scene_;
+    DistanceBarChart bars_;
+    std::array<CurveChart, engine::kTNormCount> curves_;
+    PercentChart percents_;
+    std::array<QChart*, ChartsWindow::kChartCount> charts_{};
+};
+
+const char* const kChartFileNames[] = {"barras", "porcentajes", "curvas_min", "curvas_prod", "curvas_w"};
+
+}  // namespace
 
 // --- The window ---
 
@@ -277,6 +366,12 @@ ChartsWindow::ChartsWindow(Dialogs& dialogs, QWidget* parent)
         // many, whose clipping costs more than the painting it saves.
         views_[k]->setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
         views_[k]->setMinimumSize(200, 150);
+        auto* exportOne = new QAction(QStringLiteral("Exportar este gráfico…"), views_[k]);
+        exportOne->setObjectName(QStringLiteral("ExportarGrafico%1").arg(k));
+        connect(exportOne, &QAction::triggered, this, [this, k] { ExportFigure(static_cast<int>(k)); });
+        views_[k]->addAction(exportOne);
+        views_[k]->setContextMenuPolicy(Qt::ActionsContextMenu);
+        views_[k]->setToolTip(QStringLiteral("Menú contextual: «Exportar este gráfico…»"));
     }
     grid->addWidget(views_[0], 0, 0, 2, 1);
     grid->addWidget(views_[1], 2, 0);
@@ -307,34 +402,38 @@ void ChartsWindow::showEvent(QShowEvent* event) {
 void ChartsWindow::Update() {
     stale_ = false;
     if (!snapshot_) return;
-    const experiments::Snapshot& s = *snapshot_;
-    const char separator = toolkit::DecimalSeparator();
-    bars.Show(s.results, QStringLiteral("d1 de la matriz nº %1 (dimensión %2)").arg(s.trialCount).arg(s.dimension),
-              separator);
-    for (int t = 0; t < engine::kTNormCount; ++t) curves[t].Show(s.recentPoints[t], s.trialCount, separator);
-    percents.Show(s, separator);
+    ShowCharts(bars, curves, percents, *snapshot_);
 }
 
-QSize ChartsWindow::FigureSize() const { return panel_->size(); }
+QSize ChartsWindow::FigureSize(const FigureSettings& settings, int chart) const {
+    const QSize shown = chart < 0 ? panel_->size() : views_[static_cast<std::size_t>(chart)]->size();
+    return settings.PixelSize((QSizeF(shown) * settings.Magnification()).toSize());
+}
 
-void ChartsWindow::PaintCharts(QPainter& painter, const QRect& area) const {
-    const QSize size = FigureSize();
-    painter.save();
-    painter.translate(area.topLeft());
-    painter.scale(static_cast<double>(area.width()) / size.width(), static_cast<double>(area.height()) / size.height());
+void ChartsWindow::PaintCharts(QPainter& painter, const QRect& area, const FigureSettings& settings, int chart) const {
+    if (!snapshot_) return;
+    FigureCharts copies(*snapshot_, settings);
     painter.setRenderHint(QPainter::Antialiasing);
-    for (QChartView* view : views_)
-        view->scene()->render(&painter, QRectF(view->geometry()), view->chart()->geometry());
-    painter.restore();
+    if (chart >= 0) {
+        copies.Render(painter, chart, QRectF(area));
+        return;
+    }
+    for (int k = 0; k < kChartCount; ++k) copies.Render(painter, k, ChartPlace(k, QRectF(area)));
 }
 
-void ChartsWindow::ExportFigure() {
+void ChartsWindow::ExportFigure(int chart) {
+    if (!snapshot_) return;
+    const std::optional<FigureSettings> settings = dialogs_.AskFigureSettings(LastFigureSettings());
+    if (!settings) return;
+    KeepFigureSettings(*settings);
+    const QString suggested = QLatin1String(chart < 0 ? "graficas" : kChartFileNames[chart]) + QStringLiteral(".png");
     const std::optional<QString> name = dialogs_.SaveFileName(
-        {QStringLiteral("imagen PNG|*.png|imagen SVG|*.svg|documento PDF|*.pdf"), QStringLiteral("png"), true,
-         QStringLiteral("graficas.png")});
+        {QStringLiteral("imagen PNG|*.png|imagen SVG|*.svg|documento PDF|*.pdf"), QStringLiteral("png"), true, suggested});
     if (!name) return;
     try {
-        SaveFigure(*name, FigureSize(), [this](QPainter& painter, const QRect& area) { PaintCharts(painter, area); });
+        SaveFigure(*name, FigureSize(*settings, chart), [&](QPainter& painter, const QRect& area) {
+            PaintCharts(painter, area, *settings, chart);
+        }, settings->resolution);
     } catch (const std::exception& e) {
         dialogs_.ShowException(QString::fromUtf8(e.what()));
     }
@@ -342,16 +441,20 @@ void ChartsWindow::ExportFigure() {
 
 // --- The bars alone, for the command line ---
 
-void SaveDistanceBars(const QString& path, const engine::Analysis& analysis, int n, char separator, QSize size) {
+void SaveDistanceBars(const QString& path, const engine::Analysis& analysis, int n, char separator,
+                      const FigureSettings& settings) {
     QGraphicsScene scene;
     DistanceBarChart bars;
     scene.addItem(bars.chart());  // the scene owns it from here
-    bars.chart()->resize(size);
+    const QSize size = settings.PixelSize((QSizeF(720, 420) * settings.Magnification()).toSize());
     bars.Show(analysis, QStringLiteral("d1 al cierre y a la transitivizada (dimensión %1)").arg(n), separator);
+    ApplyFigureLook(bars.chart(), settings.Font(), settings.Magnification());
+    bars.chart()->resize(size);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     SaveFigure(path, size, [&](QPainter& painter, const QRect& area) {
         painter.setRenderHint(QPainter::Antialiasing);
         scene.render(&painter, QRectF(area), bars.chart()->geometry());
-    });
+    }, settings.resolution);
 }
 
 }  // namespace ui

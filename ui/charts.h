@@ -13,6 +13,7 @@
 #include "engine/analysis.h"
 #include "experiments/experiment.h"
 #include "ui/dialogs.h"
+#include "ui/figure_export.h"
 
 class QBarCategoryAxis;
 class QBarSet;
@@ -26,8 +27,8 @@ class QValueAxis;
 namespace ui {
 
 /// Grouped horizontal bars of the six d1 distances of one analysis: a group per t-norm (Min at
-/// the top), the closure's and the transitivized matrix's bar in each, every value written in
-/// full at the end of its bar, a value axis from 0 that holds the longest bar and its number,
+/// the top), the closure's and the transitivized matrix's bar in each, every value written to
+/// six significant digits at the end of its bar, a value axis from 0 that holds the longest bar and its number,
 /// and a legend. The chart is made here and belongs to the view or scene it is put in.
 class DistanceBarChart {
 public:
@@ -80,8 +81,9 @@ private:
 };
 
 /// The non-modal charts window: the bars, the three curve charts and the percentages of the
-/// snapshot it was last given, and a button that exports them as one figure (PNG, SVG or PDF).
-/// While hidden it only keeps the snapshot; it draws it when shown.
+/// snapshot it was last given, a button that exports them as one figure (PNG, SVG or PDF) and,
+/// on each chart's context menu, "Exportar este gráfico…"; both ask for the figure settings
+/// first, offering the last ones. While hidden it only keeps the snapshot; it draws it when shown.
 class ChartsWindow : public QWidget {
 public:
     /// `dialogs` must outlive the window.
@@ -89,12 +91,17 @@ public:
 
     void Present(std::shared_ptr<const experiments::Snapshot> snapshot);
 
-    /// Draws the charts, as the window lays them out, into `area`.
-    void PaintCharts(QPainter& painter, const QRect& area) const;
-    /// The size of the figure: the charts as they are laid out now.
-    QSize FigureSize() const;
-    /// Asks for a file name and saves the figure there; an error is shown in the error box.
-    void ExportFigure();
+    /// The five charts of the window (bars, percentages, curves of Min, Prod and W).
+    static constexpr int kChartCount = 5;
+    /// Draws copies of the charts (all of them for `chart` −1), laid out as in the window, into
+    /// `area` in the font of `settings`.
+    void PaintCharts(QPainter& painter, const QRect& area, const FigureSettings& settings, int chart = -1) const;
+    /// The size of the figure at the resolution of `settings` without a size of its own: the
+    /// charts (or the one chart) as they are laid out now.
+    QSize FigureSize(const FigureSettings& settings = {}, int chart = -1) const;
+    /// Asks for the figure settings and a file name and saves the figure (all charts for −1)
+    /// there; an error is shown in the error box.
+    void ExportFigure(int chart = -1);
 
     DistanceBarChart bars;
     std::array<CurveChart, engine::kTNormCount> curves;
@@ -114,10 +121,10 @@ private:
 };
 
 /// Writes the bar chart of the six distances of one analysis of an n × n relation to `path` as
-/// a figure of `size` pixels, in the format its extension names (".png", ".svg", ".pdf"), drawn
+/// a figure as `settings` say (720 × 420 pixels at 96 ppp without a size), in the format its extension names (".png", ".svg", ".pdf"), drawn
 /// by the same code as the charts window; needs a QApplication, no display. Throws
 /// toolkit::FileError with a Spanish message.
 void SaveDistanceBars(const QString& path, const engine::Analysis& analysis, int n, char separator,
-                      QSize size = QSize(720, 420));
+                      const FigureSettings& settings = {});
 
 }  // namespace ui

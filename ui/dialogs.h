@@ -4,6 +4,8 @@
 #include <memory>
 #include <optional>
 
+#include "ui/figure_export.h"
+
 namespace ui {
 
 /// What a file dialog is told: a filter ("name|pattern|name|pattern"), the extension added to
@@ -48,6 +50,9 @@ public:
     virtual std::unique_ptr<Progress> ShowProgress(const QString& title, int maximum) = 0;
     /// The standard error box.
     virtual void ShowException(const QString& message) = 0;
+    /// The figure settings for an export, `last` offered; nothing when cancelled. Without a
+    /// dialog of its own (a program driving the window), `last` as it stands.
+    virtual std::optional<FigureSettings> AskFigureSettings(const FigureSettings& last) { return last; }
 };
 
 }  // namespace ui

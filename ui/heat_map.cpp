@@ -46,9 +46,37 @@ const std::array<QRgb, 256> kViridis = {
     0xeee51b, 0xf0e51c, 0xf2e61c, 0xf4e61d, 0xf6e61e, 0xf8e71f, 0xfae720, 0xfce721,
 };
 
-QColor HeatColor(double fraction) {
+namespace {
+
+// Cividis at tenths of the scale less one (0, 1/9, …, 1), as Plotly publishes it; between
+// them the scale is near enough to a straight line in RGB to interpolate.
+constexpr QRgb kCividisStops[] = {0x00224e, 0x123570, 0x3b496c, 0x575d6d, 0x707173,
+                                  0x8a8678, 0xa59c74, 0xc3b369, 0xe1cc55, 0xfee838};
+
+QColor Cividis(double fraction) {
+    constexpr int last = static_cast<int>(std::size(kCividisStops)) - 1;
+    const double at = fraction * last;
+    const int k = std::min(static_cast<int>(at), last - 1);
+    const double t = at - k;
+    const QColor a(kCividisStops[k]), b(kCividisStops[k + 1]);
+    const auto mix = [t](int x, int y) { return static_cast<int>(std::lround(x + t * (y - x))); };
+    return QColor(mix(a.red(), b.red()), mix(a.green(), b.green()), mix(a.blue(), b.blue()));
+}
+
+}  // namespace
+
+QColor HeatColor(double fraction, ColourScale scale) {
     if (std::isnan(fraction)) return QColor(128, 128, 128);
     const double clamped = std::clamp(fraction, 0.0, 1.0);
+    switch (scale) {
+    case ColourScale::Cividis: return Cividis(clamped);
+    case ColourScale::Greys: {
+        // Light grey to near black: the low end stays apart from the white of unchanged cells.
+        const int level = static_cast<int>(std::lround(235 - 215 * clamped));
+        return QColor(level, level, level);
+    }
+    case ColourScale::Viridis: break;
+    }
     return QColor(kViridis[static_cast<std::size_t>(std::lround(clamped * 255.0))]);
 }
 
@@ -139,9 +167,9 @@ void HeatMapModel::SetDifference(bool on) {
     if (n_ > 0) emit dataChanged(index(0, 0), index(n_ - 1, n_ - 1));
 }
 
-void HeatMapModel::SetThreeDigits(bool on) {
-    if (on == threeDigits_) return;
-    threeDigits_ = on;
+void HeatMapModel::SetDigits(CellDigits digits) {
+    if (digits == digits_) return;
+    digits_ = digits;
     if (n_ > 0) emit dataChanged(index(0, 0), index(n_ - 1, n_ - 1), {Qt::DisplayRole, Qt::ToolTipRole});
 }
 
@@ -178,11 +206,7 @@ void HeatMapModel::Recompute() {
         }
     low_ = 0;
     high_ = difference_ ? largest : IsOrder(matrix_) ? double(n_) * n_ : 1.0;
-    for (std::size_t k = 0; k < cells; ++k) {
-        const float v = shown_[k];
-        if (difference_ && v == 0.0f) colour_[k] = qRgb(255, 255, 255);
-        else colour_[k] = HeatColor(high_ > low_ ? (std::fabs(double(v)) - low_) / (high_ - low_) : 0.0).rgb();
-    }
+    for (std::size_t k = 0; k < cells; ++k) colour_[k] = Colour(shown_[k], ColourScale::Viridis);
     darkInk_.resize(cells);
     for (std::size_t k = 0; k < cells; ++k) darkInk_[k] = ContrastingText(QColor(colour_[k])) == QColor(Qt::black);
     picture_ = QImage(n_, n_, QImage::Format_RGB32);
@@ -191,9 +215,18 @@ void HeatMapModel::Recompute() {
                     reinterpret_cast<QRgb*>(picture_.scanLine(row)));
 }
 
+QRgb HeatMapModel::Colour(float shown, ColourScale scale) const {
+    if (difference_ && shown == 0.0f) return qRgb(255, 255, 255);
+    return HeatColor(high_ > low_ ? (std::fabs(double(shown)) - low_) / (high_ - low_) : 0.0, scale).rgb();
+}
+
+QRgb HeatMapModel::Background(int row, int col, ColourScale scale) const { return Colour(Shown(row, col), scale); }
+
 QString HeatMapModel::Number(double value, bool full) const {
-    if (full || !threeDigits_) return QString::fromStdString(toolkit::FloatToShortestStr(static_cast<float>(value)));
-    return QString::fromStdString(toolkit::FloatToStrF(value, 3, 1));
+    if (full || digits_ == CellDigits::Exact)
+        return QString::fromStdString(toolkit::FloatToShortestStr(static_cast<float>(value)));
+    if (digits_ == CellDigits::Three) return QString::fromStdString(toolkit::FloatToStrF(value, 3, 1));
+    return QString::fromStdString(toolkit::ReadableNumber(value));
 }
 
 QString HeatMapModel::Text(int row, int col) const {
@@ -206,15 +239,15 @@ QString HeatMapModel::FullText(int row, int col) const { return Number(Shown(row
 QString HeatMapModel::ToolTip(int row, int col) const {
     const auto i = static_cast<std::size_t>(col), j = static_cast<std::size_t>(row);
     const float value = MatrixOf(*snapshot_, matrix_)[i][j];
-    QString tip = QStringLiteral("Fila %1, columna %2\nValor: %3").arg(row + 1).arg(col + 1).arg(Number(value, true));
+    QString tip = QStringLiteral("Fila %1, columna %2\nValor: %3").arg(row + 1).arg(col + 1).arg(Number(value, false));
     if (HasDifference(matrix_)) {
         const float relation = snapshot_->relation[i][j];
         const bool closure = matrix_ <= 4;
         const float d = closure ? value - relation : relation - value;
         tip += QStringLiteral("\nRelación: %1\nDiferencia (%2): %3")
-                   .arg(Number(relation, true),
+                   .arg(Number(relation, false),
                         closure ? QStringLiteral("cierre − relación") : QStringLiteral("relación − transitivizada"),
-                        Number(d, true));
+                        Number(d, false));
     }
     return tip;
 }
@@ -241,22 +274,26 @@ std::pair<int, int> HeatMapModel::LargestDifference() const {
 
 namespace {
 
-QString ScaleText(double value) { return QString::fromStdString(toolkit::FloatToStrF(value, 3, 1)); }
+QString ScaleText(double value) { return QString::fromStdString(toolkit::ReadableNumber(value)); }
+
+// The widest text of a legend: six digits of a difference below 1.
+const QString kWidestScaleText = QStringLiteral("0,000000");
 
 }  // namespace
 
 int LegendWidth(const QFont& font, int barWidth) {
     const QFontMetrics metrics(font);
-    return barWidth + 6 + metrics.horizontalAdvance(QStringLiteral("0,000E-5"));
+    return barWidth + 6 + metrics.horizontalAdvance(kWidestScaleText);
 }
 
-void PaintLegend(QPainter& painter, const QRect& area, double low, double high) {
+void PaintLegend(QPainter& painter, const QRect& area, double low, double high, ColourScale scale) {
     const QFontMetrics metrics(painter.font());
-    const int barWidth = std::max(8, area.width() - metrics.horizontalAdvance(QStringLiteral("0,000E-5")) - 6);
+    const int barWidth = std::max(8, area.width() - metrics.horizontalAdvance(kWidestScaleText) - 6);
     const int top = area.top() + metrics.height() / 2, bottom = area.bottom() - metrics.height() / 2;
     const int height = std::max(1, bottom - top + 1);
     for (int y = 0; y < height; ++y)
-        painter.fillRect(QRect(area.left(), bottom - y, barWidth, 1), HeatColor(height > 1 ? double(y) / (height - 1) : 0));
+        painter.fillRect(QRect(area.left(), bottom - y, barWidth, 1),
+                         HeatColor(height > 1 ? double(y) / (height - 1) : 0, scale));
     painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRect(area.left(), top, barWidth, height).adjusted(0, 0, -1, -1));
@@ -287,49 +324,74 @@ int WidestText(const HeatMapModel& model, const QFontMetrics& metrics) {
     return widest;
 }
 
+// The parts of a heat-map figure, all from the font alone, so that every matrix of a
+// dimension is laid out alike.
+struct FigureLayout {
+    explicit FigureLayout(const QFontMetrics& metrics)
+        : line(metrics.height()),
+          axisTitle(line + 4),
+          numbers(metrics.horizontalAdvance(QStringLiteral("100")) + 8),
+          legendBar(std::max(16, line)),
+          gap(std::max(16, line)) {}
+    int line, axisTitle, numbers, legendBar, gap;
+    int Above() const { return (line + 4) + line + (line + 4); }  // title, "columna", numbers
+    int Left() const { return axisTitle + numbers; }               // "fila", numbers
+};
+
 }  // namespace
 
-QSize HeatMapFigureSize(const HeatMapModel& model, const QFont& font) {
+QSize HeatMapFigureSize(int n, const QFont& font) {
     const QFontMetrics metrics(font);
-    const int n = std::max(model.Size(), 1);
-    const int cell = n <= kTextCellLimit ? std::max(WidestText(model, metrics) + 10, 2 * metrics.height())
-                                         : std::max(4, 700 / n);
-    const int numbers = metrics.horizontalAdvance(QStringLiteral("100")) + 8;
-    return {numbers + n * cell + 16 + LegendWidth(font, 16) + 8, 2 * metrics.height() + 8 + n * cell + 8};
+    const FigureLayout layout(metrics);
+    n = std::max(n, 1);
+    const int cell = n <= kTextCellLimit
+                         ? std::max(metrics.horizontalAdvance(kWidestScaleText) + 10, 2 * layout.line)
+                         : std::max(4, 48 * layout.line / n);
+    return {layout.Left() + n * cell + layout.gap + LegendWidth(font, layout.legendBar) + 8,
+            layout.Above() + n * cell + 8};
 }
 
-void PaintHeatMap(QPainter& painter, const QRect& area, const HeatMapModel& model) {
+void PaintHeatMap(QPainter& painter, const QRect& area, const HeatMapModel& model, ColourScale scale) {
     const QFontMetrics metrics(painter.font());
+    const FigureLayout layout(metrics);
     const int n = model.Size();
     painter.fillRect(area, Qt::white);
     painter.setPen(Qt::black);
-    const QRect titleRect(area.left(), area.top(), area.width(), metrics.height() + 4);
+    const QRect titleRect(area.left(), area.top(), area.width(), layout.line + 4);
     QString title = model.Title();
     if (model.difference())
         title += model.matrix() <= 4 ? QStringLiteral(": cierre − relación") : QStringLiteral(": relación − transitivizada");
     painter.drawText(titleRect, Qt::AlignCenter, title);
     if (n == 0) return;
-    const int numbers = metrics.horizontalAdvance(QStringLiteral("100")) + 8;
-    const int legend = LegendWidth(painter.font(), 16);
-    const int top = titleRect.bottom() + metrics.height() + 4;
-    const int left = area.left() + numbers;
-    const int cell = std::max(1, std::min((area.right() - 16 - legend - left) / n, (area.bottom() - 8 - top) / n));
-    const int step = LabelStep(cell, metrics.horizontalAdvance(QString::number(n)));
-    const bool texts = n <= kTextCellLimit || cell >= WidestText(model, metrics) + 4;
+    const int legend = LegendWidth(painter.font(), layout.legendBar);
+    const int top = area.top() + layout.Above();
+    const int left = area.left() + layout.Left();
+    const int cell = std::max(1, std::min((area.right() - layout.gap - legend - left) / n, (area.bottom() - 8 - top) / n));
+    const int step = std::max(LabelStep(cell, metrics.horizontalAdvance(QString::number(n))), LabelStep(cell, layout.line));
+    const bool texts = cell >= layout.line && cell >= WidestText(model, metrics) + 4;
+    // Axis titles: "columna" over the column numbers, "fila" up the left side.
+    painter.drawText(QRect(left, titleRect.bottom() + 1, n * cell, layout.line), Qt::AlignCenter,
+                     QStringLiteral("columna"));
+    painter.save();
+    painter.translate(area.left(), top + n * cell / 2);
+    painter.rotate(-90);
+    painter.drawText(QRect(-n * cell / 2, 0, n * cell, layout.axisTitle), Qt::AlignCenter, QStringLiteral("fila"));
+    painter.restore();
+    // Each number centred on its row or column, free to spread over its unnumbered neighbours.
+    const int labelWidth = metrics.horizontalAdvance(QString::number(n)) + layout.line;
     for (int k = 0; k < n; ++k) {
         if (k + 1 != 1 && (k + 1) % step != 0) continue;
         const QString label = QString::number(k + 1);
-        // Centred on their cell, however small it is: a box the size of the text, not of the cell.
-        const int wide = std::max(3 * cell, metrics.horizontalAdvance(label) + 4), high = std::max(cell, metrics.height());
-        painter.drawText(QRect(left + k * cell + cell / 2 - wide / 2, top - metrics.height() - 2, wide, metrics.height()),
+        const int middle = k * cell + cell / 2;
+        painter.drawText(QRect(left + middle - labelWidth / 2, top - layout.line - 2, labelWidth, layout.line),
                          Qt::AlignHCenter | Qt::AlignBottom, label);
-        painter.drawText(QRect(area.left(), top + k * cell + cell / 2 - high / 2, numbers - 4, high),
+        painter.drawText(QRect(area.left() + layout.axisTitle, top + middle - layout.line / 2, layout.numbers - 4, layout.line),
                          Qt::AlignRight | Qt::AlignVCenter, label);
     }
     for (int row = 0; row < n; ++row)
         for (int col = 0; col < n; ++col) {
             const QRect rect(left + col * cell, top + row * cell, cell, cell);
-            const QColor background(model.Background(row, col));
+            const QColor background(model.Background(row, col, scale));
             painter.fillRect(rect, background);
             if (!texts) continue;
             painter.setPen(ContrastingText(background));
@@ -338,22 +400,29 @@ void PaintHeatMap(QPainter& painter, const QRect& area, const HeatMapModel& mode
     painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRect(left, top, n * cell, n * cell).adjusted(0, 0, -1, -1));
-    PaintLegend(painter, QRect(left + n * cell + 16, top, legend, n * cell), model.Low(), model.High());
+    PaintLegend(painter, QRect(left + n * cell + layout.gap, top, legend, n * cell), model.Low(), model.High(), scale);
 }
 
-void SaveMatrixFigures(const experiments::Snapshot& snapshot, const QString& folder, const QFont& font) {
+void SaveHeatMapFigure(const QString& path, const HeatMapModel& model, const FigureSettings& settings) {
+    const QFont font = settings.Font();
+    SaveFigure(path, settings.PixelSize(HeatMapFigureSize(model.Size(), font)), [&](QPainter& painter, const QRect& area) {
+        painter.setFont(font);
+        PaintHeatMap(painter, area, model, settings.scale);
+    }, settings.resolution);
+}
+
+void SaveMatrixFigures(const experiments::Snapshot& snapshot, const QString& folder, const FigureSettings& settings) {
     auto shared = std::make_shared<const experiments::Snapshot>(snapshot);
-    for (int matrix = 1; matrix <= 7; ++matrix) {
-        HeatMapModel model(matrix);
-        model.SetSnapshot(shared);
-        const QSize size = HeatMapFigureSize(model, font);
-        const auto paint = [&](QPainter& painter, const QRect& area) {
-            painter.setFont(font);
-            PaintHeatMap(painter, area, model);
-        };
-        for (const char* extension : {".svg", ".png"})
-            SaveFigure(QDir(folder).filePath(MatrixFileName(matrix) + QLatin1String(extension)), size, paint);
-    }
+    for (int matrix = 1; matrix <= 7; ++matrix)
+        for (const bool difference : {false, true}) {
+            if (difference && !HasDifference(matrix)) continue;
+            HeatMapModel model(matrix);
+            model.SetSnapshot(shared);
+            model.SetDifference(difference);
+            const QString name = (difference ? QStringLiteral("diferencia_") : QString()) + MatrixFileName(matrix);
+            for (const FigureFormat format : settings.formats)
+                SaveHeatMapFigure(QDir(folder).filePath(name + FigureExtension(format)), model, settings);
+        }
 }
 
 }  // namespace ui

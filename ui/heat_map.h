@@ -12,6 +12,7 @@
 
 #include "engine/relation_matrix.h"
 #include "experiments/experiment.h"
+#include "ui/figure_export.h"
 
 class QFont;
 class QPainter;
@@ -24,7 +25,7 @@ namespace ui {
 extern const std::array<QRgb, 256> kViridis;
 
 /// The colour of `fraction` of the scale (clamped to [0, 1]; not a number: grey).
-QColor HeatColor(double fraction);
+QColor HeatColor(double fraction, ColourScale scale = ColourScale::Viridis);
 /// Black or white, whichever contrasts more with `background` (by relative luminance).
 QColor ContrastingText(const QColor& background);
 
@@ -41,9 +42,11 @@ inline bool IsOrder(int matrix) { return matrix >= 8; }
 
 /// One matrix of a snapshot as a heat map: row r, column c shows element [c][r], as the grids
 /// do, so that a position "(a, b)" of a result text is row a, column b (both from 1). Each
-/// value reads whole (the shortest text that reads back to the same float) or to three
-/// significant digits. In difference mode it shows closure − relation or relation −
+/// value reads to six significant digits without float noise (CellDigits::Readable), whole
+/// (the shortest text that reads back to the same float) or to three significant digits. In difference mode it shows closure − relation or relation −
 /// transitivized; unchanged entries are blank. Header numbers count from 1, every `labelStep`.
+enum class CellDigits { Readable, Exact, Three };
+
 class HeatMapModel : public QAbstractTableModel {
 public:
     explicit HeatMapModel(int matrix, QObject* parent = nullptr);
@@ -56,7 +59,7 @@ public:
 
     void SetSnapshot(std::shared_ptr<const experiments::Snapshot> snapshot);
     void SetDifference(bool on);
-    void SetThreeDigits(bool on);
+    void SetDigits(CellDigits digits);
     void SetLabelStep(int step);
     /// A title in place of the matrix's own (MatrixTitle), for a result of another t-norm
     /// shown in the place of Min's; empty: the matrix's own.
@@ -66,7 +69,7 @@ public:
     int matrix() const { return matrix_; }
     int Size() const { return n_; }
     bool difference() const { return difference_; }
-    bool threeDigits() const { return threeDigits_; }
+    CellDigits digits() const { return digits_; }
     const experiments::Snapshot* snapshot() const { return snapshot_.get(); }
 
     /// What the cell at (row, col) shows: the value, or the difference in difference mode.
@@ -74,12 +77,14 @@ public:
     /// False for an unchanged entry in difference mode: the cell is blank.
     bool Marked(int row, int col) const { return !difference_ || shown_[Cell(row, col)] != 0.0f; }
     QRgb Background(int row, int col) const { return colour_[Cell(row, col)]; }
+    /// The cell's colour on `scale` (on the model's own, viridis: Background).
+    QRgb Background(int row, int col, ColourScale scale) const;
     /// The colours as an n × n image, pixel (col, row) for the cell at (row, col).
     const QImage& Picture() const { return picture_; }
     /// Whether the cell's text is black (else white) on its colour.
     bool DarkInk(int row, int col) const { return darkInk_[Cell(row, col)] != 0; }
     QString Text(int row, int col) const;
-    /// The shown value at full precision (copies and tooltips).
+    /// The shown value at full precision (copies).
     QString FullText(int row, int col) const;
     QString ToolTip(int row, int col) const;
     /// The scale's ends: [0, 1] for degrees, [0, n²] for visit steps, [0, largest |difference|].
@@ -93,13 +98,14 @@ private:
     std::size_t Cell(int row, int col) const { return static_cast<std::size_t>(row) * static_cast<std::size_t>(n_) + static_cast<std::size_t>(col); }
     void Recompute();
     QString Number(double value, bool full) const;
+    QRgb Colour(float shown, ColourScale scale) const;
 
     int matrix_;
     QString title_;
     std::shared_ptr<const experiments::Snapshot> snapshot_;
     int n_ = 0;
     bool difference_ = false;
-    bool threeDigits_ = false;
+    CellDigits digits_ = CellDigits::Readable;
     int labelStep_ = 1;
     double low_ = 0, high_ = 1;
     std::vector<float> shown_;
@@ -109,22 +115,29 @@ private:
 };
 
 /// The colour bar of a scale from `low` (bottom) to `high` (top) inside `area`, its ends and
-/// middle written to its right, three significant digits.
-void PaintLegend(QPainter& painter, const QRect& area, double low, double high);
+/// middle written to its right as a person reads them.
+void PaintLegend(QPainter& painter, const QRect& area, double low, double high,
+                 ColourScale scale = ColourScale::Viridis);
 /// The width PaintLegend needs for a bar `barWidth` wide.
 int LegendWidth(const QFont& font, int barWidth);
 
-/// The whole matrix as a figure: title, column numbers above, row numbers on the left, the
-/// coloured cells (with their texts where they fit whole) and the legend on the right.
-void PaintHeatMap(QPainter& painter, const QRect& area, const HeatMapModel& model);
-/// The size PaintHeatMap is meant for: texts readable up to n = 12, one small square per
-/// entry above.
-QSize HeatMapFigureSize(const HeatMapModel& model, const QFont& font);
+/// The whole matrix as a figure: title, column numbers under the axis title "columna" above,
+/// row numbers beside the axis title "fila" on the left, the coloured cells (with their texts
+/// where they fit whole) and the legend on the right, on `scale`. Every matrix of a dimension
+/// takes the same place in a figure of a size, so that figures side by side line up.
+void PaintHeatMap(QPainter& painter, const QRect& area, const HeatMapModel& model,
+                  ColourScale scale = ColourScale::Viridis);
+/// The size PaintHeatMap is meant for at dimension `n` in `font`, whatever the matrix: room
+/// for six significant digits in every cell up to n = 12, one small square per entry above.
+QSize HeatMapFigureSize(int n, const QFont& font);
 
-/// Writes the relation and the six results of `snapshot` as heat-map figures, each as
-/// «name».svg and «name».png (MatrixFileName) in `folder`, drawn by PaintHeatMap in `font`.
-/// Throws toolkit::FileError.
-void SaveMatrixFigures(const experiments::Snapshot& snapshot, const QString& folder, const QFont& font);
+/// Writes the relation and the six results of `snapshot`, and the six differences
+/// ("diferencia_cierre_min": closure − relation, …, "diferencia_transitivizada_w": relation −
+/// transitivized), as heat-map figures «name».png/.svg/.pdf (MatrixFileName, the formats of
+/// `settings`) in `folder`, drawn by PaintHeatMap as `settings` say. Throws toolkit::FileError.
+void SaveMatrixFigures(const experiments::Snapshot& snapshot, const QString& folder, const FigureSettings& settings);
+/// A viewer's figure as `settings` say, the format by the name's extension.
+void SaveHeatMapFigure(const QString& path, const HeatMapModel& model, const FigureSettings& settings);
 
 /// The smallest step among 1, 2, 5, 10, 20, 25, 50 at which numbers `width` pixels wide fit
 /// in cells `cell` pixels long.

@@ -1,6 +1,7 @@
 #include "ui/matrix_viewer.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -202,10 +203,21 @@ void MatrixViewer::BuildActions() {
         [this](bool) { SetZoomLevel(zoom_ + 1); });
     add("Ajustar", QStringLiteral("Ajustar"), {QKeySequence(Qt::CTRL | Qt::Key_0)}, [this](bool) { Fit(); });
     bar->addSeparator();
-    add("TresCifras", QStringLiteral("3 cifras"), {QKeySequence(Qt::CTRL | Qt::Key_3)}, [this](bool on) {
-        model_->SetThreeDigits(on);
-        view_->viewport()->update();
-    }, true);
+    // Six significant digits unless one of these asks for fewer or for every digit.
+    auto* digits = new QActionGroup(this);
+    digits->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    const auto digitsMode = [this](CellDigits mode) {
+        return [this, mode](bool on) {
+            model_->SetDigits(on ? mode : CellDigits::Readable);
+            view_->viewport()->update();
+        };
+    };
+    digits->addAction(add("TresCifras", QStringLiteral("3 cifras"), {QKeySequence(Qt::CTRL | Qt::Key_3)},
+                          digitsMode(CellDigits::Three), true));
+    QAction* exact = add("Exactas", QStringLiteral("Exactas"), {QKeySequence(Qt::CTRL | Qt::Key_E)},
+                         digitsMode(CellDigits::Exact), true);
+    exact->setToolTip(QStringLiteral("Muestra cada valor con todas sus cifras, como se copia y se guarda"));
+    digits->addAction(exact);
     QAction* difference = add("Diferencia", QStringLiteral("Diferencia"), {QKeySequence(Qt::CTRL | Qt::Key_D)},
                               [this](bool on) {
                                   model_->SetDifference(on);
@@ -308,16 +320,15 @@ QString MatrixViewer::SelectedText() const {
 
 void MatrixViewer::SaveImage() {
     if (model_->Size() == 0) return;
+    const std::optional<FigureSettings> settings = dialogs_.AskFigureSettings(LastFigureSettings());
+    if (!settings) return;
+    KeepFigureSettings(*settings);
     const std::optional<QString> name = dialogs_.SaveFileName(
-        {QStringLiteral("imagen PNG|*.png|imagen SVG|*.svg"), QStringLiteral("png"), true,
+        {QStringLiteral("imagen PNG|*.png|imagen SVG|*.svg|documento PDF|*.pdf"), QStringLiteral("png"), true,
          MatrixFileName(matrix_) + (model_->difference() ? QStringLiteral("_diferencia.png") : QStringLiteral(".png"))});
     if (!name) return;
     try {
-        const QFont font = this->font();
-        SaveFigure(*name, HeatMapFigureSize(*model_, font), [this, &font](QPainter& painter, const QRect& area) {
-            painter.setFont(font);
-            PaintHeatMap(painter, area, *model_);
-        });
+        SaveHeatMapFigure(*name, *model_, *settings);
     } catch (const std::exception& error) {
         dialogs_.ShowException(QString::fromUtf8(error.what()));
     }

@@ -61,7 +61,8 @@ public:
     /// The selected cells' full texts as rows of the viewer: TAB between cells, CR LF after
     /// each row; cells in the selection's rectangle that are not selected are empty.
     QString SelectedText() const;
-    /// Asks for a file name and saves the whole matrix as a PNG or SVG picture.
+    /// Asks for the figure settings and a file name and saves the whole matrix as a PNG, SVG or
+    /// PDF figure.
     void SaveImage();
 
 private:

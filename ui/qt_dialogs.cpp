@@ -1,9 +1,20 @@
 #include "ui/qt_dialogs.h"
 
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QDoubleSpinBox>
+#include <QFontComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QSpinBox>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QApplication>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QStringList>
@@ -97,6 +108,69 @@ std::unique_ptr<Progress> QtDialogs::ShowProgress(const QString& title, int maxi
 
 void QtDialogs::ShowException(const QString& message) {
     QMessageBox::critical(parent_, QStringLiteral("Error"), message);
+}
+
+std::optional<FigureSettings> QtDialogs::AskFigureSettings(const FigureSettings& last) {
+    QDialog dialog(parent_);
+    dialog.setWindowTitle(QStringLiteral("Ajustes de la figura"));
+    auto* form = new QFormLayout(&dialog);
+    // A side at 0 is "automático": the figure's own size, or its proportions beside the other.
+    const auto side = [&](double value) {
+        auto* box = new QDoubleSpinBox(&dialog);
+        box->setRange(0, 20000);
+        box->setDecimals(1);
+        box->setSpecialValueText(QStringLiteral("automático"));
+        box->setValue(value);
+        return box;
+    };
+    QDoubleSpinBox* width = side(last.width);
+    QDoubleSpinBox* height = side(last.height);
+    auto* unit = new QComboBox(&dialog);
+    unit->addItems({QStringLiteral("cm"), QStringLiteral("px")});
+    unit->setCurrentIndex(last.centimetres ? 0 : 1);
+    auto* size = new QHBoxLayout;
+    size->addWidget(width);
+    size->addWidget(new QLabel(QStringLiteral("×"), &dialog));
+    size->addWidget(height);
+    size->addWidget(unit);
+    auto* resolution = new QSpinBox(&dialog);
+    resolution->setRange(30, 1200);
+    resolution->setSuffix(QStringLiteral(" ppp"));
+    resolution->setValue(last.resolution);
+    auto* family = new QFontComboBox(&dialog);
+    family->setCurrentFont(QFont(last.fontFamily.isEmpty() ? QApplication::font().family() : last.fontFamily));
+    auto* points = new QDoubleSpinBox(&dialog);
+    points->setRange(4, 72);
+    points->setDecimals(1);
+    points->setSuffix(QStringLiteral(" pt"));
+    points->setValue(last.fontPoints);
+    auto* font = new QHBoxLayout;
+    font->addWidget(family, 1);
+    font->addWidget(points);
+    auto* scale = new QComboBox(&dialog);
+    for (const ColourScale s : {ColourScale::Viridis, ColourScale::Cividis, ColourScale::Greys})
+        scale->addItem(ColourScaleName(s), static_cast<int>(s));
+    scale->setCurrentIndex(static_cast<int>(last.scale));
+    form->addRow(QStringLiteral("&Tamaño:"), size);
+    form->addRow(QStringLiteral("&Resolución (PNG):"), resolution);
+    form->addRow(QStringLiteral("&Fuente:"), font);
+    form->addRow(QStringLiteral("&Escala de color:"), scale);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Aceptar"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancelar"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    form->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    FigureSettings chosen = last;
+    chosen.width = width->value();
+    chosen.height = height->value();
+    chosen.centimetres = unit->currentIndex() == 0;
+    chosen.resolution = resolution->value();
+    chosen.fontFamily = family->currentFont().family();
+    chosen.fontPoints = points->value();
+    chosen.scale = static_cast<ColourScale>(scale->currentData().toInt());
+    return chosen;
 }
 
 }  // namespace ui

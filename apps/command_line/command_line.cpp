@@ -1,4 +1,5 @@
 #include "apps/command_line/command_line.h"
+#include "apps/command_line/figure_options.h"
 #include "apps/command_line/tnorm_options.h"
 #include "ui/argument_bytes.h"
 
@@ -61,6 +62,7 @@ struct Options {
     std::optional<QString> saveAll;
     std::optional<QString> raw, workbook;  // beside the table: every trial, the workbook
     std::optional<QString> figures;        // the folder of the figures
+    ui::FigureSettings figureSettings;     // how they are drawn
 };
 
 void Print(std::FILE* stream, const char* text) { std::fputs(text, stream); }
@@ -236,16 +238,14 @@ void CheckFolder(const QString& folder) {
                                      toolkit::SystemErrorText(errno));
 }
 
-// The relation and the six results as heat maps, and the bars of the six distances, each as
-// SVG and PNG, drawn by the windows' own code.
-void WriteFigures(const experiments::Experiment& experiment, const QString& folder) {
+// The relation, the six results and their differences as heat maps, and the bars of the six
+// distances, in each format asked, drawn by the windows' own code.
+void WriteFigures(const experiments::Experiment& experiment, const QString& folder, const ui::FigureSettings& settings) {
     const std::shared_ptr<const experiments::Snapshot> snapshot = experiments::TakeSnapshot(experiment);
-    QFont font = QApplication::font();
-    font.setPixelSize(12);
-    ui::SaveMatrixFigures(*snapshot, folder, font);
-    for (const char* name : {"distancias.svg", "distancias.png"})
-        ui::SaveDistanceBars(QDir(folder).filePath(QLatin1String(name)), snapshot->results, snapshot->dimension,
-                             toolkit::DecimalSeparator());
+    ui::SaveMatrixFigures(*snapshot, folder, settings);
+    for (const ui::FigureFormat format : settings.formats)
+        ui::SaveDistanceBars(QDir(folder).filePath(QStringLiteral("distancias") + ui::FigureExtension(format)),
+                             snapshot->results, snapshot->dimension, toolkit::DecimalSeparator(), settings);
 }
 
 // Options that draw figures need an application with a platform to paint with: Qt's offscreen
@@ -299,7 +299,7 @@ int Analyze(const engine::Variant& variant, const Options& options, TNormOptions
     if (lost) throw *lost;
     if (tnorms) tnorms->WriteSweep();
     if (options.figures) {
-        if (!others) WriteFigures(*experiment, *options.figures);
+        if (!others) WriteFigures(*experiment, *options.figures, options.figureSettings);
         if (tnorms) tnorms->WriteFigures(*experiment, *options.figures);
     }
     return kSuccess;
@@ -339,8 +339,9 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                        "      dimensiones 2 … D con S matrices por dimensión, como el botón «%2».\n"
                        "  %1 --analiza MATRIZ  analiza la matriz del fichero MATRIZ y escribe los seis\n"
                        "      resultados, como «Cargar matriz»; con --figuras CARPETA escribe además en\n"
-                       "      CARPETA la relación y los seis resultados como mapas de calor y las barras\n"
-                       "      de las seis distancias, en SVG y PNG. Con --tnorma, los resultados, --salva-todo\n"
+                       "      CARPETA la relación, los seis resultados y sus diferencias como mapas de\n"
+                       "      calor y las barras de las seis distancias (--tamano, --ppp, --fuente,\n"
+                       "      --formato y --escala dicen cómo). Con --tnorma, los resultados, --salva-todo\n"
                        "      y --figuras son los de las t-normas pedidas (cierre_NOMBRE, transitivizada_NOMBRE,\n"
                        "      con «:» escrito «_»); con --barrido y --figuras, además la gráfica barrido_FAMILIA.\n"
                        "  %1 --reune LIBRO CRUDO…  escribe en LIBRO el libro de cálculo de los ensayos de los\n"
@@ -388,6 +389,8 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                        analyze, saveAll, figures, merge});
     TNormOptions tnormOptions;
     tnormOptions.AddTo(parser);
+    const FigureOptions figureOptions;
+    figureOptions.AddTo(parser);
     parser.addPositionalArgument(QStringLiteral("D"), QStringLiteral("Con --estadisticas: la dimensión mayor (hasta 100)."));
     parser.addPositionalArgument(QStringLiteral("S"), QStringLiteral("Con --estadisticas: matrices por dimensión."));
     parser.addPositionalArgument(QStringLiteral("FICHERO"), QStringLiteral("Con --estadisticas: el fichero de la tabla."));
@@ -419,6 +422,8 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                 throw UsageError("--" + option->names().constLast().toStdString() + " solo va con --estadisticas");
         if (!analyzeMode && parser.isSet(saveAll)) throw UsageError("--salva-todo solo va con --analiza");
         if (!analyzeMode && parser.isSet(figures)) throw UsageError("--figuras solo va con --analiza");
+        if (const QString option = figureOptions.FirstGiven(parser); !option.isEmpty() && !parser.isSet(figures))
+            throw UsageError(option.toStdString() + " solo va con --figuras");
         if (!analyzeMode && tnormOptions.Given(parser))
             throw UsageError("--tnorma, --barrido, --lineal y --barrido-csv solo van con --analiza");
         if (parser.isSet(symmetric) && parser.isSet(notSymmetric))
@@ -431,7 +436,14 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                 throw UsageError("sobra «" + positional.constFirst().toStdString() + "»: --analiza no lleva más argumentos");
             options.file = parser.value(analyze);
             if (parser.isSet(saveAll)) options.saveAll = parser.value(saveAll);
-            if (parser.isSet(figures)) options.figures = parser.value(figures);
+            if (parser.isSet(figures)) {
+                options.figures = parser.value(figures);
+                try {
+                    options.figureSettings = figureOptions.Read(parser);
+                } catch (const FigureOptionError& error) {
+                    throw UsageError(error.what());
+                }
+            }
             if (!tnormOptions.Given(parser)) return Analyze(variant, options, nullptr);
             try {
                 tnormOptions.Read(parser);

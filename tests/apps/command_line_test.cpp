@@ -119,6 +119,31 @@ TEST_P(CommandLine, HelpVersionUsageErrorsAndFailures) {
         {{"--analiza", "m.txt", "--figuras"}, 2, "Falta valor tras «--figuras»."},
         {{"--figuras", In("no")}, 2, "falta el modo: --estadisticas, --analiza o --reune"},
         {S({"--figuras", In("no")}), 2, "--figuras solo va con --analiza"},
+        // Figure options: each misuse of each named.
+        {{"--analiza", "m.txt", "--ppp", "300"}, 2, "--ppp solo va con --figuras"},
+        {{"--analiza", "m.txt", "--escala", "cividis"}, 2, "--escala solo va con --figuras"},
+        {{"--analiza", "m.txt", "--figuras", In("no"), "--tamano", "8,5x6"}, 2,
+         "«8,5x6» no es un tamaño válido para --tamano: ha de ser ANCHOxALTO seguido de cm o px, como 8.5x6cm o 1004x709px"},
+        {{"--analiza", "m.txt", "--figuras", In("no"), "--tamano", "0,5x6cm"}, 2,
+         "el tamaño «0,5x6cm» de --tamano no cabe: cada lado ha de medir de 1 a 100 cm"},
+        {{"--analiza", "m.txt", "--figuras", In("no"), "--tamano", "10,5x700px"}, 2,
+         "el tamaño «10,5x700px» de --tamano no cabe: cada lado ha de ser un entero de 16 a 20000 px"},
+        {{"--analiza", "m.txt", "--figuras", In("no"), "--tamano", "100x90cm", "--ppp", "1200"}, 2,
+         "el tamaño «100x90cm» a 1200 ppp pasa de 20000 px por lado: pida menos centímetros o menos --ppp"},
+        {{"--analiza", "m.txt", "--figuras", In("no"), "--ppp", "29"}, 2,
+         "«29» no es una resolución válida para --ppp: ha de ser un entero de 30 a 1200"},
+        {{"--analiza", "m.txt", "--figuras", In("no"), "--ppp", "300", "--ppp", "600"}, 2, "--ppp va una sola vez"},
+        {{"--analiza", "m.txt", "--figuras", In("no"), "--fuente", ":9"}, 2,
+         "falta la familia en --fuente «:9»: ha de ser \"FAMILIA:PUNTOS\", como \"Liberation Sans:9\""},
+        {{"--analiza", "m.txt", "--figuras", In("no"), "--fuente", "Liberation Sans:80"}, 2,
+         "«80» no es un tamaño de letra válido para --fuente: ha de ir de 4 a 72 puntos"},
+        {{"--analiza", "m.txt", "--figuras", In("no"), "--fuente", "Ninguna Tal:9"}, 2,
+         "la fuente «Ninguna Tal» de --fuente no está instalada"},
+        {{"--analiza", "m.txt", "--figuras", In("no"), "--formato", "png,jpg"}, 2,
+         "«jpg» no es un formato de --formato: valen png, svg y pdf, separados por comas"},
+        {{"--analiza", "m.txt", "--figuras", In("no"), "--formato", "pdf,PDF"}, 2, "«pdf» se repite en --formato"},
+        {{"--analiza", "m.txt", "--figuras", In("no"), "--escala", "jet"}, 2,
+         "«jet» no es una escala de --escala: valen viridis, cividis y grises"},
         {{"--analiza", In("mala.txt")}, 1,
          "El fichero «" + In("mala.txt") + "» no contiene una matriz válida: fila 2: tiene 1 valor y la fila 1 tiene 2"},
     };
@@ -146,7 +171,7 @@ TEST_P(CommandLine, AnalysisOfARelationFileAsTheWindowMakesIt) {
         EXPECT_NE(Contents(dir / "salida\xe9" / (name + std::string(".svg"))).find("<svg"), std::string::npos) << name;
         EXPECT_EQ(Contents(dir / "salida\xe9" / (name + std::string(".png"))).substr(0, 8), "\x89PNG\r\n\x1a\n") << name;
     }
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "salida\xe9"), fs::directory_iterator()), 16);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "salida\xe9"), fs::directory_iterator()), 28);
     const std::string relation = Contents(dir / "salida\xe9" / "matriz.svg");
     for (const char* text : {"4762", "125", "Matriz inicial", ">3<"}) EXPECT_NE(relation.find(text), std::string::npos) << text;
     // The window's start: its options, its separator, its first trial; then the file.
@@ -158,6 +183,35 @@ TEST_P(CommandLine, AnalysisOfARelationFileAsTheWindowMakesIt) {
     for (const std::string& text : window->engine.results.resultText) texts += (texts.empty() ? "" : "\n") + text + "\n";
     EXPECT_EQ(result.out, texts);
     EXPECT_EQ(Contents(dir / "todo\xfe.txt"), experiments::SaveAllText(*window));
+}
+
+// A one-column figure of a journal: 8.5 × 6 cm at 300 ppp is 1004 × 709 pixels, every map and
+// every difference map alike, so that panels line up; each format asked, and only those.
+TEST_P(CommandLine, FiguresTakeTheSizeResolutionAndFormatsAsked) {
+    std::ofstream(dir / "m.txt") << "1;0,8;0,6\n0;1;0,8\n0;0;1\n";
+    fs::create_directory(dir / "fig");
+    const auto result = Run({"--analiza", In("m.txt"), "--figuras", In("fig"), "--tamano", "8,5x6cm", "--ppp", "300",
+                             "--fuente", "Liberation Sans:9", "--formato", "png,pdf", "--escala", "cividis"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    int pngs = 0;
+    for (const auto& entry : fs::directory_iterator(dir / "fig")) {
+        const std::string name = entry.path().filename().string(), bytes = Contents(entry.path());
+        if (entry.path().extension() == ".pdf") {
+            EXPECT_EQ(bytes.substr(0, 5), "%PDF-") << name;
+            continue;
+        }
+        ASSERT_EQ(entry.path().extension(), ".png");
+        ++pngs;
+        const auto word = [&](std::size_t at) {  // IHDR: width and height, big-endian
+            return (std::uint32_t(std::uint8_t(bytes[at])) << 24) | (std::uint32_t(std::uint8_t(bytes[at + 1])) << 16) |
+                   (std::uint32_t(std::uint8_t(bytes[at + 2])) << 8) | std::uint8_t(bytes[at + 3]);
+        };
+        EXPECT_EQ(word(16), 1004u) << name;
+        EXPECT_EQ(word(20), 709u) << name;
+    }
+    EXPECT_EQ(pngs, 14);  // the relation, six results, six differences, the bars
+    EXPECT_TRUE(fs::exists(dir / "fig" / "diferencia_cierre_min.pdf"));
+    EXPECT_TRUE(fs::exists(dir / "fig" / "diferencia_transitivizada_w.png"));
 }
 
 TEST_P(CommandLine, SignalsLostOutputFullDiskAndASecondWriterEndARunAsAFailureKeepingCompleteRows) {

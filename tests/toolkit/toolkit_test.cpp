@@ -119,6 +119,20 @@ TEST(FloatToShortestStr, ShortestTextReadBackThroughDoubleToTheSameFloat) {
     }
 }
 
+// What a person reads: float noise gone, no exponent from 1e-6 up, the separator asked for.
+TEST(ReadableNumber, SixSignificantDigitsWithoutNoiseTrailingZerosOrExponent) {
+    const struct { double value; char separator; const char* text; } cases[] = {
+        {static_cast<float>(0.8f - 0.6f), ',', "0,2"}, {0.20000005f, '.', "0.2"}, {0.0004f, ',', "0,0004"},
+        {2500, ',', "2500"}, {37.699997f, ',', "37,7"}, {29.900002f, '.', "29.9"}, {0.47562402f, ',', "0,475624"},
+        {5.1794004f, ',', "5,1794"}, {1.0 / 3, '.', "0.333333"}, {-0.125, '.', "-0.125"}, {100, '.', "100"},
+        {1234567, '.', "1234570"}, {999999.6, '.', "1000000"}, {1e7, '.', "10000000"}, {0.5, ',', "0,5"},
+        // Fixed down to 1e-6, judged on the rounded value; scientific only below.
+        {1e-6, ',', "0,000001"}, {9.9999996e-7, '.', "0.000001"}, {-2.5e-6, '.', "-0.0000025"},
+        {4.2e-7, ',', "4,2E-07"}, {0.0, ',', "0"}, {-0.0, '.', "0"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ReadableNumber(c.value, c.separator), c.text) << c.value;
+}
+
 TEST(StrToInt, ReadsIntegersAndRefusesOtherTextsQuotingThem) {
     const std::pair<const char*, std::optional<int>> cases[] = {
         {" 42 ", 42}, {"+7", 7}, {"-2147483648", std::numeric_limits<int>::min()},

@@ -41,11 +41,13 @@ TEST_F(ChartsTest, FollowTheTrialsScaledToTheirDataAtAnyDimensionStartAfreshAndE
         ui::ChartsWindow& charts = Open(variant, n);
         const engine::Analysis& a = E().results;
 
-        // The bars hold the distances exactly, Min at the top; the axis holds the longest.
+        // The bars hold the distances as a person reads them, Min at the top; the axis holds
+        // the longest.
         ui::DistanceBarChart& bars = charts.bars;
+        const auto readable = [](float d) { return toolkit::StrToFloat(toolkit::ReadableNumber(d, '.'), '.'); };
         for (int t = 0; t < engine::kTNormCount; ++t) {
-            EXPECT_EQ(static_cast<float>(bars.closure->at(2 - t)), a.d1Closure[t]);
-            EXPECT_EQ(static_cast<float>(bars.transitivized->at(2 - t)), a.d1Transitivized[t]);
+            EXPECT_EQ(bars.closure->at(2 - t), readable(a.d1Closure[t]));
+            EXPECT_EQ(bars.transitivized->at(2 - t), readable(a.d1Transitivized[t]));
         }
         // Every bar ends, in its colour, where its value lies, inside the plot.
         auto* view = static_cast<QChartView*>(bars.chart()->scene()->views().front());
@@ -96,7 +98,11 @@ TEST_F(ChartsTest, FollowTheTrialsScaledToTheirDataAtAnyDimensionStartAfreshAndE
         SCOPED_TRACE(name);
         const QString path = QString::fromStdString((dir / name).string());
         if (QString(name).startsWith("barras")) {
-            ui::SaveDistanceBars(path, E().results, 4, toolkit::DecimalSeparator(), QSize(600, 400));
+            ui::FigureSettings settings;
+            settings.width = 600;
+            settings.height = 400;
+            settings.centimetres = false;
+            ui::SaveDistanceBars(path, E().results, 4, toolkit::DecimalSeparator(), settings);
         } else {
             dialogs.saveName = path;
             charts.ExportFigure();
@@ -111,9 +117,9 @@ TEST_F(ChartsTest, FollowTheTrialsScaledToTheirDataAtAnyDimensionStartAfreshAndE
             while (!xml.atEnd())
                 if (xml.readNext() == QXmlStreamReader::Characters) text += xml.text().toString() + "|";
             EXPECT_FALSE(xml.hasError()) << xml.errorString();
-            for (int t = 0; t < engine::kTNormCount; ++t)  // the six distances written in full
+            for (int t = 0; t < engine::kTNormCount; ++t)  // the six distances as a person reads them
                 for (float d : {E().results.d1Closure[t], E().results.d1Transitivized[t]})
-                    EXPECT_TRUE(text.contains(QString::fromStdString("|" + toolkit::FloatToShortestStr(d, ',') + "|"))) << d;
+                    EXPECT_TRUE(text.contains(QString::fromStdString("|" + toolkit::ReadableNumber(d, ',') + "|"))) << d;
         } else {
             EXPECT_TRUE(bytes.rfind("%PDF-", 0) == 0 && bytes.size() > 1000) << bytes.size();
         }

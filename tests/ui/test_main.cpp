@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QStandardPaths>
 
 #include "toolkit/number_text.h"
 #include "ui/locale.h"
@@ -11,6 +12,7 @@
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);  // the figure settings kept apart from the user's
     toolkit::KeepCNumericLocale();  // as the programs do
     ui::InstallSpanishTranslation(application);
     ::testing::InitGoogleTest(&argc, argv);

@@ -11,10 +11,12 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "tests/support.h"
 #include "tests/ui/form_fixture.h"
 #include "toolkit/number_text.h"
 #include "ui/matrix_viewer.h"
@@ -156,7 +158,7 @@ TEST_F(ViewerImage, ViewersDrawEachValueWithItsSignInContrastingInkAndTheLegendF
                 const QImage shape = InkShape(image, cell, background, &ink);
                 const QString expected = difference && shown == 0.0f
                                              ? QString()
-                                             : QString::fromStdString(toolkit::FloatToShortestStr(shown, ','));
+                                             : QString::fromStdString(toolkit::ReadableNumber(shown, ','));
                 const std::string where = "matrix " + std::to_string(matrix) + (difference ? " difference" : "") +
                                           " at " + std::to_string(row) + "," + std::to_string(col) + ": " +
                                           expected.toStdString();
@@ -178,10 +180,38 @@ TEST_F(ViewerImage, ViewersDrawEachValueWithItsSignInContrastingInkAndTheLegendF
         ASSERT_EQ(labels.size(), 3u) << matrix;
         for (int k = 0; k < 3; ++k) {  // from the top down
             const double at = top * (2 - k) / 2;
-            EXPECT_TRUE(Reads(labels[std::size_t(k)], QString::fromStdString(toolkit::FloatToStrF(at, 3, 1, ',')), legend.font()))
+            EXPECT_TRUE(Reads(labels[std::size_t(k)], QString::fromStdString(toolkit::ReadableNumber(at, ',')), legend.font()))
                 << "matrix " << matrix << (difference ? " difference" : "") << ", legend label " << k << " should read " << at;
         }
     }
+}
+
+// 0,8 − 0,6 in floats is 0,19999999: the cell reads "0,2" until "Exactas" asks for every digit,
+// and a copy keeps them all.
+TEST_F(ViewerImage, ACellReadsAsTypedWithoutFloatNoiseAndExactlyOnRequest) {
+    Start(engine::kZorvane);
+    const test_support::ScratchDir dir("viewer_cell");
+    std::ofstream(dir / "m.txt") << "1;0,8;0,6\n0;1;0,8\n0;0;1\n";
+    dialogs.openName = QString::fromStdString((dir / "m.txt").string());
+    Click("Cargarmatriz1");
+    ui::MatrixViewer& viewer = form->OpenViewer(2);  // the Min closure raises [0][2] to 0,8
+    viewer.resize(900, 700);
+    viewer.SetZoomLevel(ui::MatrixViewer::kZoomLevels - 1);
+    viewer.findChild<QAction*>("Diferencia")->trigger();
+    const auto cellReads = [&](const char* text) {
+        QCoreApplication::processEvents();
+        const QImage image = viewer.view().viewport()->grab().toImage();
+        const QRect cell = viewer.view().visualRect(viewer.model().index(2, 0)).adjusted(1, 1, -1, -1);
+        return Reads(InkShape(image, cell, image.pixelColor(cell.topLeft())), text, viewer.view().font());
+    };
+    const std::pair<const char*, const char*> modes[] = {{nullptr, "0,2"}, {"Exactas", "0,19999999"},
+                                                         {"TresCifras", "0,2"}, {"TresCifras", "0,2"}};
+    for (const auto& [action, text] : modes) {
+        if (action) viewer.findChild<QAction*>(action)->trigger();
+        EXPECT_TRUE(cellReads(text)) << (action ? action : "") << " " << text;
+    }
+    EXPECT_FALSE(viewer.findChild<QAction*>("Exactas")->isChecked());  // one mode at a time
+    EXPECT_EQ(viewer.model().FullText(2, 0), "0,19999999");
 }
 
 }  // namespace
