@@ -101,7 +101,7 @@ void SaveFamilyFigures(std::shared_ptr<const experiments::Snapshot> snapshot, co
         };
         for (const char* extension : {".svg", ".png"})
             SaveFigure(QDir(folder).filePath(FamilyFileName(matrix, t) + QLatin1String(extension)),
-                       HeatMapFigureSize(model, font), paint);
+                       HeatMapFigureSize(snapshot->dimension, font), paint);
     }
 }
 

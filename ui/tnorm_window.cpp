@@ -121,8 +121,8 @@ TNormWindow::TNormWindow(bool symmetrizing, Dialogs& dialogs, QWidget* parent)
     closureModel_ = new HeatMapModel(kFamilyClosure, this);
     transitivizedModel_ = new HeatMapModel(kFamilyTransitivized, this);
     // Whole values do not fit the small cells; the viewers show them.
-    closureModel_->SetThreeDigits(true);
-    transitivizedModel_->SetThreeDigits(true);
+    closureModel_->SetDigits(CellDigits::Three);
+    transitivizedModel_->SetDigits(CellDigits::Three);
     auto* closureMap = new MapPanel(*closureModel_, this);
     auto* transitivizedMap = new MapPanel(*transitivizedModel_, this);
     closureMap->onOpen = [this] { OpenViewer(kFamilyClosure); };

@@ -177,7 +177,7 @@ void TNormOptions::WriteFigures(const experiments::Experiment& experiment, const
         model.SetSnapshot(relationOnly);
         for (const char* extension : {".svg", ".png"})
             ui::SaveFigure(QDir(folder).filePath(ui::MatrixFileName(1) + QLatin1String(extension)),
-                           ui::HeatMapFigureSize(model, font), [&](QPainter& painter, const QRect& area) {
+                           ui::HeatMapFigureSize(relationOnly->dimension, font), [&](QPainter& painter, const QRect& area) {
                                painter.setFont(font);
                                ui::PaintHeatMap(painter, area, model);
                            });
