@@ -1,4 +1,5 @@
 #include "apps/command_line/command_line.h"
+#include "apps/command_line/method_options.h"
 #include "apps/command_line/tnorm_options.h"
 #include "ui/argument_bytes.h"
 
@@ -372,6 +373,8 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                        analyze, saveAll, figures, merge});
     TNormOptions tnormOptions;
     tnormOptions.AddTo(parser);
+    MethodOptions methodOptions;
+    methodOptions.AddTo(parser);
     parser.addPositionalArgument(QStringLiteral("D"), QStringLiteral("Con --estadisticas: la dimensión mayor (hasta 100)."));
     parser.addPositionalArgument(QStringLiteral("S"), QStringLiteral("Con --estadisticas: matrices por dimensión."));
     parser.addPositionalArgument(QStringLiteral("FICHERO"), QStringLiteral("Con --estadisticas: el fichero de la tabla."));
@@ -405,6 +408,8 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
         if (!analyzeMode && parser.isSet(figures)) throw UsageError("--figuras solo va con --analiza");
         if (!analyzeMode && tnormOptions.Given(parser))
             throw UsageError("--tnorma, --barrido, --lineal y --barrido-csv solo van con --analiza");
+        if (!analyzeMode && methodOptions.Given(parser))
+            throw UsageError("--metodos, --tabla-metodos y --diagnostico solo van con --analiza");
         if (parser.isSet(symmetric) && parser.isSet(notSymmetric))
             throw UsageError("--simetrica y --no-simetrica no van juntas");
 
@@ -416,6 +421,16 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
             options.file = parser.value(analyze);
             if (parser.isSet(saveAll)) options.saveAll = parser.value(saveAll);
             if (parser.isSet(figures)) options.figures = parser.value(figures);
+            if (methodOptions.Given(parser)) {
+                if (options.saveAll || options.figures || parser.isSet(QStringLiteral("barrido")))
+                    throw UsageError("--metodos y --diagnostico no van con --salva-todo, --figuras ni --barrido");
+                try {
+                    methodOptions.Read(parser);
+                } catch (const MethodOptionError& error) {
+                    throw UsageError(error.what());
+                }
+                return methodOptions.Run(variant, options.file);
+            }
             if (tnormOptions.Given(parser)) {
                 if (options.saveAll || options.figures)
                     throw UsageError("--tnorma y --barrido no van con --salva-todo ni con --figuras");
