@@ -1,5 +1,6 @@
 #include "apps/command_line/command_line.h"
 #include "apps/command_line/figure_options.h"
+#include "apps/command_line/method_options.h"
 #include "apps/command_line/tnorm_options.h"
 #include "ui/argument_bytes.h"
 
@@ -391,6 +392,8 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
     tnormOptions.AddTo(parser);
     const FigureOptions figureOptions;
     figureOptions.AddTo(parser);
+    MethodOptions methodOptions;
+    methodOptions.AddTo(parser);
     parser.addPositionalArgument(QStringLiteral("D"), QStringLiteral("Con --estadisticas: la dimensión mayor (hasta 100)."));
     parser.addPositionalArgument(QStringLiteral("S"), QStringLiteral("Con --estadisticas: matrices por dimensión."));
     parser.addPositionalArgument(QStringLiteral("FICHERO"), QStringLiteral("Con --estadisticas: el fichero de la tabla."));
@@ -426,6 +429,8 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
             throw UsageError(option.toStdString() + " solo va con --figuras");
         if (!analyzeMode && tnormOptions.Given(parser))
             throw UsageError("--tnorma, --barrido, --lineal y --barrido-csv solo van con --analiza");
+        if (!analyzeMode && methodOptions.Given(parser))
+            throw UsageError("--metodos, --tabla-metodos y --diagnostico solo van con --analiza");
         if (parser.isSet(symmetric) && parser.isSet(notSymmetric))
             throw UsageError("--simetrica y --no-simetrica no van juntas");
 
@@ -443,6 +448,16 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                 } catch (const FigureOptionError& error) {
                     throw UsageError(error.what());
                 }
+            }
+            if (methodOptions.Given(parser)) {
+                if (options.saveAll || options.figures || parser.isSet(QStringLiteral("barrido")))
+                    throw UsageError("--metodos y --diagnostico no van con --salva-todo, --figuras ni --barrido");
+                try {
+                    methodOptions.Read(parser);
+                } catch (const MethodOptionError& error) {
+                    throw UsageError(error.what());
+                }
+                return methodOptions.Run(variant, options.file);
             }
             if (!tnormOptions.Given(parser)) return Analyze(variant, options, nullptr);
             try {

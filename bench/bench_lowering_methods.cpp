@@ -1,0 +1,88 @@
+// The completion of the technique's result against the technique itself, and the measures of
+// transitivity, at the largest dimension, on relations as the plain program's trials draw them.
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <vector>
+
+#include "engine/engine.h"
+#include "engine/lowering_methods.h"
+#include "engine/transitivity_measures.h"
+#include "engine/transitivize.h"
+
+namespace {
+
+constexpr int kPoolSize = 4;
+constexpr int n = engine::MAX_DIM;
+
+// The symmetrizing program's relations are symmetric, as it draws them.
+std::vector<engine::RelationMatrix> RelationPool(bool symmetrizing) {
+    auto e = std::make_unique<engine::Engine>(symmetrizing ? engine::kZorvath : engine::kZorvane);
+    e->dimension = n;
+    std::vector<engine::RelationMatrix> pool(kPoolSize);
+    for (auto& r : pool) {
+        e->GenerateRelation();
+        r = e->relation;
+    }
+    return pool;
+}
+
+struct Fixture {
+    engine::AnyTNorm t;
+    std::vector<engine::RelationMatrix> pool, lowered;
+    std::unique_ptr<engine::MethodScratch> scratch = std::make_unique<engine::MethodScratch>();
+    std::unique_ptr<engine::RelationMatrix> out = std::make_unique<engine::RelationMatrix>();
+    Fixture(const char* name, bool symmetrizing)
+        : t(engine::AnyTNorm::Parse(name)), pool(RelationPool(symmetrizing)), lowered(pool) {
+        for (int p = 0; p < kPoolSize; ++p) engine::Transitivize(t, n, pool[p], lowered[p], scratch->order, symmetrizing);
+    }
+};
+
+void Technique(benchmark::State& state, const char* name) {
+    Fixture f(name, state.range(0) != 0);
+    int next = 0;
+    for (auto _ : state) {
+        engine::Transitivize(f.t, n, f.pool[next], *f.out, f.scratch->order, state.range(0) != 0);
+        next = (next + 1) % kPoolSize;
+        benchmark::ClobberMemory();
+    }
+}
+
+// The completion alone, from the technique's result (copied in, as it is raised in place).
+void Completion(benchmark::State& state, const char* name) {
+    Fixture f(name, state.range(0) != 0);
+    int next = 0, passes = 0;
+    for (auto _ : state) {
+        *f.out = f.lowered[next];
+        passes = engine::CompleteLowering(f.t, n, f.pool[next], *f.out, state.range(0) != 0, *f.scratch).passes;
+        next = (next + 1) % kPoolSize;
+        benchmark::ClobberMemory();
+    }
+    state.counters["pasadas"] = passes;
+}
+
+void Measures(benchmark::State& state, const char* name) {
+    Fixture f(name, false);
+    int next = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(engine::MeasureTransitivity(f.t, n, f.pool[next]));
+        benchmark::DoNotOptimize(engine::MeasureRise(f.t, n, f.pool[next], f.lowered[next], false));
+        next = (next + 1) % kPoolSize;
+    }
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(Technique, min, "min")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Completion, min, "min")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Technique, prod, "prod")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Completion, prod, "prod")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Technique, w, "w")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Completion, w, "w")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Technique, hamacher_0_5, "hamacher:0.5")->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Completion, hamacher_0_5, "hamacher:0.5")->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Measures, min, "min")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Measures, prod, "prod")->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
