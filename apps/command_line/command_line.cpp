@@ -34,6 +34,7 @@
 #include "experiments/statistics_batch.h"
 #include "formats/statistics_file.h"
 #include "experiments/trial_pipeline.h"
+#include "formats/analysis_matrices.h"
 #include "formats/batch_outputs.h"
 #include "toolkit/number_text.h"
 #include "ui/charts.h"
@@ -61,6 +62,7 @@ struct Options {
     std::optional<QString> saveAll;
     std::optional<QString> raw, workbook;  // beside the table: every trial, the workbook
     std::optional<QString> figures;        // the folder of the figures
+    std::optional<QString> matrices;       // the folder of every matrix as NumPy files
 };
 
 void Print(std::FILE* stream, const char* text) { std::fputs(text, stream); }
@@ -258,6 +260,13 @@ bool WantsFigures(int argc, char** argv) {
 
 int Analyze(const engine::Variant& variant, const Options& options) {
     if (options.figures) CheckFolder(*options.figures);
+    if (options.matrices) {
+        CheckFolder(*options.matrices);
+        const toolkit::FileIdentity input = toolkit::IdentityOf(PathOf(options.file));
+        for (const std::filesystem::path& path : formats::AnalysisMatrixPaths(PathOf(*options.matrices)))
+            if (toolkit::IdentityOf(path) == input) throw UsageError("--matrices no puede escribir en la matriz que se analiza");
+        formats::CheckAnalysisMatrices(PathOf(*options.matrices));
+    }
     if (options.saveAll) {
         if (toolkit::IdentityOf(PathOf(*options.saveAll)) == toolkit::IdentityOf(PathOf(options.file)))
             throw UsageError("--salva-todo no puede escribir en la matriz que se analiza");
@@ -287,6 +296,9 @@ int Analyze(const engine::Variant& variant, const Options& options) {
         return kFailure;
     }
     if (lost) throw *lost;
+    if (options.matrices)
+        formats::WriteAnalysisMatrices(PathOf(*options.matrices), experiment->engine.dimension, experiment->engine.relation,
+                                       experiment->engine.results);
     if (options.figures) WriteFigures(*experiment, *options.figures);
     return kSuccess;
 }
@@ -326,7 +338,8 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                        "  %1 --analiza MATRIZ  analiza la matriz del fichero MATRIZ y escribe los seis\n"
                        "      resultados, como «Cargar matriz»; con --figuras CARPETA escribe además en\n"
                        "      CARPETA la relación y los seis resultados como mapas de calor y las barras\n"
-                       "      de las seis distancias, en SVG y PNG.\n"
+                       "      de las seis distancias, en SVG y PNG; con --matrices CARPETA, cada matriz\n"
+                       "      como fichero .npy de NumPy. MATRIZ puede ser texto, .npy o .mtx (Matrix Market).\n"
                        "  %1 --reune LIBRO CRUDO…  escribe en LIBRO el libro de cálculo de los ensayos de los\n"
                        "      ficheros CRUDO (de --crudo) juntos, dimensión a dimensión.")
             .arg(program, variant.integerMeans ? QStringLiteral("excell") : QStringLiteral("excel")));
@@ -368,8 +381,12 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
     const QCommandLineOption figures(QStringLiteral("figuras"),
                                      QStringLiteral("Con --analiza: escribe las figuras en la carpeta CARPETA."),
                                      QStringLiteral("CARPETA"));
+    const QCommandLineOption matrices(QStringLiteral("matrices"),
+                                      QStringLiteral("Con --analiza: escribe la relación y cada resultado como fichero "
+                                                     ".npy de NumPy en la carpeta CARPETA."),
+                                      QStringLiteral("CARPETA"));
     parser.addOptions({help, version, statistics, reflexive, symmetric, notSymmetric, seed, threads, raw, workbook,
-                       analyze, saveAll, figures, merge});
+                       analyze, saveAll, figures, matrices, merge});
     TNormOptions tnormOptions;
     tnormOptions.AddTo(parser);
     parser.addPositionalArgument(QStringLiteral("D"), QStringLiteral("Con --estadisticas: la dimensión mayor (hasta 100)."));
@@ -403,6 +420,7 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                 throw UsageError("--" + option->names().constLast().toStdString() + " solo va con --estadisticas");
         if (!analyzeMode && parser.isSet(saveAll)) throw UsageError("--salva-todo solo va con --analiza");
         if (!analyzeMode && parser.isSet(figures)) throw UsageError("--figuras solo va con --analiza");
+        if (!analyzeMode && parser.isSet(matrices)) throw UsageError("--matrices solo va con --analiza");
         if (!analyzeMode && tnormOptions.Given(parser))
             throw UsageError("--tnorma, --barrido, --lineal y --barrido-csv solo van con --analiza");
         if (parser.isSet(symmetric) && parser.isSet(notSymmetric))
@@ -416,9 +434,10 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
             options.file = parser.value(analyze);
             if (parser.isSet(saveAll)) options.saveAll = parser.value(saveAll);
             if (parser.isSet(figures)) options.figures = parser.value(figures);
+            if (parser.isSet(matrices)) options.matrices = parser.value(matrices);
             if (tnormOptions.Given(parser)) {
-                if (options.saveAll || options.figures)
-                    throw UsageError("--tnorma y --barrido no van con --salva-todo ni con --figuras");
+                if (options.saveAll || options.figures || options.matrices)
+                    throw UsageError("--tnorma y --barrido no van con --salva-todo, --figuras ni --matrices");
                 try {
                     tnormOptions.Read(parser);
                 } catch (const TNormOptionError& error) {

@@ -85,6 +85,7 @@ TEST_P(CommandLine, HelpVersionUsageErrorsAndFailures) {
     ASSERT_EQ(::mkfifo((dir / "tuberia").c_str(), 0600), 0);
     std::ofstream(dir / "mala.txt") << "0.5 0.2\n0.1\n";
     std::ofstream(dir / "m.txt") << "1;0\n0;1\n";
+    std::ofstream(dir / "relacion.npy") << "1;0\n0;1\n";
     // Arguments, the exit status and the message that comes first on standard error: the usage
     // follows a usage error (2), nothing a failure (1; one of each mode, the other reasons: the
     // file I/O and relation file tests).
@@ -128,6 +129,8 @@ TEST_P(CommandLine, HelpVersionUsageErrorsAndFailures) {
         {{"--analiza", "m.txt", "--figuras"}, 2, "Falta valor tras «--figuras»."},
         {{"--figuras", In("no")}, 2, "falta el modo: --estadisticas, --analiza o --reune"},
         {{"--estadisticas", "3", "2", "f.txt", "--figuras", In("no")}, 2, "--figuras solo va con --analiza"},
+        {{"--estadisticas", "3", "2", "f.txt", "--matrices", In("no")}, 2, "--matrices solo va con --analiza"},
+        {{"--analiza", In("relacion.npy"), "--matrices", In(".")}, 2, "--matrices no puede escribir en la matriz que se analiza"},
         {{"--analiza", In("mala.txt")}, 1,
          "El fichero «" + In("mala.txt") + "» no contiene una matriz válida: fila 2: tiene 1 valor y la fila 1 tiene 2"},
     };
