@@ -47,7 +47,7 @@ PACKAGE_PACKAGES := dpkg-dev file
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 60
 FUZZ_DIR := build/fuzz
-FUZZ_TARGETS := fuzz_relation_file fuzz_number_text fuzz_raw_trials
+FUZZ_TARGETS := fuzz_relation_file fuzz_number_text fuzz_raw_trials fuzz_npy fuzz_matrix_market
 
 # LibreOffice for make check-workbook.
 CHECK_PACKAGES := libreoffice-calc

@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "formats/matrix_market.h"
+#include "formats/npy.h"
 #include "formats/statistics_file.h"
 #include "toolkit/number_text.h"
 
@@ -19,7 +21,7 @@ std::string Count(int count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-constexpr int kMaxDim = engine::MAX_DIM;
+constexpr int kMaxDim = kLargestDimension;
 
 void AppendUtf8(std::string& text, char32_t c) {
     if (c < 0x80) {
@@ -331,23 +333,60 @@ std::string WholeNumber(float value, char) {
 
 }  // namespace
 
-int ParseRelation(std::string_view bytes, engine::RelationMatrix& out) {
+SquareMatrix ParseRelationText(std::string_view bytes) {
     const std::string text = Decode(bytes);
-    const Reading reading = ReadText(text);
+    Reading reading = ReadText(text);
     if (reading.failure) throw toolkit::FileError(reading.failure->detail);
-    const int n = reading.n;
-    for (int i = 0; i < n; ++i)
-        std::copy_n(reading.values.begin() + i * n, n, out[i].begin());
-    return n;
+    return {reading.n, std::move(reading.values)};
 }
 
-int ReadRelationFile(const std::filesystem::path& path, engine::RelationMatrix& out) {
+int ParseRelation(std::string_view bytes, engine::RelationMatrix& out) { return CopyInto(ParseRelationText(bytes), out); }
+
+RelationFormat FormatForName(const std::filesystem::path& path) {
+    std::string extension = path.extension().string();
+    for (char& c : extension)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return extension == ".npy" ? RelationFormat::Npy : extension == ".mtx" ? RelationFormat::MatrixMarket : RelationFormat::Text;
+}
+
+RelationFormat FormatOf(const std::filesystem::path& path, std::string_view bytes) {
+    if (bytes.starts_with(kNpyMagic)) return RelationFormat::Npy;
+    const std::string_view start = bytes.substr(0, kMatrixMarketBanner.size());
+    if (start.size() == kMatrixMarketBanner.size() &&
+        std::equal(start.begin(), start.end(), kMatrixMarketBanner.begin(), [](char a, char b) {
+            return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b);
+        }))
+        return RelationFormat::MatrixMarket;
+    return FormatForName(path);
+}
+
+SquareMatrix ParseRelationBytes(std::string_view bytes, RelationFormat format) {
+    switch (format) {
+        case RelationFormat::Npy: return ParseNpy(bytes);
+        case RelationFormat::MatrixMarket: return ParseMatrixMarket(bytes);
+        case RelationFormat::Text: break;
+    }
+    return ParseRelationText(bytes);
+}
+
+SquareMatrix ReadRelation(const std::filesystem::path& path) {
     const std::string bytes = toolkit::ReadTextFile(path, kRelationFileLimit);
     try {
-        return ParseRelation(bytes, out);
+        return ParseRelationBytes(bytes, FormatOf(path, bytes));
     } catch (const toolkit::FileError& error) {
         throw toolkit::FileError("El fichero «" + toolkit::ShortPath(path.string()) + "» no contiene una matriz válida: " + error.what());
     }
+}
+
+int ReadRelationFile(const std::filesystem::path& path, engine::RelationMatrix& out) { return CopyInto(ReadRelation(path), out); }
+
+std::string RelationFileBytes(const std::filesystem::path& path, int n, const engine::RelationMatrix& m, char separator) {
+    switch (FormatForName(path)) {
+        case RelationFormat::Npy: return NpyBytes(ViewOf(n, m));
+        case RelationFormat::MatrixMarket: return MatrixMarketText(ViewOf(n, m));
+        case RelationFormat::Text: break;
+    }
+    return RelationText(n, m, separator);
 }
 
 std::string RelationText(int n, const engine::RelationMatrix& m, char separator) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "engine/relation_matrix.h"
+#include "formats/square_matrix.h"
 #include "toolkit/file_io.h"
 
 namespace formats {
@@ -27,12 +28,33 @@ namespace formats {
 /// FileError with the reason only ("fila 2, columna 3: 'x' no es un número") and leaves
 /// `out` as it was.
 int ParseRelation(std::string_view bytes, engine::RelationMatrix& out);
+/// The same reading, giving the matrix.
+SquareMatrix ParseRelationText(std::string_view bytes);
 
 inline constexpr std::size_t kRelationFileLimit = 4 * toolkit::kMiB;
 
-/// Reads and parses a relation file of at most kRelationFileLimit bytes; a text that is not
-/// a matrix throws FileError naming the file and the reason.
+/// The layouts a relation file may have: our text, NumPy's .npy, Matrix Market's .mtx.
+enum class RelationFormat { Text, Npy, MatrixMarket };
+
+/// The format of a file to write, by its name's extension (.npy, .mtx, in any case); text
+/// for any other name.
+RelationFormat FormatForName(const std::filesystem::path& path);
+/// The format of a file read: NumPy or Matrix Market when its first bytes say so (whatever
+/// its name), else the one its extension names, else text.
+RelationFormat FormatOf(const std::filesystem::path& path, std::string_view bytes);
+/// Parses the bytes in the given format; throws FileError with the reason only.
+SquareMatrix ParseRelationBytes(std::string_view bytes, RelationFormat format);
+
+/// Reads and parses a relation file of any of the formats, of at most kRelationFileLimit
+/// bytes; one that is not a matrix throws FileError naming the file and the reason.
+SquareMatrix ReadRelation(const std::filesystem::path& path);
+/// The same into the leading n × n block of `out`, which stays as it was on a refusal;
+/// returns n.
 int ReadRelationFile(const std::filesystem::path& path, engine::RelationMatrix& out);
+
+/// The n × n block as the file `path` holds it in the format its name asks for
+/// (FormatForName): NpyBytes, MatrixMarketText or RelationText with `separator`.
+std::string RelationFileBytes(const std::filesystem::path& path, int n, const engine::RelationMatrix& m, char separator);
 
 /// The n × n block, a row per line, values separated by TAB, CR LF after every line; each
 /// value as the shortest text, with `separator`, that ParseRelation reads back to the same

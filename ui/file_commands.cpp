@@ -13,6 +13,13 @@
 namespace {
 
 const QString kFilter = QStringLiteral("fichero de texto|*.txt|todos los archivos|*");
+// A relation is read from text, NumPy and Matrix Market files, and one matrix saved as any of
+// them: the name's extension chooses.
+const QString kOpenFilter = QStringLiteral(
+    "matriz (texto, NumPy, Matrix Market)|*.txt;*.npy;*.mtx|fichero de texto|*.txt|NumPy|*.npy|Matrix Market|*.mtx|"
+    "todos los archivos|*");
+const QString kMatrixFilter =
+    QStringLiteral("fichero de texto|*.txt|NumPy|*.npy|Matrix Market|*.mtx|todos los archivos|*");
 
 // The name in the file system's own encoding.
 std::filesystem::path PathOf(const QString& name) { return QFile::encodeName(name).toStdString(); }
@@ -22,7 +29,7 @@ std::filesystem::path PathOf(const QString& name) { return QFile::encodeName(nam
 // A relation from a file: a trial on it, as after drawing one, drawing nothing. A file that is
 // not a matrix changes nothing.
 void TForm1::Cargarmatriz1Click(QObject*) {
-    const std::optional<QString> name = dialogs().OpenFileName(kFilter);
+    const std::optional<QString> name = dialogs().OpenFileName(kOpenFilter);
     if (!name) return;
     auto matrix = std::make_unique<engine::RelationMatrix>();
     const int n = formats::ReadRelationFile(PathOf(*name), *matrix);
@@ -35,10 +42,10 @@ std::optional<QString> TForm1::AskSaveName(const QString& suggestedName) {
 }
 
 void TForm1::SaveMatrix(const QString& suggestedName, const engine::RelationMatrix& matrix) {
-    const std::optional<QString> name = AskSaveName(suggestedName);
+    const std::optional<QString> name = dialogs().SaveFileName({kMatrixFilter, QStringLiteral("txt"), true, suggestedName});
     if (!name) return;
-    toolkit::SaveFileAtomically(PathOf(*name),
-                                    formats::RelationText(engine().dimension, matrix, toolkit::DecimalSeparator()));
+    const std::filesystem::path path = PathOf(*name);
+    toolkit::SaveFileAtomically(path, formats::RelationFileBytes(path, engine().dimension, matrix, toolkit::DecimalSeparator()));
 }
 
 void TForm1::SalvarMatriz1Click(QObject*) { SaveMatrix(QStringLiteral("matriz.txt"), engine().relation); }

@@ -37,6 +37,7 @@
 #include "formats/statistics_file.h"
 #include "experiments/trial_pipeline.h"
 #include "experiments/batch_outputs.h"
+#include "formats/analysis_matrices.h"
 #include "toolkit/number_text.h"
 #include "ui/charts.h"
 #include "ui/heat_map.h"
@@ -64,6 +65,7 @@ struct Options {
     std::optional<QString> raw, workbook;  // beside the table: every trial, the workbook
     std::optional<QString> figures;        // the folder of the figures
     ui::FigureSettings figureSettings;     // how they are drawn
+    std::optional<QString> matrices;       // the folder of every matrix as NumPy files
 };
 
 void Print(std::FILE* stream, const char* text) { std::fputs(text, stream); }
@@ -261,6 +263,13 @@ bool WantsFigures(int argc, char** argv) {
 // (the program's three without --tnorma), and the sweep's table follows the texts.
 int Analyze(const engine::Variant& variant, const Options& options, TNormOptions* tnorms) {
     if (options.figures) CheckFolder(*options.figures);
+    if (options.matrices) {
+        CheckFolder(*options.matrices);
+        const toolkit::FileIdentity input = toolkit::IdentityOf(PathOf(options.file));
+        for (const std::filesystem::path& path : formats::AnalysisMatrixPaths(PathOf(*options.matrices)))
+            if (toolkit::IdentityOf(path) == input) throw UsageError("--matrices no puede escribir en la matriz que se analiza");
+        formats::CheckAnalysisMatrices(PathOf(*options.matrices));
+    }
     if (options.saveAll) {
         if (toolkit::IdentityOf(PathOf(*options.saveAll)) == toolkit::IdentityOf(PathOf(options.file)))
             throw UsageError("--salva-todo no puede escribir en la matriz que se analiza");
@@ -298,6 +307,9 @@ int Analyze(const engine::Variant& variant, const Options& options, TNormOptions
         return kFailure;
     }
     if (lost) throw *lost;
+    if (options.matrices)
+        formats::WriteAnalysisMatrices(PathOf(*options.matrices), experiment->engine.dimension, experiment->engine.relation,
+                                       experiment->engine.results);
     if (tnorms) tnorms->WriteSweep();
     if (options.figures) {
         if (!others) WriteFigures(*experiment, *options.figures, options.figureSettings);
@@ -345,6 +357,8 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                        "      --formato y --escala dicen cómo). Con --tnorma, los resultados, --salva-todo\n"
                        "      y --figuras son los de las t-normas pedidas (cierre_NOMBRE, transitivizada_NOMBRE,\n"
                        "      con «:» escrito «_»); con --barrido y --figuras, además la gráfica barrido_FAMILIA.\n"
+                       "      Con --matrices CARPETA, cada matriz como fichero .npy de NumPy. MATRIZ puede ser\n"
+                       "      texto, .npy o .mtx (Matrix Market).\n"
                        "  %1 --reune LIBRO CRUDO…  escribe en LIBRO el libro de cálculo de los ensayos de los\n"
                        "      ficheros CRUDO (de --crudo) juntos, dimensión a dimensión.")
             .arg(program, variant.integerMeans ? QStringLiteral("excell") : QStringLiteral("excel")));
@@ -386,8 +400,12 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
     const QCommandLineOption figures(QStringLiteral("figuras"),
                                      QStringLiteral("Con --analiza: escribe las figuras en la carpeta CARPETA."),
                                      QStringLiteral("CARPETA"));
+    const QCommandLineOption matrices(QStringLiteral("matrices"),
+                                      QStringLiteral("Con --analiza: escribe la relación y cada resultado como fichero "
+                                                     ".npy de NumPy en la carpeta CARPETA."),
+                                      QStringLiteral("CARPETA"));
     parser.addOptions({help, version, statistics, reflexive, symmetric, notSymmetric, seed, threads, raw, workbook,
-                       analyze, saveAll, figures, merge});
+                       analyze, saveAll, figures, matrices, merge});
     TNormOptions tnormOptions;
     tnormOptions.AddTo(parser);
     const FigureOptions figureOptions;
@@ -427,6 +445,7 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
         if (!analyzeMode && parser.isSet(figures)) throw UsageError("--figuras solo va con --analiza");
         if (const QString option = figureOptions.FirstGiven(parser); !option.isEmpty() && !parser.isSet(figures))
             throw UsageError(option.toStdString() + " solo va con --figuras");
+        if (!analyzeMode && parser.isSet(matrices)) throw UsageError("--matrices solo va con --analiza");
         if (!analyzeMode && tnormOptions.Given(parser))
             throw UsageError("--tnorma, --barrido, --lineal y --barrido-csv solo van con --analiza");
         if (!analyzeMode && methodOptions.Given(parser))
@@ -449,6 +468,9 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                     throw UsageError(error.what());
                 }
             }
+            if (parser.isSet(matrices)) options.matrices = parser.value(matrices);
+            if (options.matrices && (methodOptions.Given(parser) || tnormOptions.Given(parser)))
+                throw UsageError("--matrices no va con --metodos, --diagnostico, --tnorma ni --barrido");
             if (methodOptions.Given(parser)) {
                 if (options.saveAll || options.figures || parser.isSet(QStringLiteral("barrido")))
                     throw UsageError("--metodos y --diagnostico no van con --salva-todo, --figuras ni --barrido");

@@ -86,6 +86,7 @@ TEST_P(CommandLine, HelpVersionUsageErrorsAndFailures) {
     const auto S = [](std::vector<std::string> more) { more.insert(more.begin(), {"--estadisticas", "3", "2", "f.txt"}); return more; };
     const auto seed = [](const std::string& s) { return "'" + s + "' no es una semilla válida: debe ser un entero entre 0 y 4294967295"; };
     const auto threads = [](const std::string& s) { return "'" + s + "' no es un número de hilos válido: debe estar entre 1 y 256"; };
+    std::ofstream(dir / "relacion.npy") << "1;0\n0;1\n";
     // Arguments, the exit status and the message that comes first on standard error: the usage
     // follows a usage error (2), nothing a failure (1; one of each mode, the other reasons: the
     // file I/O and relation file tests).
@@ -144,6 +145,8 @@ TEST_P(CommandLine, HelpVersionUsageErrorsAndFailures) {
         {{"--analiza", "m.txt", "--figuras", In("no"), "--formato", "pdf,PDF"}, 2, "«pdf» se repite en --formato"},
         {{"--analiza", "m.txt", "--figuras", In("no"), "--escala", "jet"}, 2,
          "«jet» no es una escala de --escala: valen viridis, cividis y grises"},
+        {{"--estadisticas", "3", "2", "f.txt", "--matrices", In("no")}, 2, "--matrices solo va con --analiza"},
+        {{"--analiza", In("relacion.npy"), "--matrices", In(".")}, 2, "--matrices no puede escribir en la matriz que se analiza"},
         {{"--analiza", In("mala.txt")}, 1,
          "El fichero «" + In("mala.txt") + "» no contiene una matriz válida: fila 2: tiene 1 valor y la fila 1 tiene 2"},
     };

@@ -112,8 +112,15 @@ TEST_F(FormTest, ArchivoSavesEveryMatrixAndLoadsARelationAsIfDrawn) {
         for (const auto& [item, name, matrix] : saves) {
             dialogs.saveName = QString::fromStdString((dir / name).string());
             Click(item);
-            EXPECT_EQ(dialogs.asked.last(), QString("save fichero de texto|*.txt|todos los archivos|* .txt (replace?) ") + name);
+            EXPECT_EQ(dialogs.asked.last(), QString("save fichero de texto|*.txt|NumPy|*.npy|Matrix Market|*.mtx|todos los "
+                                                    "archivos|* .txt (replace?) ") + name);
             EXPECT_EQ(Contents(dir / name), formats::RelationText(10, *matrix, toolkit::DecimalSeparator())) << item;
+        }
+        // The name's extension picks the format (what the peers read of it: peer_files.py).
+        for (const char* name : {"matriz.npy", "matriz.MTX"}) {
+            dialogs.saveName = QString::fromStdString((dir / name).string());
+            Click("SalvarMatriz1");
+            EXPECT_EQ(Contents(dir / name), formats::RelationFileBytes(name, 10, E().relation, '.')) << name;
         }
         fs::remove(dir / "todo.txt");
         dialogs.saveName.reset();  // cancelled: nothing written
@@ -138,12 +145,15 @@ TEST_F(FormTest, ArchivoSavesEveryMatrixAndLoadsARelationAsIfDrawn) {
             Click("Cargarmatriz1");
         }
         EXPECT_EQ(E().trialCount, 1);
-        dialogs.openName = QString::fromStdString((dir / "matriz.txt").string());
-        Click("Cargarmatriz1");
-        EXPECT_EQ(dialogs.asked.last(), "open fichero de texto|*.txt|todos los archivos|*");
-        EXPECT_TRUE(engine::MatrixEqual(10, E().relation, drawn));
+        for (const char* name : {"matriz.npy", "matriz.MTX", "matriz.txt"}) {
+            dialogs.openName = QString::fromStdString((dir / name).string());
+            Click("Cargarmatriz1");
+            EXPECT_TRUE(engine::MatrixEqual(10, E().relation, drawn)) << name;
+        }
+        EXPECT_EQ(dialogs.asked.last(), "open matriz (texto, NumPy, Matrix Market)|*.txt;*.npy;*.mtx|fichero de texto|*.txt|"
+                                        "NumPy|*.npy|Matrix Market|*.mtx|todos los archivos|*");
         EXPECT_EQ(E().results.resultText, texts);
-        EXPECT_EQ(Label(9)->text(), "Dist1, Dim: 10 matrices:2");  // a trial counted and shown
+        EXPECT_EQ(Label(9)->text(), "Dist1, Dim: 10 matrices:4");  // each load a trial, counted and shown
         Click("Button1");
         EXPECT_EQ(E().relation, next);
         EXPECT_EQ(dialogs.errors.join(""), QString::fromStdString("El fichero «" + bad + "» no contiene una matriz válida: "

@@ -49,7 +49,10 @@ TEST_F(MenusTest, TabTakesEachGridOnceArrowsMoveInsideFocusIsFramedAndEveryComma
         {QKeySequence("Ctrl+5"), "progress 50 veces 50", 56},
         {QKeySequence("Ctrl+E"), "Genera fichero: Dame num Dimensiones", 56},
         {QKeySequence("Ctrl+I"), "", 0},  // Inicia
-        {QKeySequence("Ctrl+O"), "open fichero de texto|*.txt|todos los archivos|*", 0},
+        {QKeySequence("Ctrl+O"),
+         "open matriz (texto, NumPy, Matrix Market)|*.txt;*.npy;*.mtx|fichero de texto|*.txt|NumPy|*.npy|Matrix Market|*.mtx|"
+         "todos los archivos|*",
+         0},
         {QKeySequence("Ctrl+S"), "save fichero de texto|*.txt|todos los archivos|* .txt (replace?) todo.txt", 0},
     };
     for (const auto& [key, asked, trialsAfter] : commands) {

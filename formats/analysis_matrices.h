@@ -1,0 +1,31 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <string_view>
+#include <vector>
+
+#include "engine/analysis.h"
+#include "engine/relation_matrix.h"
+
+namespace formats {
+
+/// The files of --matrices: the relation, the three closures, the three transitivized
+/// matrices and the three visit orders, t-norms in the order Min, Prod, W.
+inline constexpr std::array<std::string_view, 10> kAnalysisMatrixFiles = {
+    "relacion.npy",          "cierre_min.npy",         "cierre_prod.npy",     "cierre_w.npy", "transitivizada_min.npy",
+    "transitivizada_prod.npy", "transitivizada_w.npy", "orden_min.npy", "orden_prod.npy", "orden_w.npy"};
+
+/// The ten files in `folder`, in that order.
+std::vector<std::filesystem::path> AnalysisMatrixPaths(const std::filesystem::path& folder);
+
+/// Refuses with FileError, before anything is computed or written, a folder where one of the
+/// ten files could not be written (toolkit::CheckWritable).
+void CheckAnalysisMatrices(const std::filesystem::path& folder);
+
+/// Writes the n × n blocks of the relation and of every result as NumPy files (float32, C
+/// order, row i for element i + 1), each replacing its file at once.
+void WriteAnalysisMatrices(const std::filesystem::path& folder, int n, const engine::RelationMatrix& relation,
+                           const engine::Analysis& results);
+
+}  // namespace formats
