@@ -229,10 +229,10 @@ TEST_P(CommandLine, SignalsLostOutputFullDiskAndASecondWriterEndARunAsAFailureKe
         const fs::path raw = dir / "stopped.csv", book = dir / "stopped.xlsx";
         if (signal == SIGINT) arguments.insert(arguments.end(), {"--crudo", raw.string(), "--libro", book.string()});
         test_support::Command batch(Path(), arguments);
-        // Signalled once the first row is in the file (every line is one write; the empty last
+        // Signalled once two rows are in the file (every line is one write; the empty last
         // line is there from the start).
         std::string text;
-        while (std::count(text.begin(), text.end(), '\n') < 7) {
+        while (std::count(text.begin(), text.end(), '\n') < 8) {
             pollfd ready{inotify, POLLIN, 0};
             ASSERT_EQ(::poll(&ready, 1, 60'000), 1) << "no row in a minute";
             char events[4096];
