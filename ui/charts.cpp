@@ -88,10 +88,9 @@ void ScaleAxis(QValueAxis* axis, double low, double high, double least) {
     const double step = TickStep(high - low, least);
     const double bottom = std::floor(low / step + 1e-9) * step;
     const double top = std::max(bottom + step, std::ceil(high / step - 1e-9) * step);
-    // Whole steps as integers; fractional ones to six significant digits, trailing zeros
-    // dropped ("0", "0,5", "1"): a tick is a sum of steps, which need not be exact in binary.
-    const QString format = step >= 1 ? QStringLiteral("%.0f") : QStringLiteral("%.6g");
-    if (axis->labelFormat() != format) axis->setLabelFormat(format);
+    // No format of ours: Qt writes each tick with the chart's locale (the program's separator)
+    // and as many decimals as the step needs, which for steps of 1, 2 or 5 times a power of ten
+    // is exact ("0", "0,5", "1"), however a sum of steps rounds in binary.
     if (axis->tickInterval() != step) axis->setTickInterval(step);
     if (axis->min() != bottom || axis->max() != top) axis->setRange(bottom, top);
 }
@@ -238,7 +237,6 @@ PercentChart::PercentChart() : chart_(NewChart()) {
     // "Inicia" analyses the zero relation, and that comparison counts as the main window's
     // pies count it: said here, so that a percentage is not quoted as one of trials alone.
     QValueAxis* axis = NewValueAxis(QStringLiteral("% de las comparaciones desde «Inicia»"));
-    axis->setLabelFormat(QStringLiteral("%.0f"));
     axis->setTickInterval(20);
     axis->setRange(0, 100);
     chart_->addAxis(axis, Qt::AlignBottom);

@@ -146,8 +146,9 @@ public:
             std::snprintf(left, sizeof left, "%lld:%02lld", leftSeconds / 60, leftSeconds % 60);
         }
         char line[160];
-        std::snprintf(line, sizeof line, "\rDimensión %d de %d · %.0f matrices/s · quedan %s\x1b[K", p.dimension,
-                      p.largestDimension, seconds > 0 ? static_cast<double>(p.trialsDone) / seconds : 0.0, left);
+        const auto pace = static_cast<long long>(seconds > 0 ? static_cast<double>(p.trialsDone) / seconds + 0.5 : 0.0);
+        std::snprintf(line, sizeof line, "\rDimensión %d de %d · %lld matrices/s · quedan %s\x1b[K", p.dimension,
+                      p.largestDimension, pace, left);
         Print(stderr, line);
         std::fflush(stderr);
     }
