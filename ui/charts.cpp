@@ -80,6 +80,9 @@ double TickStep(double span, double least) {
     return std::max(step, least);
 }
 
+// The label format of Qt Charts for a fixed number of decimals.
+QString DecimalsFormat(int decimals) { return QStringLiteral("%.") + QString::number(decimals) + QLatin1Char('f'); }
+
 // The axis from `low` lowered to a tick to `high` raised to one (at least one step apart), with
 // ticks at the multiples of the step and as many decimals as the step needs. Whatever is
 // unchanged is left alone: each change lays the chart's labels out anew, which costs more than
@@ -88,9 +91,11 @@ void ScaleAxis(QValueAxis* axis, double low, double high, double least) {
     const double step = TickStep(high - low, least);
     const double bottom = std::floor(low / step + 1e-9) * step;
     const double top = std::max(bottom + step, std::ceil(high / step - 1e-9) * step);
-    // No format of ours: Qt writes each tick with the chart's locale (the program's separator)
-    // and as many decimals as the step needs, which for steps of 1, 2 or 5 times a power of ten
-    // is exact ("0", "0,5", "1"), however a sum of steps rounds in binary.
+    // As many decimals as the step needs ("0", "0,5", "1"; a step is 1, 2 or 5 times a power of
+    // ten), however a sum of steps rounds in binary. Qt Charts writes the ticks itself, with the
+    // chart's QLocale (the program's separator), never through the C library.
+    const QString format = DecimalsFormat(std::max(0, -static_cast<int>(std::floor(std::log10(step) + 1e-9))));
+    if (axis->labelFormat() != format) axis->setLabelFormat(format);
     if (axis->tickInterval() != step) axis->setTickInterval(step);
     if (axis->min() != bottom || axis->max() != top) axis->setRange(bottom, top);
 }
@@ -237,6 +242,7 @@ PercentChart::PercentChart() : chart_(NewChart()) {
     // "Inicia" analyses the zero relation, and that comparison counts as the main window's
     // pies count it: said here, so that a percentage is not quoted as one of trials alone.
     QValueAxis* axis = NewValueAxis(QStringLiteral("% de las comparaciones desde «Inicia»"));
+    axis->setLabelFormat(DecimalsFormat(0));
     axis->setTickInterval(20);
     axis->setRange(0, 100);
     chart_->addAxis(axis, Qt::AlignBottom);
