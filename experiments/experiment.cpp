@@ -53,7 +53,7 @@ std::shared_ptr<const Snapshot> TakeSnapshot(const Experiment& experiment) {
     return snapshot;
 }
 
-std::string SaveAllText(const Experiment& experiment) {
+formats::SaveAllContent SaveAllContentOf(const Experiment& experiment) {
     const engine::Engine& e = experiment.engine;
     formats::SaveAllContent content;
     content.program = engine::ProgramName(e.variant());
@@ -70,7 +70,9 @@ std::string SaveAllText(const Experiment& experiment) {
         content.orders[t] = &e.results.Order(tn);
     }
     content.resultTexts = e.results.resultText;
-    return SaveAllText(content);
+    return content;
 }
+
+std::string SaveAllText(const Experiment& experiment) { return SaveAllText(SaveAllContentOf(experiment)); }
 
 }  // namespace experiments

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "formats/relation_file.h"
 #include "experiments/run_statistics.h"
 
 namespace experiments {
@@ -53,5 +54,7 @@ std::shared_ptr<const Snapshot> TakeSnapshot(const Experiment& experiment);
 /// program, the dimension, the trial number and the options, the relation, the six results with
 /// their texts and the three visit orders, in the program's decimal separator.
 std::string SaveAllText(const Experiment& experiment);
+/// What that file holds, for a caller that writes other results under the same heading.
+formats::SaveAllContent SaveAllContentOf(const Experiment& experiment);
 
 }  // namespace experiments

@@ -140,15 +140,8 @@ std::string TNormOptions::Texts() const {
 }
 
 std::string TNormOptions::SaveAllText(const experiments::Experiment& experiment) const {
-    const engine::Engine& e = experiment.engine;
-    formats::SaveAllContent content;
-    content.program = engine::ProgramName(e.variant());
-    content.dimension = e.dimension;
-    content.trialNumber = e.trialCount;
-    content.generateReflexive = e.reflexive;
-    content.generateSymmetric = e.symmetric;
-    content.separator = toolkit::DecimalSeparator();
-    content.relation = &e.relation;
+    // The heading and the relation as "Salvar Todo" has them; the blocks are the t-norms asked.
+    const formats::SaveAllContent content = experiments::SaveAllContentOf(experiment);
     std::vector<formats::SavedBlock> blocks;
     for (std::size_t k = 0; k < tnorms_.size(); ++k) {
         const engine::FamilyAnalysis& r = *results_[k];
