@@ -4,6 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/relation_pool.h"
+
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -18,24 +20,10 @@
 
 namespace {
 
-constexpr int kPoolSize = 4;
 constexpr int kDimensions[] = {10, 50, 100};
 
 const char* VariantName(const engine::Variant& v) {
     return v.program == engine::Variant::Program::Zorvath ? "Zorvath" : "Zorvane";
-}
-
-// A few random relations of dimension n generated the way trials make them (the variant's
-// start settings), so a benchmark does not time one lucky relation.
-std::vector<engine::RelationMatrix> RelationPool(const engine::Variant& variant, int n) {
-    auto e = std::make_unique<engine::Engine>(variant);
-    e->dimension = n;
-    std::vector<engine::RelationMatrix> pool(kPoolSize);
-    for (auto& r : pool) {
-        e->GenerateRelation();
-        r = e->relation;
-    }
-    return pool;
 }
 
 enum class Implementation { Fast, Reference };

@@ -3,6 +3,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/relation_pool.h"
+
 #include <memory>
 #include <vector>
 
@@ -13,20 +15,7 @@
 
 namespace {
 
-constexpr int kPoolSize = 4;
 constexpr int n = engine::MAX_DIM;
-
-// The symmetrizing program's relations are symmetric, as it draws them.
-std::vector<engine::RelationMatrix> RelationPool(bool symmetrizing) {
-    auto e = std::make_unique<engine::Engine>(symmetrizing ? engine::kZorvath : engine::kZorvane);
-    e->dimension = n;
-    std::vector<engine::RelationMatrix> pool(kPoolSize);
-    for (auto& r : pool) {
-        e->GenerateRelation();
-        r = e->relation;
-    }
-    return pool;
-}
 
 struct Fixture {
     engine::AnyTNorm t;
@@ -34,7 +23,7 @@ struct Fixture {
     std::unique_ptr<engine::MethodScratch> scratch = std::make_unique<engine::MethodScratch>();
     std::unique_ptr<engine::RelationMatrix> out = std::make_unique<engine::RelationMatrix>();
     Fixture(const char* name, bool symmetrizing)
-        : t(engine::AnyTNorm::Parse(name)), pool(RelationPool(symmetrizing)), lowered(pool) {
+        : t(engine::AnyTNorm::Parse(name)), pool(RelationPool(symmetrizing ? engine::kZorvath : engine::kZorvane, n)), lowered(pool) {
         for (int p = 0; p < kPoolSize; ++p) engine::Transitivize(t, n, pool[p], lowered[p], scratch->order, symmetrizing);
     }
 };

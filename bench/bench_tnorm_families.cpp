@@ -4,6 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/relation_pool.h"
+
 #include <memory>
 #include <vector>
 
@@ -12,24 +14,11 @@
 
 namespace {
 
-constexpr int kPoolSize = 4;
-
-// Relations as the trials of the plain program draw them, so no lucky relation is timed.
-std::vector<engine::RelationMatrix> RelationPool(int n) {
-    auto e = std::make_unique<engine::Engine>(engine::kZorvane);
-    e->dimension = n;
-    std::vector<engine::RelationMatrix> pool(kPoolSize);
-    for (auto& r : pool) {
-        e->GenerateRelation();
-        r = e->relation;
-    }
-    return pool;
-}
 
 void AnalyzeWith(benchmark::State& state, const char* name) {
     constexpr int n = engine::MAX_DIM;
     const engine::AnyTNorm t = engine::AnyTNorm::Parse(name);
-    const auto pool = RelationPool(n);
+    const auto pool = RelationPool(engine::kZorvane, n);
     auto memory = std::make_unique<engine::FamilyClosureMemory>();
     auto out = std::make_unique<engine::FamilyAnalysis>();
     int next = 0;
