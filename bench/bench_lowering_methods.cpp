@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int n = engine::MAX_DIM;
+constexpr int n = engine::kInitialCapacity;
 
 struct Fixture {
     engine::AnyTNorm t;

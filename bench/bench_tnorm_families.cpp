@@ -16,7 +16,7 @@ namespace {
 
 
 void AnalyzeWith(benchmark::State& state, const char* name) {
-    constexpr int n = engine::MAX_DIM;
+    constexpr int n = engine::kInitialCapacity;
     const engine::AnyTNorm t = engine::AnyTNorm::Parse(name);
     const auto pool = RelationPool(engine::kZorvane, n);
     auto memory = std::make_unique<engine::FamilyClosureMemory>();

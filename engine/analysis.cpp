@@ -2,12 +2,20 @@
 
 #include "engine/compare.h"
 #include "engine/transitivize.h"
+#include "toolkit/machine.h"
 
 namespace engine {
 
+namespace {
+// Below this dimension an analysis takes a few milliseconds: it stays in the calling thread.
+constexpr int kParallelAnalysisDimension = 160;
+}  // namespace
+
 void AnalyzeRelation(int n, const RelationMatrix& relation, bool symmetrizing, ClosureMemory& memory,
                      Analysis& out) {
-    CheckDimension(n);
+    CheckHolds(n, relation);
+    // The closures one after another, each spread over the cores by rows when it is large; the
+    // transitivizations, each a sequence of steps, side by side when they are long enough.
     for (int t = Min; t <= W; ++t) {
         const auto tn = static_cast<TNorm>(t);
         out.closureCounts[t] = ComputeClosure(tn, n, relation, out.Closure(tn), memory);
@@ -16,7 +24,7 @@ void AnalyzeRelation(int n, const RelationMatrix& relation, bool symmetrizing, C
         out.resultText[ClosureTextIndex(tn)] = ClosureText(tn, out.closureCounts[t], c);
         out.d2Closure[t] = static_cast<float>(c.euclidean);
     }
-    for (int t = Min; t <= W; ++t) {
+    const auto transitivize = [&](int t) {
         const auto tn = static_cast<TNorm>(t);
         out.reducedCount[t] = Transitivize(tn, n, relation, out.Transitivized(tn), out.Order(tn), symmetrizing);
         const Comparison c =
@@ -24,6 +32,11 @@ void AnalyzeRelation(int n, const RelationMatrix& relation, bool symmetrizing, C
         out.d1Transitivized[t] = c.d1;
         out.resultText[TransitivizedTextIndex(tn)] = TransitivizedText(tn, c, out.reducedCount[t]);
         out.d2Transitivized[t] = static_cast<float>(c.euclidean);
+    };
+    if (n >= kParallelAnalysisDimension) {
+        toolkit::ParallelFor(kTNormCount, transitivize);
+    } else {
+        for (int t = Min; t <= W; ++t) transitivize(t);
     }
 }
 

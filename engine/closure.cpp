@@ -1,17 +1,46 @@
 #include "engine/closure.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "toolkit/machine.h"
+
 namespace engine {
 
 namespace {
 
-// Columns are processed in blocks of kBlock; the iterate is copied into a scratch whose rows
-// are padded with zeros to a whole number of blocks, so the block loop has a fixed length
-// and vectorizes, and its accumulators stay in registers across the k loop.
+// Columns are processed in blocks of kBlock and rows in tiles of kTile; the iterate is copied
+// into a scratch whose rows are padded with zeros to a whole number of blocks and whose row
+// count is padded to a whole number of tiles, so the loops have fixed lengths and vectorize,
+// and a tile's accumulators stay in registers across the k loop. T(0, x) = 0 for every
+// t-norm, so the padding never raises anything.
 constexpr int kBlock = 8;
-constexpr int kPaddedDim = (MAX_DIM + kBlock - 1) / kBlock * kBlock;
+constexpr int kTile = 4;
 
-struct alignas(16) PaddedMatrix {
-    float row[MAX_DIM][kPaddedDim];
+int RoundUp(int n, int step) { return (n + step - 1) / step * step; }
+
+// The iterate at the start of an iteration, padded; lives from one closure to the next in the
+// thread that runs them, so a closure allocates only when the dimension grows.
+struct PaddedMatrix {
+    int rows = 0, stride = 0;
+    std::vector<float> values;
+    // Rows raised by the previous iteration (as flags and as a list): the only k whose terms
+    // can exceed what the previous iteration left in a row it did not raise.
+    std::vector<char> rowRaised;
+    std::vector<int> raisedRows;
+
+    void Size(int n) {
+        rows = RoundUp(n, kTile);
+        stride = RoundUp(n, kBlock);
+        const std::size_t need = static_cast<std::size_t>(rows) * static_cast<std::size_t>(stride);
+        if (values.size() < need) values.resize(need);
+        if (rowRaised.size() < static_cast<std::size_t>(rows)) rowRaised.resize(static_cast<std::size_t>(rows));
+        raisedRows.reserve(static_cast<std::size_t>(rows));
+    }
+    float* row(int i) { return values.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(stride); }
+    const float* row(int i) const {
+        return values.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(stride);
+    }
 };
 
 // acc[jj] = max(acc[jj], value) with the strict comparison of the straightforward form.
@@ -66,49 +95,127 @@ constexpr float kWFloatFloor = 0x1p-28f;
 
 bool WFloatExact(int n, const PaddedMatrix& S) {
     bool exact = true;
-    for (int i = 0; i < n; ++i)
+    for (int i = 0; i < n; ++i) {
+        const float* row = S.row(i);
         for (int j = 0; j < n; ++j) {
-            const float x = S.row[i][j];
+            const float x = row[j];
             exact &= x == 0.0f || (x >= kWFloatFloor && x <= 1.0f);
         }
+    }
     return exact;
 }
 
-// One max-T squaring: M = max(M, S ∘T S) over the n × n block, S holding the iterate at the
-// start of the iteration. Returns the number of raised entries.
+// Rows per band handed to one thread: small enough that the bands balance over the cores,
+// large enough that a band's work dwarfs handing it over.
+constexpr int kBandRows = 32;
+// Below this dimension one squaring is too short to share.
+constexpr int kParallelDimension = 160;
+
+// One max-T squaring over the rows [first, last) (whole tiles): M = max(M, S ∘T S) there,
+// S holding the iterate at the start of the iteration. Marks the raised rows in `raised` and
+// returns the number of raised entries.
 //
 // The straightforward form keeps s as a float and replaces it by the rounded value t whenever
 // t > s. Rounding to float is monotone, so that s ends as the rounded maximum of the t values
-// (or 0 when none is positive), whatever the order of k; the maximum of the rounded values,
-// started at +0 and taken with a strict comparison, is the same float, bit for bit.
+// (or 0 when none is positive), whatever the order of k and whichever k are left out whose
+// values cannot exceed it; the maximum of the rounded values, started at +0 and taken with a
+// strict comparison, is the same float, bit for bit. A tile whose rows the previous iteration
+// did not raise takes only the k of raised rows: for any other k both factors are as they were
+// then, and M already holds at least their T.
 template <class Kernel>
-int Square(int n, const PaddedMatrix& S, RelationMatrix& M) {
-    const int blocks = (n + kBlock - 1) / kBlock;
-    int raised = 0;
-    for (int i = 0; i < n; ++i) {
-        alignas(16) float best[kPaddedDim];
-        for (int b = 0; b < blocks; ++b) {
-            float acc[kBlock] = {};
-            for (int k = 0; k < n; ++k) Kernel::Accumulate(S.row[i][k], &S.row[k][b * kBlock], acc);
-            for (int jj = 0; jj < kBlock; ++jj) best[b * kBlock + jj] = acc[jj];
-        }
-        MatrixRow& target = M[i];
-        for (int j = 0; j < n; ++j) {
-            if (target[j] < best[j]) {
-                target[j] = best[j];
-                ++raised;
+int SquareBand(int n, const PaddedMatrix& S, bool firstIteration, int first, int last, RelationMatrix& M,
+               char* raised) {
+    const int blocks = S.stride / kBlock;
+    int count = 0;
+    for (int b = 0; b < blocks; ++b) {
+        const int j0 = b * kBlock;
+        for (int i0 = first; i0 < last; i0 += kTile) {
+            bool full = firstIteration;
+            for (int r = 0; r < kTile; ++r) full |= S.rowRaised[static_cast<std::size_t>(i0 + r)] != 0;
+            float acc[kTile][kBlock] = {};
+            const float* a[kTile];
+            for (int r = 0; r < kTile; ++r) a[r] = S.row(i0 + r);
+            if (full) {
+                for (int k = 0; k < n; ++k) {
+                    const float* bk = S.row(k) + j0;
+                    for (int r = 0; r < kTile; ++r) Kernel::Accumulate(a[r][k], bk, acc[r]);
+                }
+            } else {
+                for (const int k : S.raisedRows) {
+                    const float* bk = S.row(k) + j0;
+                    for (int r = 0; r < kTile; ++r) Kernel::Accumulate(a[r][k], bk, acc[r]);
+                }
+            }
+            const int width = j0 + kBlock <= n ? kBlock : n - j0;
+            for (int r = 0; r < kTile && i0 + r < n; ++r) {
+                float* target = M[i0 + r].data() + j0;
+                for (int jj = 0; jj < width; ++jj) {
+                    if (target[jj] < acc[r][jj]) {
+                        target[jj] = acc[r][jj];
+                        ++count;
+                        raised[i0 + r] = 1;
+                    }
+                }
             }
         }
     }
-    return raised;
+    return count;
+}
+
+// The kernels instantiated once per vector width the processor may have; the loader picks the
+// widest the machine running the program offers. Every width computes the same floats: the
+// kernels only take minima, maxima, products and sums, each rounded once as IEEE demands.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__) && \
+    !defined(__SANITIZE_THREAD__)
+#define WORKBENCH_KERNEL_WIDTHS __attribute__((target_clones("default", "arch=x86-64-v3", "arch=x86-64-v4")))
+#else
+#define WORKBENCH_KERNEL_WIDTHS
+#endif
+
+using BandFunction = int (*)(int, const PaddedMatrix&, bool, int, int, RelationMatrix&, char*);
+
+WORKBENCH_KERNEL_WIDTHS int MinBand(int n, const PaddedMatrix& S, bool f, int a, int b, RelationMatrix& M, char* r) {
+    return SquareBand<MinKernel>(n, S, f, a, b, M, r);
+}
+WORKBENCH_KERNEL_WIDTHS int ProdBand(int n, const PaddedMatrix& S, bool f, int a, int b, RelationMatrix& M, char* r) {
+    return SquareBand<ProdKernel>(n, S, f, a, b, M, r);
+}
+WORKBENCH_KERNEL_WIDTHS int WFloatBand(int n, const PaddedMatrix& S, bool f, int a, int b, RelationMatrix& M,
+                                       char* r) {
+    return SquareBand<WFloatKernel>(n, S, f, a, b, M, r);
+}
+WORKBENCH_KERNEL_WIDTHS int WDoubleBand(int n, const PaddedMatrix& S, bool f, int a, int b, RelationMatrix& M,
+                                        char* r) {
+    return SquareBand<WDoubleKernel>(n, S, f, a, b, M, r);
+}
+
+// One squaring of the whole block, in bands over the cores when it is large enough. Returns
+// the number of raised entries and leaves the raised rows in `raised` (n flags).
+int Square(BandFunction band, int n, const PaddedMatrix& S, bool firstIteration, RelationMatrix& M,
+           std::vector<char>& raised) {
+    std::fill_n(raised.begin(), n, 0);
+    if (n < kParallelDimension) return band(n, S, firstIteration, 0, S.rows, M, raised.data());
+    const int bands = (S.rows + kBandRows - 1) / kBandRows;
+    std::vector<int> counts(static_cast<std::size_t>(bands));
+    toolkit::ParallelFor(bands, [&](int k) {
+        const int first = k * kBandRows;
+        const int last = std::min(first + kBandRows, S.rows);
+        counts[static_cast<std::size_t>(k)] = band(n, S, firstIteration, first, last, M, raised.data());
+    });
+    int total = 0;
+    for (const int c : counts) total += c;
+    return total;
 }
 
 template <TNorm T>
-int SquareWith(int n, const PaddedMatrix& S, RelationMatrix& M) {
-    if constexpr (T == Min) return Square<MinKernel>(n, S, M);
-    else if constexpr (T == Prod) return Square<ProdKernel>(n, S, M);
-    else return WFloatExact(n, S) ? Square<WFloatKernel>(n, S, M) : Square<WDoubleKernel>(n, S, M);
+BandFunction BandFor(int n, const PaddedMatrix& S) {
+    if constexpr (T == Min) return MinBand;
+    else if constexpr (T == Prod) return ProdBand;
+    else return WFloatExact(n, S) ? WFloatBand : WDoubleBand;
 }
+
+thread_local PaddedMatrix tScratch;
+thread_local std::vector<char> tRaised;
 
 template <TNorm T>
 ClosureCounts Close(int n, const RelationMatrix& relation, RelationMatrix& M, ClosureMemory& memory) {
@@ -116,10 +223,10 @@ ClosureCounts Close(int n, const RelationMatrix& relation, RelationMatrix& M, Cl
     MatrixCopy(n, relation, M);
     if (ClosureShortcut(T, n, relation, memory)) return counts;
     RelationMatrix& P = memory.Previous(T);
-    PaddedMatrix S;
-    const int padded = (n + kBlock - 1) / kBlock * kBlock;
-    for (int i = 0; i < n; ++i)
-        for (int j = n; j < padded; ++j) S.row[i][j] = 0.0f;
+    PaddedMatrix& S = tScratch;
+    S.Size(n);
+    for (int i = 0; i < S.rows; ++i) std::fill(S.row(i) + (i < n ? n : 0), S.row(i) + S.stride, 0.0f);
+    if (tRaised.size() < static_cast<std::size_t>(S.rows)) tRaised.resize(static_cast<std::size_t>(S.rows));
     // The first test compares with an iterate that is not transitive on this block (or differs):
     // the loop runs at least once.
     do {
@@ -129,10 +236,17 @@ ClosureCounts Close(int n, const RelationMatrix& relation, RelationMatrix& M, Cl
         }
         ++counts.iterCount;
         MatrixCopy(n, M, P);
-        for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j) S.row[i][j] = P[i][j];
-        counts.incrCount += SquareWith<T>(n, S, M);
-    } while (!MatrixEqual(n, M, P));
+        for (int i = 0; i < n; ++i) std::copy_n(P[i].begin(), n, S.row(i));
+        const bool first = counts.iterCount == 1;
+        const int raised = Square(BandFor<T>(n, S), n, S, first, M, tRaised);
+        counts.incrCount += raised;
+        S.raisedRows.clear();
+        for (int i = 0; i < S.rows; ++i) {
+            S.rowRaised[static_cast<std::size_t>(i)] = i < n ? tRaised[static_cast<std::size_t>(i)] : 0;
+            if (i < n && tRaised[static_cast<std::size_t>(i)]) S.raisedRows.push_back(i);
+        }
+        if (raised == 0) break;
+    } while (true);
     memory.transitiveDimension[T] = counts.converged ? n : 0;
     return counts;
 }
@@ -140,12 +254,20 @@ ClosureCounts Close(int n, const RelationMatrix& relation, RelationMatrix& M, Cl
 }  // namespace
 
 bool ClosureShortcut(TNorm t, int n, const RelationMatrix& relation, const ClosureMemory& memory) {
-    return n <= memory.transitiveDimension[t] && MatrixEqual(n, relation, memory.Previous(t));
+    if (n > memory.transitiveDimension[t]) return false;
+    const RelationMatrix& previous = memory.Previous(t);
+    if (n <= previous.capacity()) return MatrixEqual(n, relation, previous);
+    // The previous iterate has not grown this far: its entries beyond its storage are zeros.
+    const int kept = previous.capacity();
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j)
+            if (relation[i][j] != (i < kept && j < kept ? previous[i][j] : 0.0f)) return false;
+    return true;
 }
 
 ClosureCounts ComputeClosure(TNorm t, int n, const RelationMatrix& relation, RelationMatrix& M,
                              ClosureMemory& memory) {
-    CheckDimension(n);
+    CheckHolds(n, relation);
     switch (t) {
         case Min: return Close<Min>(n, relation, M, memory);
         case Prod: return Close<Prod>(n, relation, M, memory);

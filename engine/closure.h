@@ -27,7 +27,7 @@ struct ClosureMemory {
     RelationMatrix minClosurePrev{}, prodClosurePrev{}, wClosurePrev{};
     /// Leading block of each previous iterate known to be T-transitive: all of it for zeros;
     /// the dimension of the last closure that settled; 0 after one stopped by the W limit.
-    std::array<int, kTNormCount> transitiveDimension{MAX_DIM, MAX_DIM, MAX_DIM};
+    std::array<int, kTNormCount> transitiveDimension{kLargestDimension, kLargestDimension, kLargestDimension};
 
     RelationMatrix& Previous(TNorm t) { return this->*kPrevious[t]; }
     const RelationMatrix& Previous(TNorm t) const { return this->*kPrevious[t]; }

@@ -8,7 +8,8 @@ namespace engine {
 
 Comparison CompareWithRelation(int n, const RelationMatrix& relation, const RelationMatrix& X,
                                Direction direction) {
-    CheckDimension(n);
+    CheckHolds(n, relation);
+    CheckHolds(n, X);
     Comparison c;
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) {

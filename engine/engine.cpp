@@ -18,6 +18,7 @@ void Engine::RunTrial() {
         CheckElement(swapFirst, dimension);
         CheckElement(swapSecond, dimension);
     }
+    Reserve(dimension);
     ++trialCount;
     if (swapPending) {
         SwapElements();
@@ -40,20 +41,35 @@ void Engine::AnalyzeRelation() {
     engine::AnalyzeRelation(dimension, relation, variant_.symmetrizing, closureMemory, results);
 }
 
+void Engine::Reserve(int n) {
+    CheckDimension(n);
+    if (n <= relation.capacity()) return;
+    CheckMemoryFor(n);
+    relation.Reserve(n);
+    for (int t = Min; t <= W; ++t) {
+        const auto tn = static_cast<TNorm>(t);
+        results.Closure(tn).Reserve(n);
+        results.Transitivized(tn).Reserve(n);
+        results.Order(tn).Reserve(n);
+        closureMemory.Previous(tn).Reserve(n);
+    }
+}
+
 void Engine::ClearRelation() {
-    CheckDimension(dimension);
+    Reserve(dimension);
     for (int i = 0; i < dimension; ++i)
         for (int j = 0; j < dimension; ++j) relation[i][j] = 0.0f;
 }
 
 void Engine::LoadRelation(int n, const RelationMatrix& matrix) {
-    CheckDimension(n);
+    CheckHolds(n, matrix);
     // The closures assume degrees in [0, 1]; a NaN would keep them iterating for ever.
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j)
             if (!(matrix[i][j] >= 0.0f && matrix[i][j] <= 1.0f))
                 throw std::out_of_range("el grado de la fila " + std::to_string(i + 1) + ", columna " +
                                         std::to_string(j + 1) + " no está entre 0 y 1");
+    Reserve(n);
     ++trialCount;
     dimension = n;
     MatrixCopy(n, matrix, relation);
@@ -62,7 +78,8 @@ void Engine::LoadRelation(int n, const RelationMatrix& matrix) {
 
 void Engine::AdoptTrial(int n, const RelationMatrix& drawn, const ClosureMemory& memoryAfter,
                         const Analysis& analysis) {
-    CheckDimension(n);
+    CheckHolds(n, drawn);
+    Reserve(n);
     ++trialCount;
     dimension = n;
     MatrixCopy(n, drawn, relation);

@@ -9,8 +9,8 @@
 namespace engine {
 
 /// The relation under study and what lives from one trial to the next: the settings, the
-/// random sequence, the closures' memory and the results of the last analysis. About half a
-/// megabyte of fixed matrices; make it on the heap. A trial allocates nothing but the texts.
+/// random sequence, the closures' memory and the results of the last analysis. The matrices grow
+/// with the dimension (half a megabyte up to 100); a trial allocates nothing but the texts.
 class Engine {
 public:
     explicit Engine(const Variant& variant);
@@ -20,8 +20,9 @@ public:
     const Variant& variant() const { return variant_; }
 
     /// One trial: count it, generate a relation (or swap the pending pair), analyse it.
-    /// A dimension outside 1 … MAX_DIM, or a pending swap index outside 0 … n − 1, throws
-    /// std::out_of_range naming the value and the range, before anything changes.
+    /// A dimension outside 1 … kLargestDimension, or a pending swap index outside 0 … n − 1,
+    /// throws std::out_of_range naming the value and the range, and a dimension the machine has
+    /// not the memory for throws MemoryError, before anything changes.
     void RunTrial();
     /// A new random relation in the leading n × n block.
     void GenerateRelation();
@@ -33,8 +34,8 @@ public:
     void ClearRelation();
     /// A trial on a relation brought from outside: the n × n block of `matrix` becomes the
     /// relation at dimension n and is analysed; nothing is drawn. Throws std::out_of_range,
-    /// before anything changes, for a dimension outside 1 … MAX_DIM or a value that is not a
-    /// number in [0, 1].
+    /// before anything changes, for a dimension outside 1 … kLargestDimension or a value that is
+    /// not a number in [0, 1] (MemoryError, an out_of_range, when the memory is missing).
     void LoadRelation(int n, const RelationMatrix& matrix);
 
     /// Draws the next relation of the sequence at dimension n with the current options, for a
@@ -46,6 +47,11 @@ public:
     /// the iteration counts and the memory follow from whether this engine's memory lets the
     /// closure take no iteration.
     void AdoptTrial(int n, const RelationMatrix& drawn, const ClosureMemory& memoryAfter, const Analysis& analysis);
+
+    /// Makes room in every matrix for dimension n, after checking that the machine has the
+    /// memory (MemoryError otherwise, nothing changed). Allocates only when n grows past what the
+    /// matrices hold.
+    void Reserve(int n);
 
     const toolkit::RandomGenerator& random() const { return random_; }
     void SetRandom(const toolkit::RandomGenerator& random) { random_ = random; }

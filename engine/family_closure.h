@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "engine/closure.h"
 #include "engine/relation_matrix.h"
 #include "engine/tnorm_family.h"
@@ -9,15 +11,28 @@ namespace engine {
 /// Every closure but those of Min and Prod stops after this many iterations.
 inline constexpr int kFamilyIterationLimit = 100;
 
+/// f of a closure's iterate, for the families computed through their generator: n rows padded
+/// to `stride` columns, and one row of minima. Grows with the dimension and is kept.
+struct GeneratorMatrix {
+    int stride = 0;
+    std::vector<double> values, best;
+    void Size(int n, int paddedColumns) {
+        stride = paddedColumns;
+        const auto need = static_cast<std::size_t>(n) * static_cast<std::size_t>(stride);
+        if (values.size() < need) values.resize(need);
+        if (best.size() < static_cast<std::size_t>(stride)) best.resize(static_cast<std::size_t>(stride));
+    }
+    double* row(int i) { return values.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(stride); }
+};
+
 /// What the closure of one t-norm keeps from one analysis to the next (as ClosureMemory does
-/// for the three of the program), and its scratch, so that a closure allocates nothing. About
-/// 300 KB: make it on the heap.
+/// for the three of the program), and its scratch, so that a closure allocates only when the
+/// dimension grows.
 struct FamilyClosureMemory {
     ClosureMemory core;  ///< used when the t-norm is Min, Prod or W
     RelationMatrix previous{};
-    int transitiveDimension = MAX_DIM;
-    /// f of the iterate for the families computed through their generator; rows padded.
-    double generator[MAX_DIM][104];
+    int transitiveDimension = kLargestDimension;
+    GeneratorMatrix generator;
 };
 
 /// T-transitive closure of the n × n block of `relation` into M by repeated max-T squaring,

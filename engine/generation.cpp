@@ -11,7 +11,7 @@ namespace engine {
 
 void GenerateRelation(int n, bool reflexive, bool symmetric, toolkit::RandomGenerator& random,
                       RelationMatrix& target) {
-    CheckDimension(n);
+    target.Reserve(n);
     // The eleven texts depend only on k and the separator: formed once per relation.
     std::array<float, 11> degree{};
     for (int k = 0; k <= 10; ++k)
@@ -33,7 +33,7 @@ void CheckElement(int index, int n) {
 }
 
 void SwapElements(int n, int a, int b, RelationMatrix& relation) {
-    CheckDimension(n);
+    CheckHolds(n, relation);
     CheckElement(a, n);
     CheckElement(b, n);
     // Rows a and b, then columns a and b.

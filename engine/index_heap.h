@@ -2,25 +2,28 @@
 
 #include <bit>
 #include <cstdint>
+#include <vector>
 
-#include "engine/relation_matrix.h"
+#include <algorithm>
 
 namespace engine {
 
 /// Min-heap of matrix entries keyed by (value, row-major position), with each entry's place
-/// indexed so that it can be re-keyed or removed. Entry ids are i·MAX_DIM + j, which orders
-/// them row by row whatever the dimension. A 4-ary heap of packed 64-bit keys: one integer
-/// comparison orders two entries, and a level of children shares a cache line. Fixed storage
-/// (about 100 KB): nothing is allocated.
+/// indexed so that it can be re-keyed or removed. Entry ids are i·n + j for the dimension n
+/// given to Clear, which orders them row by row. A 4-ary heap of packed 64-bit keys: one integer
+/// comparison orders two entries, and a level of children shares a cache line. The storage
+/// grows with the dimension and is kept: a heap allocates only when the dimension grows.
 class IndexHeap {
 public:
-    static constexpr int kCapacity = MAX_DIM * MAX_DIM;
-
-    /// Empties the heap; the ids of the leading n × n block become absent.
+    /// Empties the heap for the ids of an n × n block, all absent.
     void Clear(int n) {
         size_ = 0;
-        for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j) slot_[i * MAX_DIM + j] = kAbsent;
+        const auto entries = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+        if (heap_.size() < entries) {
+            heap_.resize(entries);
+            slot_.resize(entries);
+        }
+        std::fill_n(slot_.begin(), entries, kAbsent);
     }
 
     bool Empty() const { return size_ == 0; }
@@ -60,7 +63,7 @@ public:
 
 private:
     static constexpr int kArity = 4;
-    static constexpr std::int16_t kAbsent = -1;
+    static constexpr std::int32_t kAbsent = -1;
 
     // The value in the high half, mapped to an unsigned integer of the same order as the
     // float comparison `<` (with −0 and +0 made equal, as that comparison has them), the id
@@ -74,7 +77,7 @@ private:
 
     void Place(int s, std::uint64_t key) {
         heap_[s] = key;
-        slot_[IdOf(key)] = static_cast<std::int16_t>(s);
+        slot_[static_cast<std::size_t>(IdOf(key))] = s;
     }
 
     void Restore(int s) {
@@ -110,8 +113,8 @@ private:
     }
 
     int size_ = 0;
-    std::uint64_t heap_[kCapacity];
-    std::int16_t slot_[kCapacity];
+    std::vector<std::uint64_t> heap_;
+    std::vector<std::int32_t> slot_;
 };
 
 }  // namespace engine

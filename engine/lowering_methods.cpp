@@ -134,41 +134,47 @@ CompletionCounts Complete(const Op& op, int n, const RelationMatrix& R, Relation
                           MethodScratch& scratch) {
     RelationMatrix& Xt = scratch.transposed;
     RelationMatrix& gap = scratch.order;
+    Xt.Reserve(n);
+    gap.Reserve(n);
     Transpose(n, X, Xt);
+    const auto entries = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+    scratch.visit.resize(entries);
+    scratch.dirty.resize(entries);
     int count = 0;
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) {
             gap[i][j] = R[i][j] - X[i][j];
-            scratch.visit[count++] = i * MAX_DIM + j;
-            scratch.dirty[i][j] = true;
+            scratch.visit[static_cast<std::size_t>(count++)] = i * n + j;
         }
     }
-    std::sort(scratch.visit, scratch.visit + count, [&](int a, int b) {
-        const float ga = gap[a / MAX_DIM][a % MAX_DIM], gb = gap[b / MAX_DIM][b % MAX_DIM];
+    std::fill(scratch.dirty.begin(), scratch.dirty.end(), 1);
+    const auto dirty = [&](int i, int j) -> char& { return scratch.dirty[static_cast<std::size_t>(i * n + j)]; };
+    std::sort(scratch.visit.begin(), scratch.visit.begin() + count, [&](int a, int b) {
+        const float ga = gap[a / n][a % n], gb = gap[b / n][b % n];
         return ga != gb ? ga > gb : a < b;
     });
     const Sides sides{X, Xt};
     const auto set = [&](int i, int j, float v) {
         X[i][j] = v;
         Xt[j][i] = v;
-        for (int k = 0; k < n; ++k) scratch.dirty[i][k] = scratch.dirty[k][j] = true;
+        for (int k = 0; k < n; ++k) dirty(i, k) = dirty(k, j) = 1;
     };
     CompletionCounts counts;
     for (bool moved = true; moved;) {
         moved = false;
         ++counts.passes;
         for (int e = 0; e < count; ++e) {
-            const int i = scratch.visit[e] / MAX_DIM, j = scratch.visit[e] % MAX_DIM;
+            const int i = scratch.visit[static_cast<std::size_t>(e)] / n, j = scratch.visit[static_cast<std::size_t>(e)] % n;
             const bool pair = Paired(X, i, j, symmetrizing);
-            if (!scratch.dirty[i][j] && !(pair && scratch.dirty[j][i])) continue;
-            scratch.dirty[i][j] = false;
-            if (pair) scratch.dirty[j][i] = false;
+            if (!dirty(i, j) && !(pair && dirty(j, i))) continue;
+            dirty(i, j) = false;
+            if (pair) dirty(j, i) = false;
             const float v = Bound(op, n, R, sides, i, j, symmetrizing);
             if (!(v > X[i][j])) continue;
             set(i, j, v);
             if (pair) set(j, i, v);
-            scratch.dirty[i][j] = false;
-            if (pair) scratch.dirty[j][i] = false;
+            dirty(i, j) = false;
+            if (pair) dirty(j, i) = false;
             counts.raised += pair ? 2 : 1;
             moved = true;
         }
@@ -193,7 +199,7 @@ std::string MethodNamesText() {
 }
 
 std::string MethodRefusal(Method method, const AnyTNorm& t, int n, const RelationMatrix& relation) {
-    CheckDimension(n);
+    CheckHolds(n, relation);
     if (method == Method::Cierre) return "";
     if (!IsLinkage(method))
         return t.LeftContinuous() ? ""
@@ -216,8 +222,10 @@ std::string MethodRefusal(Method method, const AnyTNorm& t, int n, const Relatio
 
 void RiseBounds(const AnyTNorm& t, int n, const RelationMatrix& relation, const RelationMatrix& X, bool symmetrizing,
                 RelationMatrix& bounds) {
-    CheckDimension(n);
-    RelationMatrix Xt;
+    CheckHolds(n, relation);
+    CheckHolds(n, X);
+    RelationMatrix Xt(n);
+    bounds.Reserve(n);
     Transpose(n, X, Xt);
     const Sides sides{X, Xt};
     WithOp(t, [&](const auto& op) {
@@ -229,7 +237,7 @@ void RiseBounds(const AnyTNorm& t, int n, const RelationMatrix& relation, const 
 
 CompletionCounts CompleteLowering(const AnyTNorm& t, int n, const RelationMatrix& relation, RelationMatrix& X,
                                   bool symmetrizing, MethodScratch& scratch) {
-    CheckDimension(n);
+    CheckHolds(n, X);
     if (std::string refusal = MethodRefusal(Method::Completada, t, n, relation); !refusal.empty())
         throw MethodError(refusal);
     return WithOp(t, [&](const auto& op) { return Complete(op, n, relation, X, symmetrizing, scratch); });
@@ -239,6 +247,7 @@ void LinkageRelation(Method method, int n, const RelationMatrix& relation, Relat
     if (!IsLinkage(method)) throw MethodError(std::string("«") + MethodName(method) + "» no es un método de enlace");
     if (std::string refusal = MethodRefusal(method, AnyTNorm::Of(Min), n, relation); !refusal.empty())
         throw MethodError(refusal);
+    out.Reserve(n);
     // S: linkage similarity between the clusters named by their smallest elements.
     std::vector<double> S(static_cast<std::size_t>(n) * n);
     std::vector<int> size(n, 1), label(n);

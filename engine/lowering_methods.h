@@ -3,6 +3,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "engine/family_closure.h"
@@ -40,13 +41,13 @@ public:
 /// left-continuous t-norm.
 std::string MethodRefusal(Method method, const AnyTNorm& t, int n, const RelationMatrix& relation);
 
-/// What the methods need besides their matrices (about 400 KB: make it on the heap).
+/// What the methods need besides their matrices; grows with the dimension and is kept.
 struct MethodScratch {
     FamilyClosureMemory closure;
     RelationMatrix order{};
     RelationMatrix transposed{};
-    int visit[MAX_DIM * MAX_DIM];
-    bool dirty[MAX_DIM][MAX_DIM];
+    std::vector<int> visit;    ///< entry ids i·n + j
+    std::vector<char> dirty;   ///< by entry id
 };
 
 /// How the completion went: full passes over the visiting order, entries raised (a pair

@@ -38,13 +38,13 @@ double ViolationTolerance(float x) {
 }
 
 TransitivityMeasures MeasureTransitivity(const AnyTNorm& t, int n, const RelationMatrix& X) {
-    CheckDimension(n);
+    CheckHolds(n, X);
     return ops::WithOp(t, [&](const auto& op) { return Measure(op, n, X); });
 }
 
 RiseMeasures MeasureRise(const AnyTNorm& t, int n, const RelationMatrix& relation, const RelationMatrix& X,
                          bool symmetrizing) {
-    RelationMatrix bounds;
+    RelationMatrix bounds(n);
     RiseBounds(t, n, relation, X, symmetrizing, bounds);
     RiseMeasures m;
     for (int i = 0; i < n; ++i) {
@@ -59,7 +59,8 @@ RiseMeasures MeasureRise(const AnyTNorm& t, int n, const RelationMatrix& relatio
 }
 
 bool Below(int n, const RelationMatrix& X, const RelationMatrix& relation) {
-    CheckDimension(n);
+    CheckHolds(n, X);
+    CheckHolds(n, relation);
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j)
             if (X[i][j] > relation[i][j]) return false;
@@ -68,7 +69,8 @@ bool Below(int n, const RelationMatrix& X, const RelationMatrix& relation) {
 
 std::vector<int> WitnessPath(const AnyTNorm& t, int n, const RelationMatrix& relation, const RelationMatrix& closure,
                              int i, int j) {
-    CheckDimension(n);
+    CheckHolds(n, relation);
+    CheckHolds(n, closure);
     if (i < 0 || i >= n || j < 0 || j >= n) return {};
     const double entry = closure[i][j];
     const double target = entry - 0x1p-20 * entry - kSmallestSubnormal;

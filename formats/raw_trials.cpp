@@ -120,7 +120,7 @@ void ParseRawLine(std::string_view line, RawRun& run, TrialRecord& record) {
     if (!fields[1].empty()) run.seed = static_cast<std::uint32_t>(WholeNumber(fields[1], 1, 0, 4294967295LL));
     run.reflexive = Flag(fields[2], 2);
     run.symmetric = Flag(fields[3], 3);
-    record.dimension = static_cast<int>(WholeNumber(fields[4], 4, 2, engine::MAX_DIM));
+    record.dimension = static_cast<int>(WholeNumber(fields[4], 4, 2, engine::kLargestDimension));
     record.trial = static_cast<int>(WholeNumber(fields[5], 5, 1, std::numeric_limits<int>::max()));
     std::size_t column = kFirstDistance;
     for (float* d : Distances(record)) {

@@ -31,7 +31,9 @@ int ParseRelation(std::string_view bytes, engine::RelationMatrix& out);
 /// The same reading, giving the matrix.
 SquareMatrix ParseRelationText(std::string_view bytes);
 
-inline constexpr std::size_t kRelationFileLimit = 4 * toolkit::kMiB;
+/// The largest relation file read: room for a 5,000 × 5,000 relation in every layout, Matrix
+/// Market's coordinate lines of seventeen-digit values (about 32 bytes an entry) included.
+inline constexpr std::size_t kRelationFileLimit = 1024 * toolkit::kMiB;
 
 /// The layouts a relation file may have: our text, NumPy's .npy, Matrix Market's .mtx.
 enum class RelationFormat { Text, Npy, MatrixMarket };

@@ -10,15 +10,13 @@ namespace formats {
 MatrixView ViewOf(const SquareMatrix& m) { return {m.n, m.values.data(), static_cast<std::size_t>(m.n)}; }
 
 // Rows follow one another without a gap, so the block is a strided view of one array.
-static_assert(sizeof(engine::RelationMatrix) == sizeof(float) * engine::MAX_DIM * engine::MAX_DIM);
-
 MatrixView ViewOf(int n, const engine::RelationMatrix& m) {
-    engine::CheckDimension(n);
-    return {n, m[0].data(), engine::MAX_DIM};
+    engine::CheckHolds(n, m);
+    return {n, m[0].data(), static_cast<std::size_t>(m.capacity())};
 }
 
 int CopyInto(const SquareMatrix& m, engine::RelationMatrix& out) {
-    engine::CheckDimension(m.n);
+    out.Reserve(m.n);
     for (int i = 0; i < m.n; ++i)
         std::copy_n(m.values.begin() + static_cast<std::ptrdiff_t>(i) * m.n, m.n, out[i].begin());
     return m.n;

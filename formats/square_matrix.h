@@ -8,9 +8,9 @@
 
 namespace formats {
 
-/// The largest dimension a relation file may hold: what the engine's matrices take. Every
-/// reader refuses a larger one before it allocates anything.
-inline constexpr int kLargestDimension = engine::MAX_DIM;
+/// The largest dimension a relation file may hold: what the engine accepts. Every reader
+/// refuses a larger one before it allocates anything.
+inline constexpr int kLargestDimension = engine::kLargestDimension;
 
 /// A square matrix as the readers give it: n and the n × n values row after row (entry [i][j]
 /// at i · n + j), whatever order the file kept them in.
@@ -29,11 +29,13 @@ struct MatrixView {
 };
 
 MatrixView ViewOf(const SquareMatrix& m);
-/// The leading n × n block of an engine matrix; throws std::out_of_range unless 1 ≤ n ≤ MAX_DIM.
+/// The leading n × n block of an engine matrix; throws std::out_of_range unless the matrix holds
+/// an n × n block.
 MatrixView ViewOf(int n, const engine::RelationMatrix& m);
 
-/// Copies the matrix into the leading n × n block of `out` (the rest stays) and returns n;
-/// throws std::out_of_range, leaving `out` alone, unless 1 ≤ n ≤ MAX_DIM.
+/// Copies the matrix into the leading n × n block of `out` (the rest stays; `out` grows if it
+/// must) and returns n; throws std::out_of_range, leaving `out` alone, unless
+/// 1 ≤ n ≤ kLargestDimension.
 int CopyInto(const SquareMatrix& m, engine::RelationMatrix& out);
 
 /// "la matriz es de 150 × 150 y el programa admite hasta 100 × 100", or nothing when

@@ -9,8 +9,8 @@
 namespace formats {
 
 void ValidateLargestDimension(int largestDimension) {
-    if (largestDimension > engine::MAX_DIM)
-        throw StatisticsError("La dimensión máxima no puede pasar de " + std::to_string(engine::MAX_DIM) +
+    if (largestDimension > kLargestTableDimension)
+        throw StatisticsError("La dimensión máxima no puede pasar de " + std::to_string(kLargestTableDimension) +
                               " (se ha pedido " + std::to_string(largestDimension) + ").");
 }
 

@@ -21,7 +21,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-/// Largest dimension a batch may ask for: the matrices hold at most MAX_DIM elements.
+/// Largest dimension D of a batch over every dimension 2 … D, the table's form. Larger
+/// relations are studied at chosen dimensions (a list of them), not at every one below.
+inline constexpr int kLargestTableDimension = 100;
+
+/// Largest dimension a batch over 2 … D may ask for (kLargestTableDimension).
 /// Anything below 2 is accepted and gives a table without rows.
 void ValidateLargestDimension(int largestDimension);
 /// A sample must hold at least one trial, so that every mean divides by something.

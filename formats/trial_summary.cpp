@@ -15,7 +15,7 @@ std::array<float, 12> DistanceColumns(const TrialRecord& r) {
 }
 
 void TrialSummary::Add(const TrialRecord& r) {
-    DimensionSummary& s = byDimension_.at(static_cast<std::size_t>(r.dimension));
+    DimensionSummary& s = byDimension_[r.dimension];
     ++s.trials;
     ++trials_;
     for (int t = 0; t < engine::kTNormCount; ++t) {
@@ -32,8 +32,8 @@ void TrialSummary::Add(const TrialRecord& r) {
 
 std::vector<int> TrialSummary::Dimensions() const {
     std::vector<int> dimensions;
-    for (int n = 0; n <= engine::MAX_DIM; ++n)
-        if (byDimension_[static_cast<std::size_t>(n)].trials > 0) dimensions.push_back(n);
+    for (const auto& [n, summary] : byDimension_)
+        if (summary.trials > 0) dimensions.push_back(n);
     return dimensions;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <map>
+
 #include <array>
 #include <vector>
 
@@ -29,13 +31,13 @@ struct DimensionSummary {
 class TrialSummary {
 public:
     void Add(const TrialRecord& record);
-    const DimensionSummary& At(int dimension) const { return byDimension_.at(static_cast<std::size_t>(dimension)); }
+    const DimensionSummary& At(int dimension) const { return byDimension_.at(dimension); }
     /// The dimensions with trials, increasing.
     std::vector<int> Dimensions() const;
     long long Trials() const { return trials_; }
 
 private:
-    std::array<DimensionSummary, engine::MAX_DIM + 1> byDimension_{};
+    std::map<int, DimensionSummary> byDimension_;
     long long trials_ = 0;
 };
 

@@ -1,3 +1,4 @@
+#include <algorithm>
 // ParseRelation on any bytes: either an n × n block of degrees (1 ≤ n ≤ 100, finite, in
 // [0, 1], never −0) that the program's own text gives back bit for bit, with nothing outside
 // the block touched, or a FileError that leaves the matrix as it was.
@@ -15,8 +16,8 @@ namespace {
 engine::RelationMatrix matrix, again;
 
 bool Untouched(const engine::RelationMatrix& m, int n) {
-    for (int i = 0; i < engine::MAX_DIM; ++i)
-        for (int j = 0; j < engine::MAX_DIM; ++j)
+    for (int i = 0; i < m.capacity(); ++i)
+        for (int j = 0; j < m.capacity(); ++j)
             if ((i >= n || j >= n) && m[i][j] != 2.0f) return false;
     return true;
 }
@@ -24,7 +25,8 @@ bool Untouched(const engine::RelationMatrix& m, int n) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    for (auto& row : matrix) row.fill(2.0f);
+    matrix = engine::RelationMatrix();  // back to its first size: the reader grows it
+    for (int i = 0; i < matrix.capacity(); ++i) std::fill_n(matrix[i].begin(), matrix.capacity(), 2.0f);
     int n = 0;
     try {
         n = formats::ParseRelation(std::string_view(reinterpret_cast<const char*>(data), size), matrix);
@@ -32,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!Untouched(matrix, 0)) std::abort();
         return 0;
     }
-    if (n < 1 || n > engine::MAX_DIM || !Untouched(matrix, n)) std::abort();
+    if (n < 1 || n > formats::kLargestDimension || !Untouched(matrix, n)) std::abort();
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j)
             if (!std::isfinite(matrix[i][j]) || matrix[i][j] < 0.0f || matrix[i][j] > 1.0f || std::signbit(matrix[i][j]))

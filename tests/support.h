@@ -19,6 +19,23 @@ bool SameBits(const T& a, const T& b) {
     return std::memcmp(&a, &b, sizeof(T)) == 0;
 }
 
+/// Matrices (anything with a square storage of capacity() rows): the same size and the same
+/// bits over the whole storage, outside the block in use too.
+template <class M>
+    requires requires(const M& m) { m.capacity(); m[0].data(); }
+bool SameBits(const M& a, const M& b) {
+    const auto entries = static_cast<std::size_t>(a.capacity()) * static_cast<std::size_t>(a.capacity());
+    return a.capacity() == b.capacity() && std::memcmp(a[0].data(), b[0].data(), entries * sizeof(a[0][0])) == 0;
+}
+
+/// Memories of previous iterates, matrix by matrix.
+template <class C>
+    requires requires(const C& c) { c.minClosurePrev; c.transitiveDimension; }
+bool SameBits(const C& a, const C& b) {
+    return SameBits(a.minClosurePrev, b.minClosurePrev) && SameBits(a.prodClosurePrev, b.prodClosurePrev) &&
+           SameBits(a.wClosurePrev, b.wClosurePrev) && a.transitiveDimension == b.transitiveDimension;
+}
+
 inline std::string Contents(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), {}};

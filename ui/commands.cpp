@@ -33,6 +33,9 @@ int AskedNumber(const QString& text, int lowest, int highest, const char* valid)
 
 }  // namespace
 
+const QString TForm1::kDimensionPrompt = QStringLiteral(
+    "Dame la nueva dimensión\n(de 1 a 5000; desde unos cientos de elementos cada análisis tarda segundos)");
+
 void TForm1::Button1Click(QObject*) {
     experiment_->RunTrial();
     RefreshGrids();
@@ -42,8 +45,11 @@ void TForm1::GenerarMatriz1Click(QObject* sender) { Button1Click(sender); }
 
 void TForm1::Button2Click(QObject* sender) {
     QString text;
-    if (dialogs_.InputQuery(QStringLiteral("Cambiar dimensión"), QStringLiteral("Dame la nueva dimensión"), text))
-        engine().dimension = AskedNumber(text, 1, engine::MAX_DIM, "una dimensión válida");
+    if (dialogs_.InputQuery(QStringLiteral("Cambiar dimensión"), kDimensionPrompt, text)) {
+        const int n = AskedNumber(text, 1, engine::kLargestDimension, "una dimensión válida");
+        engine::CheckMemoryFor(n);
+        engine().dimension = n;
+    }
     Button1Click(sender);
 }
 

@@ -44,6 +44,8 @@ class StringGrid;
 /// the commands in commands.cpp, file_commands.cpp ("Archivo") and statistics_command.cpp.
 class TForm1 : public QMainWindow {
 public:
+    /// What "Cambiar Dimensión" asks.
+    static const QString kDimensionPrompt;
     /// Builds the window and runs FormCreate, so the first trial has run when this returns.
     /// `dialogs` must outlive the window.
     TForm1(const engine::Variant& variant, ui::Dialogs& dialogs, QWidget* parent = nullptr);

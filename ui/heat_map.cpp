@@ -145,7 +145,7 @@ QVariant HeatMapModel::headerData(int section, Qt::Orientation, int role) const 
 }
 
 void HeatMapModel::SetSnapshot(std::shared_ptr<const experiments::Snapshot> snapshot) {
-    const int n = snapshot ? std::clamp(snapshot->dimension, 0, engine::MAX_DIM) : 0;
+    const int n = snapshot ? std::clamp(snapshot->dimension, 0, snapshot->relation.capacity()) : 0;
     if (n != n_) {
         beginResetModel();
         snapshot_ = std::move(snapshot);

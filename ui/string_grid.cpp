@@ -53,7 +53,7 @@ public:
     }
 
     void SetMatrix(std::shared_ptr<const engine::RelationMatrix> matrix, int n) {
-        n = matrix ? std::clamp(n, 0, engine::MAX_DIM) : 0;
+        n = matrix ? std::clamp(n, 0, matrix->capacity()) : 0;
         if (n != n_) {
             beginResetModel();
             matrix_ = std::move(matrix);

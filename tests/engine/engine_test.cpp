@@ -1,3 +1,4 @@
+#include <algorithm>
 // Hand-worked examples of the closures, the transitivization and the result texts in both
 // programs; the closures' memory; random generation, the element swap, and the engine's own
 // refusals of a dimension, an element or a degree out of range (which every caller makes first).
@@ -31,9 +32,8 @@ protected:
     void SetUp() override {
         toolkit::SetDecimalSeparator('.');
         e->dimension = 3;
-        e->relation[0] = {1.0f, 0.3f, 0.5f};
-        e->relation[1] = {0.3f, 1.0f, 0.7f};
-        e->relation[2] = {0.5f, 0.7f, 1.0f};
+        const float rows[3][3] = {{1.0f, 0.3f, 0.5f}, {0.3f, 1.0f, 0.7f}, {0.5f, 0.7f, 1.0f}};
+        for (int i = 0; i < 3; ++i) std::copy_n(rows[i], 3, e->relation[i].begin());
     }
     void TearDown() override { toolkit::SetDecimalSeparator(saved); }
     bool Zorvath() const { return GetParam().symmetrizing; }
@@ -183,11 +183,11 @@ TEST(Swap, RelabelsTheElementsAndDrawsNothing) {
     EXPECT_TRUE(engine::MatrixEqual(n, e->relation, plain->relation));
 }
 
-// The engine's own edges, whatever its callers refuse first: a dimension outside 1 … 100, a
+// The engine's own edges, whatever its callers refuse first: a dimension outside 1 … 5000, a
 // pending swap outside the relation, a loaded degree that is not in [0, 1] are refused before
 // anything changes, and nothing is drawn.
 TEST(Guards, RefusedTrialChangesNothing) {
-    const int cases[][3] = {{0, 0, 0}, {101, 0, 0}, {5, -1, 2}, {5, 2, 5}};  // dimension, swap pair
+    const int cases[][3] = {{0, 0, 0}, {engine::kLargestDimension + 1, 0, 0}, {5, -1, 2}, {5, 2, 5}};  // dimension, swap pair
     for (const auto& [n, a, b] : cases) {
         auto e = Make(5), twin = Make(5);
         for (Engine* x : {e.get(), twin.get()}) x->RunTrial();

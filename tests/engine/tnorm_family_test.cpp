@@ -156,7 +156,8 @@ TEST(TNormFamily, BadNamesAndParametersListTheFamilies) {
 // Oracles: the transitivization that scans the matrix for each entry (that of
 // tests/engine/reference_engine.h, with T and I_T), and the max-T fold over all paths by
 // Floyd–Warshall in double.
-void FloydWarshall(const AnyTNorm& t, int n, const RelationMatrix& r, double (&D)[engine::MAX_DIM][engine::MAX_DIM]) {
+using PathMatrix = double[engine::kInitialCapacity][engine::kInitialCapacity];
+void FloydWarshall(const AnyTNorm& t, int n, const RelationMatrix& r, PathMatrix& D) {
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) D[i][j] = r[i][j];
     for (int k = 0; k < n; ++k)
@@ -181,7 +182,7 @@ TEST(TNormFamily, ClosureAndTransitivizationOnRandomRelations) {
     std::mt19937 rng(21);
     auto memory = std::make_unique<engine::FamilyClosureMemory>();
     static RelationMatrix R, M, X, O, X2, O2;
-    static double D[engine::MAX_DIM][engine::MAX_DIM];
+    static PathMatrix D;
     for (const auto& [name, textbook] : kTNorms) {
         const AnyTNorm t = AnyTNorm::Parse(name);
         for (int trial = 0; trial < 6; ++trial) {

@@ -79,7 +79,7 @@ TEST(MatrixFiles, RefusesWhatIsNotARelationSayingWhere) {
          "los valores son de tipo '<i8' y han de ser float32 o float64 ('<f4' o '<f8')"},
         {F4("(2, 3)", {}), "la matriz no es cuadrada: tiene 2 filas de 3 valores"},
         {F4("(4,)", {}), "la matriz tiene 1 dimensión (4,) y ha de tener 2"},
-        {F4("(101, 101)", {}), "la matriz es de 101 × 101 y el programa admite hasta 100 × 100"},
+        {F4("(5001, 5001)", {}), "la matriz es de 5001 × 5001 y el programa admite hasta 5000 × 5000"},
         {F4("(2, 2)", {0, 0, 0}), "faltan datos: la cabecera anuncia 2 × 2 valores de 4 bytes (16 bytes) y hay 12"},
         {F4("(1, 1)", {0, 0}), "sobran 4 bytes tras los 1 × 1 valores que anuncia la cabecera"},
         {"\x93NUMPY\x01\x00\xff\x00{}"s, "la cabecera de NumPy está cortada"},

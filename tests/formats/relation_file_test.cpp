@@ -27,7 +27,7 @@ using test_support::SameBits;
 // Every entry set to a value no file can hold, to see what a parse leaves untouched.
 RelationMatrix Sentinel() {
     RelationMatrix m;
-    for (auto& row : m) row.fill(-2.0f);
+    m.Fill(-2.0f);
     return m;
 }
 
@@ -60,7 +60,9 @@ TEST(RelationFile, RoundTripBitForBit) {
 TEST(RelationFile, ReadsWhatOtherProgramsWriteAndSaysWhereTheRestIsNotAMatrix) {
     const std::string tab = "0,5\t1\r\n0,1\t0\r\n";
     std::string hundredOne, wide = "0", full = "0";
-    for (int k = 0; k < 101; ++k) hundredOne += "0\n", wide += k < 100 ? " 0" : "", full += k < 99 ? "\t0" : "";
+    constexpr int L = formats::kLargestDimension;  // one more than this, in a row or a column, is refused
+    for (int k = 0; k < L + 1; ++k) hundredOne += "0\n", wide += k < L ? " 0" : "", full += k < L - 1 ? "\t0" : "";
+    const std::string tooWide = "fila 1: tiene más de " + std::to_string(L) + " valores";
     // The bytes, the refusal (empty: read) and the values read, row after row.
     const struct { std::string bytes, refusal; std::vector<float> values = {0.5f, 1.0f, 0.1f, 0.0f}; } cases[] = {
         {tab, ""},                                                // spreadsheet, TAB, decimal commas
@@ -99,11 +101,11 @@ TEST(RelationFile, ReadsWhatOtherProgramsWriteAndSaysWhereTheRestIsNotAMatrix) {
         {"0.5\t1\t\n", "fila 1: termina en un separador sin valor detrás"},
         {"0.5;1 ; \n", "fila 1: termina en un separador sin valor detrás"},
         {full + "\t\n", "fila 1: termina en un separador sin valor detrás"},  // not "más de 100"
-        {full + "\t0\n", "fila 1: tiene más de 100 valores"},
+        {full + "\t0\n", tooWide},
         {"0.5 1\n0.5\n", "fila 2: tiene 1 valor y la fila 1 tiene 2"},
         {"0.5 1\n", "la matriz no es cuadrada: tiene 1 fila de 2 valores"},
-        {hundredOne, "tiene más de 100 filas"},
-        {wide, "fila 1: tiene más de 100 valores"},
+        {hundredOne, "tiene más de " + std::to_string(L) + " filas"},
+        {wide, tooWide},
         {"0.5 1\n\n1 0.5\n", "fila 2: línea vacía dentro de la matriz"},
         {"0.5 1\n1 0.5\0\n"s, "fila 2: contiene caracteres que no son texto"},
         {"1 0\n0 1\n\x0C", "fila 3: contiene caracteres que no son texto"},
@@ -151,14 +153,14 @@ TEST(RelationFile, SaveAllTextByteForByte) {
     }
 }
 
-TEST(RelationFile, AFileOfMoreThanFourMiBIsRefused) {
+TEST(RelationFile, AFileOverTheLimitIsRefused) {
     const test_support::ScratchDir dir("relation_file");
     const fs::path huge = dir / "enorme.txt";
     std::ofstream(huge).close();
     fs::resize_file(huge, formats::kRelationFileLimit + 1);  // sparse: nothing is written
     RelationMatrix out;
     EXPECT_EQ(test_support::ErrorText([&] { formats::ReadRelationFile(huge, out); }),
-              "No se ha podido leer el fichero «" + huge.string() + "»: es demasiado grande (más de 4 MiB)");
+              "No se ha podido leer el fichero «" + huge.string() + "»: es demasiado grande (más de 1024 MiB)");
 }
 
 }  // namespace

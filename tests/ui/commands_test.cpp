@@ -25,7 +25,7 @@ TEST_F(FormTest, CommandsWithScriptedAnswers) {
         {"Button2", 1, {nullptr}, 10, 1, 0, 0, false, ""},  // cancelled: a trial at the old dimension
         {"Button2", 1, {"5"}, 5, 1, 0, 0, false, ""},
         {"Button2", 1, {"abc"}, 10, 0, 0, 0, true, "'abc' no es un valor entero válido"},
-        {"Button2", 1, {"0"}, 10, 0, 0, 0, true, "'0' no es una dimensión válida: debe estar entre 1 y 100"},
+        {"Button2", 1, {"0"}, 10, 0, 0, 0, true, "'0' no es una dimensión válida: debe estar entre 1 y 5000"},
         {"Button8", 2, {"3", "5", "3", "5"}, 10, 2, 2, 4, true, ""},  // the same swap twice
         {"Button8", 1, {nullptr, nullptr}, 10, 1, 0, 0, true, ""},    // element 1 with itself
         {"Button8", 1, {"2", "11"}, 10, 1, 1, 10, false, ""},         // n + 1: a new relation
@@ -43,7 +43,7 @@ TEST_F(FormTest, CommandsWithScriptedAnswers) {
         ASSERT_EQ(static_cast<std::size_t>(dialogs.asked.size()), answers.size());
         const bool permuta = QString(trigger) == "Button8";
         for (int k = 0; k < dialogs.asked.size(); ++k)
-            EXPECT_EQ(dialogs.asked[k], !permuta ? "Cambiar dimensión: Dame la nueva dimensión"
+            EXPECT_EQ(dialogs.asked[k], !permuta ? QStringLiteral("Cambiar dimensión: ") + TForm1::kDimensionPrompt
                                                  : QString("Permutación: Dame ") + (k % 2 ? "otro número" : "un número"));
         EXPECT_EQ(dialogs.errors, *message ? QStringList{message} : QStringList());
         EXPECT_EQ(E().dimension, dimension);
@@ -86,8 +86,9 @@ TEST_F(FormTest, ResetRunsTheZeroRelationWithoutATrial) {
         EXPECT_EQ(std::pair(stats.closureGreaterCount, stats.closureNotGreaterCount),
                   std::pair((std::array<int, 3>{0, 0, 0}), (std::array<int, 3>{1, 1, 1})));
         for (int t = 0; t < 3; ++t) EXPECT_EQ(uinftab::PointListCount(stats.pointSeries[t]), 0);
-        for (int k = 0; k < engine::MAX_DIM * engine::MAX_DIM; ++k)
-            ASSERT_EQ(E().relation[k / 100][k % 100], k / 100 < 5 && k % 100 < 5 ? 0.0f : before[k / 100][k % 100]) << k;
+        const int c = before.capacity();
+        for (int k = 0; k < c * c; ++k)
+            ASSERT_EQ(E().relation[k / c][k % c], k / c < 5 && k % c < 5 ? 0.0f : before[k / c][k % c]) << k;
     }
 }
 

@@ -42,7 +42,7 @@ TEST_F(MenusTest, TabTakesEachGridOnceArrowsMoveInsideFocusIsFramedAndEveryComma
     // trial count.
     const std::tuple<QKeySequence, QString, int> commands[] = {
         {QKeySequence("Ctrl+G"), "", 2},  // Genera Matriz
-        {QKeySequence("Ctrl+D"), "Cambiar dimensión: Dame la nueva dimensión", 3},
+        {QKeySequence("Ctrl+D"), QStringLiteral("Cambiar dimensión: ") + TForm1::kDimensionPrompt, 3},
         {QKeySequence("Ctrl+R"), "¿Quieres que la matriz sea Reflexiva?", 4},
         {QKeySequence("Ctrl+Y"), "¿Quieres que la matriz sea Simétrica?", 5},
         {QKeySequence("Ctrl+P"), "Permutación: Dame un número", 6},
