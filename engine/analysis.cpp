@@ -6,10 +6,6 @@
 
 namespace engine {
 
-namespace {
-// Below this dimension an analysis takes a few milliseconds: it stays in the calling thread.
-constexpr int kParallelAnalysisDimension = 160;
-}  // namespace
 
 void AnalyzeRelation(int n, const RelationMatrix& relation, bool symmetrizing, ClosureMemory& memory,
                      Analysis& out) {
@@ -33,7 +29,7 @@ void AnalyzeRelation(int n, const RelationMatrix& relation, bool symmetrizing, C
         out.resultText[TransitivizedTextIndex(tn)] = TransitivizedText(tn, c, out.reducedCount[t]);
         out.d2Transitivized[t] = static_cast<float>(c.euclidean);
     };
-    if (n >= kParallelAnalysisDimension) {
+    if (n >= ParallelDimension()) {
         toolkit::ParallelFor(kTNormCount, transitivize);
     } else {
         for (int t = Min; t <= W; ++t) transitivize(t);

@@ -1,6 +1,7 @@
 #include "engine/closure.h"
 
 #include <algorithm>
+#include <atomic>
 #include <vector>
 
 #include "toolkit/machine.h"
@@ -108,8 +109,7 @@ bool WFloatExact(int n, const PaddedMatrix& S) {
 // Rows per band handed to one thread: small enough that the bands balance over the cores,
 // large enough that a band's work dwarfs handing it over.
 constexpr int kBandRows = 32;
-// Below this dimension one squaring is too short to share.
-constexpr int kParallelDimension = 160;
+std::atomic<int> gParallelDimension{160};
 
 // One max-T squaring over the rows [first, last) (whole tiles): M = max(M, S ∘T S) there,
 // S holding the iterate at the start of the iteration. Marks the raised rows in `raised` and
@@ -194,7 +194,7 @@ WORKBENCH_KERNEL_WIDTHS int WDoubleBand(int n, const PaddedMatrix& S, bool f, in
 int Square(BandFunction band, int n, const PaddedMatrix& S, bool firstIteration, RelationMatrix& M,
            std::vector<char>& raised) {
     std::fill_n(raised.begin(), n, 0);
-    if (n < kParallelDimension) return band(n, S, firstIteration, 0, S.rows, M, raised.data());
+    if (n < ParallelDimension()) return band(n, S, firstIteration, 0, S.rows, M, raised.data());
     const int bands = (S.rows + kBandRows - 1) / kBandRows;
     std::vector<int> counts(static_cast<std::size_t>(bands));
     toolkit::ParallelFor(bands, [&](int k) {
@@ -252,6 +252,9 @@ ClosureCounts Close(int n, const RelationMatrix& relation, RelationMatrix& M, Cl
 }
 
 }  // namespace
+
+int ParallelDimension() { return gParallelDimension.load(std::memory_order_relaxed); }
+void SetParallelDimension(int n) { gParallelDimension.store(n, std::memory_order_relaxed); }
 
 bool ClosureShortcut(TNorm t, int n, const RelationMatrix& relation, const ClosureMemory& memory) {
     if (n > memory.transitiveDimension[t]) return false;

@@ -37,6 +37,12 @@ private:
         &ClosureMemory::minClosurePrev, &ClosureMemory::prodClosurePrev, &ClosureMemory::wClosurePrev};
 };
 
+/// Smallest dimension whose closures and transitivizations are spread over the cores (160 at
+/// start; below it an analysis takes milliseconds). Results never depend on it: tests lower it to
+/// run the shared paths at every size.
+int ParallelDimension();
+void SetParallelDimension(int n);
+
 /// True when the closure of `relation` takes no iteration with this memory: the relation equals
 /// the previous iterate on its n × n block, and that block is T-transitive.
 bool ClosureShortcut(TNorm t, int n, const RelationMatrix& relation, const ClosureMemory& memory);
