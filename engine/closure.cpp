@@ -4,6 +4,7 @@
 #include <atomic>
 #include <vector>
 
+#include "engine/kernel_widths.h"
 #include "toolkit/machine.h"
 
 namespace engine {
@@ -123,7 +124,7 @@ std::atomic<int> gParallelDimension{160};
 // did not raise takes only the k of raised rows: for any other k both factors are as they were
 // then, and M already holds at least their T.
 template <class Kernel>
-int SquareBand(int n, const PaddedMatrix& S, bool firstIteration, int first, int last, RelationMatrix& M,
+WORKBENCH_INLINE int SquareBand(int n, const PaddedMatrix& S, bool firstIteration, int first, int last, RelationMatrix& M,
                char* raised) {
     const int blocks = S.stride / kBlock;
     int count = 0;
@@ -161,16 +162,6 @@ int SquareBand(int n, const PaddedMatrix& S, bool firstIteration, int first, int
     }
     return count;
 }
-
-// The kernels instantiated once per vector width the processor may have; the loader picks the
-// widest the machine running the program offers. Every width computes the same floats: the
-// kernels only take minima, maxima, products and sums, each rounded once as IEEE demands.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__) && \
-    !defined(__SANITIZE_THREAD__)
-#define WORKBENCH_KERNEL_WIDTHS __attribute__((target_clones("default", "arch=x86-64-v3", "arch=x86-64-v4")))
-#else
-#define WORKBENCH_KERNEL_WIDTHS
-#endif
 
 using BandFunction = int (*)(int, const PaddedMatrix&, bool, int, int, RelationMatrix&, char*);
 

@@ -1,34 +1,53 @@
 #include "engine/transitivize.h"
 
+#include "engine/kernel_widths.h"
 #include "engine/transitivize_steps.h"
 
 namespace engine {
 
 namespace {
 
-constexpr int kLanes = 4;
+constexpr int kLanes = 16;
 
-// 1 when T(a, b) > v, exactly the violation test, else 0; as a double so that a block of
-// these vectorizes together with the double t-norm values.
+// True when T(a, b) > v, exactly the violation test. For Min the test needs no double: the
+// minimum is one of the two floats, and it exceeds v exactly when both do.
 template <TNorm T>
-inline double Violates(float a, float b, double v) {
-    return TNormValue(T, a, b) > v ? 1.0 : 0.0;
+inline bool Violates(float a, float b, float v) {
+    if constexpr (T == Min) return a > v && b > v;
+    else return TNormValue(T, a, b) > static_cast<double>(v);
 }
 
 // The first k in start … n − 1 with T(row[k], column[k]) > v, or n. Whole blocks of kLanes
-// are tested at once (the block loop vectorizes); a block with a hit is then searched.
+// are tested at once, their results or-ed together (the block loop vectorizes into compares
+// and masks); a block with a hit is then searched.
 template <TNorm T>
-int NextViolation(const float* row, const float* column, int start, int n, float v) {
-    const double limit = v;
+WORKBENCH_INLINE int NextViolationIn(const float* row, const float* column, int start, int n, float v) {
     int k = start;
     for (; k + kLanes <= n; k += kLanes) {
-        double hit[kLanes];
-        for (int l = 0; l < kLanes; ++l) hit[l] = Violates<T>(row[k + l], column[k + l], limit);
-        if ((hit[0] + hit[1]) + (hit[2] + hit[3]) != 0.0) break;
+        bool any = false;
+        for (int l = 0; l < kLanes; ++l) any |= Violates<T>(row[k + l], column[k + l], v);
+        if (any) break;
     }
     for (; k < n; ++k)
-        if (Violates<T>(row[k], column[k], limit) != 0.0) return k;
+        if (Violates<T>(row[k], column[k], v)) return k;
     return n;
+}
+
+WORKBENCH_KERNEL_WIDTHS int NextMinViolation(const float* row, const float* column, int start, int n, float v) {
+    return NextViolationIn<Min>(row, column, start, n, v);
+}
+WORKBENCH_KERNEL_WIDTHS int NextProdViolation(const float* row, const float* column, int start, int n, float v) {
+    return NextViolationIn<Prod>(row, column, start, n, v);
+}
+WORKBENCH_KERNEL_WIDTHS int NextWViolation(const float* row, const float* column, int start, int n, float v) {
+    return NextViolationIn<W>(row, column, start, n, v);
+}
+
+template <TNorm T>
+int NextViolation(const float* row, const float* column, int start, int n, float v) {
+    if constexpr (T == Min) return NextMinViolation(row, column, start, n, v);
+    else if constexpr (T == Prod) return NextProdViolation(row, column, start, n, v);
+    else return NextWViolation(row, column, start, n, v);
 }
 
 // The violation test of the program's t-norms over whole blocks of k.
