@@ -8,13 +8,14 @@ namespace engine {
 
 
 void AnalyzeRelation(int n, const RelationMatrix& relation, bool symmetrizing, ClosureMemory& memory,
-                     Analysis& out) {
+                     Analysis& out, AnalysisControl* control) {
     CheckHolds(n, relation);
     // The closures one after another, each spread over the cores by rows when it is large; the
     // transitivizations, each a sequence of steps, side by side when they are long enough.
     for (int t = Min; t <= W; ++t) {
         const auto tn = static_cast<TNorm>(t);
-        out.closureCounts[t] = ComputeClosure(tn, n, relation, out.Closure(tn), memory);
+        out.closureCounts[t] = ComputeClosure(tn, n, relation, out.Closure(tn), memory, control);
+        if (control) ++control->closuresDone;
         const Comparison c = CompareWithRelation(n, relation, out.Closure(tn), Direction::ClosureMinusRelation);
         out.d1Closure[t] = c.d1;
         out.resultText[ClosureTextIndex(tn)] = ClosureText(tn, out.closureCounts[t], c);
@@ -22,7 +23,8 @@ void AnalyzeRelation(int n, const RelationMatrix& relation, bool symmetrizing, C
     }
     const auto transitivize = [&](int t) {
         const auto tn = static_cast<TNorm>(t);
-        out.reducedCount[t] = Transitivize(tn, n, relation, out.Transitivized(tn), out.Order(tn), symmetrizing);
+        out.reducedCount[t] =
+            Transitivize(tn, n, relation, out.Transitivized(tn), out.Order(tn), symmetrizing, control);
         const Comparison c =
             CompareWithRelation(n, relation, out.Transitivized(tn), Direction::RelationMinusTransitivized);
         out.d1Transitivized[t] = c.d1;

@@ -54,8 +54,10 @@ private:
 /// the program's decimal separator. Reads and updates `memory`; depends on nothing else, so
 /// relations can be analysed in any order, each with a memory of its own: the matrices and
 /// distances depend on the relation alone, only the iteration counts on the memory.
+/// With a control, the analysis reports its progress there and stops when asked, throwing
+/// AnalysisStopped; `out` and `memory` are then incomplete (analyse into copies to keep them).
 void AnalyzeRelation(int n, const RelationMatrix& relation, bool symmetrizing, ClosureMemory& memory,
-                     Analysis& out);
+                     Analysis& out, AnalysisControl* control = nullptr);
 
 /// Copies the n × n blocks of every matrix of `source`, and its counts, distances and texts.
 void CopyAnalysis(int n, const Analysis& source, Analysis& target);

@@ -209,7 +209,8 @@ thread_local PaddedMatrix tScratch;
 thread_local std::vector<char> tRaised;
 
 template <TNorm T>
-ClosureCounts Close(int n, const RelationMatrix& relation, RelationMatrix& M, ClosureMemory& memory) {
+ClosureCounts Close(int n, const RelationMatrix& relation, RelationMatrix& M, ClosureMemory& memory,
+                    const AnalysisControl* control) {
     ClosureCounts counts;
     MatrixCopy(n, relation, M);
     if (ClosureShortcut(T, n, relation, memory)) return counts;
@@ -225,6 +226,7 @@ ClosureCounts Close(int n, const RelationMatrix& relation, RelationMatrix& M, Cl
             counts.converged = false;
             break;
         }
+        if (control) control->CheckStop();
         ++counts.iterCount;
         MatrixCopy(n, M, P);
         for (int i = 0; i < n; ++i) std::copy_n(P[i].begin(), n, S.row(i));
@@ -260,14 +262,25 @@ bool ClosureShortcut(TNorm t, int n, const RelationMatrix& relation, const Closu
 }
 
 ClosureCounts ComputeClosure(TNorm t, int n, const RelationMatrix& relation, RelationMatrix& M,
-                             ClosureMemory& memory) {
+                             ClosureMemory& memory, const AnalysisControl* control) {
     CheckHolds(n, relation);
     switch (t) {
-        case Min: return Close<Min>(n, relation, M, memory);
-        case Prod: return Close<Prod>(n, relation, M, memory);
-        case W: return Close<W>(n, relation, M, memory);
+        case Min: return Close<Min>(n, relation, M, memory, control);
+        case Prod: return Close<Prod>(n, relation, M, memory, control);
+        case W: return Close<W>(n, relation, M, memory, control);
     }
     return {};
+}
+
+double AnalysisControl::Fraction(int n) const {
+    const double steps = static_cast<double>(n) * n;
+    double done = closuresDone.load();
+    for (const auto& s : stepsDone) done += std::min(1.0, static_cast<double>(s.load()) / steps);
+    return done / (2 * kTNormCount);
+}
+
+void AnalysisControl::CheckStop() const {
+    if (stop.load(std::memory_order_relaxed)) throw AnalysisStopped();
 }
 
 }  // namespace engine

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <stdexcept>
 
 #include "engine/relation_matrix.h"
 #include "engine/tnorm.h"
@@ -43,6 +45,25 @@ private:
 int ParallelDimension();
 void SetParallelDimension(int n);
 
+/// What lets the caller of a long analysis follow it and stop it, from any thread: the analysis
+/// reads `stop` between iterations and every few thousand steps, and counts what it has done.
+struct AnalysisControl {
+    std::atomic<bool> stop{false};
+    std::atomic<int> closuresDone{0};
+    std::array<std::atomic<long long>, kTNormCount> stepsDone{};
+    /// How far an analysis at dimension n has gone, from 0 to 1: each closure and each
+    /// transitivization a sixth (a closure counts once it has settled).
+    double Fraction(int n) const;
+    /// Throws AnalysisStopped when asked to stop.
+    void CheckStop() const;
+};
+
+/// An analysis asked to stop before its end; what it was writing is incomplete.
+class AnalysisStopped : public std::runtime_error {
+public:
+    AnalysisStopped() : std::runtime_error("análisis detenido") {}
+};
+
 /// True when the closure of `relation` takes no iteration with this memory: the relation equals
 /// the previous iterate on its n × n block, and that block is T-transitive.
 bool ClosureShortcut(TNorm t, int n, const RelationMatrix& relation, const ClosureMemory& memory);
@@ -50,6 +71,6 @@ bool ClosureShortcut(TNorm t, int n, const RelationMatrix& relation, const Closu
 /// T-transitive closure of `relation` into M by repeated max-T squaring, the previous iterate
 /// kept in `memory` (see ClosureShortcut). Only the n × n blocks are read and written.
 ClosureCounts ComputeClosure(TNorm t, int n, const RelationMatrix& relation, RelationMatrix& M,
-                             ClosureMemory& memory);
+                             ClosureMemory& memory, const AnalysisControl* control = nullptr);
 
 }  // namespace engine

@@ -9,6 +9,15 @@
 
 namespace engine {
 
+void CheckDegrees(int n, const RelationMatrix& matrix) {
+    CheckHolds(n, matrix);
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j)
+            if (!(matrix[i][j] >= 0.0f && matrix[i][j] <= 1.0f))
+                throw std::out_of_range("el grado de la fila " + std::to_string(i + 1) + ", columna " +
+                                        std::to_string(j + 1) + " no está entre 0 y 1");
+}
+
 Engine::Engine(const Variant& variant) : symmetric(variant.symmetricAtStart), variant_(variant) {}
 
 void Engine::RunTrial() {
@@ -62,13 +71,7 @@ void Engine::ClearRelation() {
 }
 
 void Engine::LoadRelation(int n, const RelationMatrix& matrix) {
-    CheckHolds(n, matrix);
-    // The closures assume degrees in [0, 1]; a NaN would keep them iterating for ever.
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j)
-            if (!(matrix[i][j] >= 0.0f && matrix[i][j] <= 1.0f))
-                throw std::out_of_range("el grado de la fila " + std::to_string(i + 1) + ", columna " +
-                                        std::to_string(j + 1) + " no está entre 0 y 1");
+    CheckDegrees(n, matrix);
     Reserve(n);
     ++trialCount;
     dimension = n;

@@ -8,6 +8,10 @@
 
 namespace engine {
 
+/// Throws std::out_of_range naming the first entry of the n × n block of `matrix` that is not a
+/// number in [0, 1] (the closures assume degrees; a NaN would keep them iterating for ever).
+void CheckDegrees(int n, const RelationMatrix& matrix);
+
 /// The relation under study and what lives from one trial to the next: the settings, the
 /// random sequence, the closures' memory and the results of the last analysis. The matrices grow
 /// with the dimension (half a megabyte up to 100); a trial allocates nothing but the texts.

@@ -63,10 +63,12 @@ struct CoreTest {
 };
 
 template <TNorm T>
-int RunVariant(int n, const RelationMatrix& relation, RelationMatrix& X, RelationMatrix& O, bool symmetrizing) {
+int RunVariant(int n, const RelationMatrix& relation, RelationMatrix& X, RelationMatrix& O, bool symmetrizing,
+               AnalysisControl* control) {
     CoreTest<T> test;
-    return symmetrizing ? TransitivizeSteps<true>(n, relation, X, O, test)
-                        : TransitivizeSteps<false>(n, relation, X, O, test);
+    std::atomic<long long>* steps = control ? &control->stepsDone[T] : nullptr;
+    return symmetrizing ? TransitivizeSteps<true>(n, relation, X, O, test, control, steps)
+                        : TransitivizeSteps<false>(n, relation, X, O, test, control, steps);
 }
 
 }  // namespace
@@ -77,12 +79,12 @@ TransitivizeScratch& ThreadTransitivizeScratch() {
 }
 
 int Transitivize(TNorm t, int n, const RelationMatrix& relation, RelationMatrix& X, RelationMatrix& O,
-                 bool symmetrizing) {
+                 bool symmetrizing, AnalysisControl* control) {
     CheckHolds(n, relation);
     switch (t) {
-        case Min: return RunVariant<Min>(n, relation, X, O, symmetrizing);
-        case Prod: return RunVariant<Prod>(n, relation, X, O, symmetrizing);
-        case W: return RunVariant<W>(n, relation, X, O, symmetrizing);
+        case Min: return RunVariant<Min>(n, relation, X, O, symmetrizing, control);
+        case Prod: return RunVariant<Prod>(n, relation, X, O, symmetrizing, control);
+        case W: return RunVariant<W>(n, relation, X, O, symmetrizing, control);
     }
     return 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/closure.h"
 #include "engine/relation_matrix.h"
 #include "engine/tnorm.h"
 
@@ -11,8 +12,9 @@ namespace engine {
 /// T-transitivity for it. O receives the step number at which each entry was processed
 /// (0 for never). With `symmetrizing`, each lowered value is written into the mirror entry
 /// too. Returns the number of lowerings.
+/// With a control, the steps are counted in control->stepsDone[t] and a stop is obeyed.
 int Transitivize(TNorm t, int n, const RelationMatrix& relation, RelationMatrix& X, RelationMatrix& O,
-                 bool symmetrizing);
+                 bool symmetrizing, AnalysisControl* control = nullptr);
 
 /// New value of the entry lowered for a violation: the t-norm of the pair becomes v.
 inline float LoweredValue(TNorm t, float v, float other) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <atomic>
+
+#include "engine/closure.h"
 #include "engine/index_heap.h"
 #include "engine/relation_matrix.h"
 
@@ -28,8 +31,11 @@ TransitivizeScratch& ThreadTransitivizeScratch();
 ///   Written(i, j, value)           after every write to X (and once per entry at the start);
 ///   Next(p, q, start, n, X, cols)  the first k ≥ start with T(X[p][k], X[k][q]) > v, or n;
 ///   Lowered(v, other)              the value of the lowered factor.
+/// With `stepsDone`, the steps are counted there every few thousand, and `control` is asked
+/// whether to stop as often.
 template <bool Symmetrizing, class Test>
-int TransitivizeSteps(int n, const RelationMatrix& relation, RelationMatrix& X, RelationMatrix& O, Test& test) {
+int TransitivizeSteps(int n, const RelationMatrix& relation, RelationMatrix& X, RelationMatrix& O, Test& test,
+                      const AnalysisControl* control = nullptr, std::atomic<long long>* stepsDone = nullptr) {
     MatrixCopy(n, relation, X);
     O.Reserve(n);
     TransitivizeScratch& scratch = ThreadTransitivizeScratch();
@@ -69,6 +75,10 @@ int TransitivizeSteps(int n, const RelationMatrix& relation, RelationMatrix& X, 
     int p = 0, q = 0;
     const long long steps = static_cast<long long>(n) * n;
     for (long long step = 1; step <= steps; ++step) {
+        if (control && step % 4096 == 0) {
+            control->CheckStop();
+            if (stepsDone) stepsDone->store(step, std::memory_order_relaxed);
+        }
         // With no candidate left, (p, q) stays the entry of the previous step.
         if (!candidates.Empty()) {
             const int id = candidates.Top();
@@ -93,6 +103,7 @@ int TransitivizeSteps(int n, const RelationMatrix& relation, RelationMatrix& X, 
             ++reduced;
         }
     }
+    if (stepsDone) stepsDone->store(steps, std::memory_order_relaxed);
     return reduced;
 }
 

@@ -1,5 +1,9 @@
 #include "experiments/experiment.h"
 
+#include <algorithm>
+#include <memory>
+
+#include "engine/generation.h"
 #include "formats/relation_file.h"
 #include "toolkit/number_text.h"
 
@@ -21,6 +25,52 @@ void Experiment::AdoptTrial(int n, const engine::RelationMatrix& drawn, const en
                             const engine::Analysis& analysis) {
     engine.AdoptTrial(n, drawn, memoryAfter, analysis);
     statistics.Record(engine.results);
+}
+
+AsideTrial::AsideTrial(Experiment& experiment)
+    : experiment_(experiment), n_(experiment.engine.dimension), saved_(experiment.engine.random()) {
+    engine::Engine& e = experiment.engine;
+    engine::CheckDimension(n_);
+    if (e.swapPending) {
+        engine::CheckElement(e.swapFirst, n_);
+        engine::CheckElement(e.swapSecond, n_);
+    }
+    engine::CheckMemoryFor(n_, 2);
+    relation_ = std::make_unique<engine::RelationMatrix>(std::max(n_, engine::kInitialCapacity));
+    memory_ = std::make_unique<engine::ClosureMemory>(e.closureMemory);
+    analysis_ = std::make_unique<engine::Analysis>();
+    swap_ = e.swapPending;
+    if (swap_) {
+        e.Reserve(n_);
+        engine::MatrixCopy(n_, e.relation, *relation_);
+        engine::SwapElements(n_, e.swapFirst, e.swapSecond, *relation_);
+    } else {
+        e.DrawRelation(n_, *relation_);
+    }
+}
+
+AsideTrial::AsideTrial(Experiment& experiment, int n, const engine::RelationMatrix& matrix)
+    : experiment_(experiment), n_(n), saved_(experiment.engine.random()) {
+    engine::CheckDegrees(n, matrix);
+    engine::CheckMemoryFor(n, 2);
+    relation_ = std::make_unique<engine::RelationMatrix>(std::max(n_, engine::kInitialCapacity));
+    engine::MatrixCopy(n, matrix, *relation_);
+    memory_ = std::make_unique<engine::ClosureMemory>(experiment.engine.closureMemory);
+    analysis_ = std::make_unique<engine::Analysis>();
+}
+
+AsideTrial::~AsideTrial() {
+    if (!adopted_) experiment_.engine.SetRandom(saved_);
+}
+
+void AsideTrial::Analyze(engine::AnalysisControl& control) {
+    engine::AnalyzeRelation(n_, *relation_, experiment_.engine.variant().symmetrizing, *memory_, *analysis_, &control);
+}
+
+void AsideTrial::Adopt() {
+    experiment_.AdoptTrial(n_, *relation_, *memory_, *analysis_);
+    if (swap_) experiment_.engine.swapPending = false;
+    adopted_ = true;
 }
 
 void Experiment::Reset() {

@@ -33,6 +33,40 @@ public:
     RunStatistics statistics;
 };
 
+/// From this dimension on, a trial of the window or the command line is run aside
+/// (RunTrialAside, LoadRelationAside): it takes long enough to be followed and stopped.
+inline constexpr int kAsideDimension = 200;
+
+/// A trial as Experiment::RunTrial (or LoadRelation) runs it, in three steps, so that the long
+/// analysis can run on another thread, be followed and be stopped while the experiment stays
+/// at rest: made, it has drawn (or swapped, or been given) its relation and copied the closures'
+/// memory; Analyze works on its own copies only; Adopt takes the trial over, counted. Destroyed
+/// without Adopt, it gives the random sequence back as it was: the experiment is unchanged.
+/// Refuses, before anything changes, what RunTrial or LoadRelation refuse, and a dimension whose
+/// second analysis the memory cannot hold (engine::MemoryError).
+class AsideTrial {
+public:
+    explicit AsideTrial(Experiment& experiment);
+    AsideTrial(Experiment& experiment, int n, const engine::RelationMatrix& matrix);
+    ~AsideTrial();
+    AsideTrial(const AsideTrial&) = delete;
+    AsideTrial& operator=(const AsideTrial&) = delete;
+
+    int dimension() const { return n_; }
+    /// Throws engine::AnalysisStopped when the control asks it to stop.
+    void Analyze(engine::AnalysisControl& control);
+    void Adopt();
+
+private:
+    Experiment& experiment_;
+    int n_;
+    bool swap_ = false, adopted_ = false;
+    toolkit::RandomGenerator saved_;
+    std::unique_ptr<engine::RelationMatrix> relation_;
+    std::unique_ptr<engine::ClosureMemory> memory_;
+    std::unique_ptr<engine::Analysis> analysis_;
+};
+
 inline constexpr int kRecentPoints = 100;
 
 /// What the window shows of an experiment at one moment: a copy, so that it can be shown while

@@ -37,6 +37,10 @@ const QString TForm1::kDimensionPrompt = QStringLiteral(
     "Dame la nueva dimensión\n(de 1 a 5000; desde unos cientos de elementos cada análisis tarda segundos)");
 
 void TForm1::Button1Click(QObject*) {
+    if (engine().dimension >= experiments::kAsideDimension) {
+        RunAsideTrial(QStringLiteral("Genera Matriz"), [this] { return std::make_unique<experiments::AsideTrial>(*experiment_); });
+        return;
+    }
     experiment_->RunTrial();
     RefreshGrids();
 }

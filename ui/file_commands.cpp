@@ -33,6 +33,11 @@ void TForm1::Cargarmatriz1Click(QObject*) {
     if (!name) return;
     auto matrix = std::make_unique<engine::RelationMatrix>();
     const int n = formats::ReadRelationFile(PathOf(*name), *matrix);
+    if (n >= experiments::kAsideDimension) {
+        RunAsideTrial(QStringLiteral("Cargar matriz"),
+                      [&] { return std::make_unique<experiments::AsideTrial>(experiment(), n, *matrix); });
+        return;
+    }
     experiment().LoadRelation(n, *matrix);
     RefreshGrids();
 }

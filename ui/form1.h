@@ -131,6 +131,10 @@ public:
     /// an exception from the work is rethrown here.
     void RunInBackground(const QString& title, long long total,
                          const std::function<void(std::stop_token, const ProgressReport&)>& work);
+    /// Runs a trial made aside by `make` (on the work's thread: it draws or takes the relation)
+    /// in the background, the progress dialog following its analysis; "Cancelar" stops it and
+    /// changes nothing.
+    void RunAsideTrial(const QString& title, const std::function<std::unique_ptr<experiments::AsideTrial>()>& make);
     /// The clock that paces those presentations, read on the work's thread (tests step it).
     std::function<std::chrono::steady_clock::time_point()> presentationClock = &std::chrono::steady_clock::now;
 

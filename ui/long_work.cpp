@@ -8,6 +8,9 @@
 #include <QPushButton>
 #include <QRegion>
 #include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <exception>
 #include <memory>
 #include <thread>
@@ -102,6 +105,49 @@ void TForm1::RunInBackground(const QString& title, long long total,
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     }
     if (failure) std::rethrow_exception(failure);
+}
+
+void TForm1::RunAsideTrial(const QString& title,
+                           const std::function<std::unique_ptr<experiments::AsideTrial>()>& make) {
+    constexpr int kSteps = 1000;
+    try {
+        RunInBackground(title, kSteps, [&](std::stop_token stop, const ProgressReport& report) {
+            const std::unique_ptr<experiments::AsideTrial> trial = make();
+            const int n = trial->dimension();
+            engine::AnalysisControl control;
+            const std::stop_callback onStop(stop, [&] { control.stop = true; });
+            std::mutex mutex;
+            std::condition_variable ended;
+            bool done = false;
+            std::exception_ptr failure;
+            {
+                // The analysis on a thread of its own; this one reports its progress meanwhile,
+                // the experiment at rest until the trial is taken over.
+                std::jthread analysis([&] {
+                    try {
+                        trial->Analyze(control);
+                    } catch (...) {
+                        failure = std::current_exception();
+                    }
+                    const std::lock_guard lock(mutex);
+                    done = true;
+                    ended.notify_one();
+                });
+                std::unique_lock lock(mutex);
+                while (!ended.wait_for(lock, kPresentInterval / 2, [&] { return done; })) {
+                    const double fraction = control.Fraction(n);
+                    report(std::llround(kSteps * fraction),
+                           QStringLiteral("Análisis de la relación de %1 elementos: %2 %")
+                               .arg(n)
+                               .arg(static_cast<int>(100 * fraction)));
+                }
+            }
+            if (failure) std::rethrow_exception(failure);
+            trial->Adopt();
+        });
+    } catch (const engine::AnalysisStopped&) {
+        // Cancelled: nothing changed, nothing to say.
+    }
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -1,5 +1,6 @@
 #include "apps/command_line/command_line.h"
 #include "apps/command_line/figure_options.h"
+#include "apps/command_line/large_runs.h"
 #include "apps/command_line/method_options.h"
 #include "apps/command_line/tnorm_options.h"
 #include "ui/argument_bytes.h"
@@ -66,6 +67,8 @@ struct Options {
     std::optional<QString> figures;        // the folder of the figures
     ui::FigureSettings figureSettings;     // how they are drawn
     std::optional<QString> matrices;       // the folder of every matrix as NumPy files
+    std::optional<int> dimension;          // --dimension: a random relation of this size, not a file
+    std::vector<int> dimensions;           // --dimensiones: the dimensions of the statistics
 };
 
 void Print(std::FILE* stream, const char* text) { std::fputs(text, stream); }
@@ -207,6 +210,25 @@ int Statistics(const engine::Variant& variant, const Options& options) {
     return kFailure;
 }
 
+// Statistics at the dimensions of a list: every trial into the raw file and the workbook; no
+// text table, whose form is every dimension 2 … D.
+int ChosenDimensions(const engine::Variant& variant, const Options& options) {
+    auto experiment = Started(variant, options);
+    const auto optionalPath = [](const std::optional<QString>& name) {
+        return name ? std::optional<std::filesystem::path>(PathOf(*name)) : std::nullopt;
+    };
+    const formats::RawRun run{engine::ProgramName(variant), options.seed.value_or(std::mt19937::default_seed),
+                              experiment->engine.reflexive, experiment->engine.symmetric};
+    experiments::BatchOutputs outputs(run, optionalPath(options.raw), optionalPath(options.workbook));
+    const bool complete =
+        RunChosenDimensions(*experiment, options.dimensions, options.sampleSize, options.threads, outputs, interrupted);
+    outputs.Finish(variant.integerMeans, *std::max_element(options.dimensions.begin(), options.dimensions.end()),
+                   options.sampleSize, options.threads, complete);
+    if (complete) return kSuccess;
+    Print(stderr, "Interrumpido: los ficheros guardan los ensayos hechos.\n");
+    return kFailure;
+}
+
 int Merge(const engine::Variant& variant, const QString& workbook, const QStringList& files) {
     const std::filesystem::path output = PathOf(workbook);
     const std::string name = toolkit::ShortPath(output.string());
@@ -264,22 +286,48 @@ bool WantsFigures(int argc, char** argv) {
 // (the program's three without --tnorma), and the sweep's table follows the texts.
 int Analyze(const engine::Variant& variant, const Options& options, TNormOptions* tnorms) {
     if (options.figures) CheckFolder(*options.figures);
+    const bool fromFile = !options.dimension;
     if (options.matrices) {
         CheckFolder(*options.matrices);
-        const toolkit::FileIdentity input = toolkit::IdentityOf(PathOf(options.file));
-        for (const std::filesystem::path& path : formats::AnalysisMatrixPaths(PathOf(*options.matrices)))
-            if (toolkit::IdentityOf(path) == input) throw UsageError("--matrices no puede escribir en la matriz que se analiza");
+        if (fromFile) {
+            const toolkit::FileIdentity input = toolkit::IdentityOf(PathOf(options.file));
+            for (const std::filesystem::path& path : formats::AnalysisMatrixPaths(PathOf(*options.matrices)))
+                if (toolkit::IdentityOf(path) == input)
+                    throw UsageError("--matrices no puede escribir en la matriz que se analiza");
+        }
         formats::CheckAnalysisMatrices(PathOf(*options.matrices));
     }
     if (options.saveAll) {
-        if (toolkit::IdentityOf(PathOf(*options.saveAll)) == toolkit::IdentityOf(PathOf(options.file)))
+        if (fromFile && toolkit::IdentityOf(PathOf(*options.saveAll)) == toolkit::IdentityOf(PathOf(options.file)))
             throw UsageError("--salva-todo no puede escribir en la matriz que se analiza");
         formats::CheckOutput(PathOf(*options.saveAll), formats::OutputKind::SaveAll);
     }
     auto experiment = Started(variant, options);
-    auto matrix = std::make_unique<engine::RelationMatrix>();
-    const int n = formats::ReadRelationFile(PathOf(options.file), *matrix);
-    experiment->LoadRelation(n, *matrix);
+    try {
+        if (options.dimension) {
+            // A relation drawn with the options, as "Genera Matriz" draws one.
+            experiment->engine.dimension = *options.dimension;
+            if (*options.dimension < experiments::kAsideDimension) {
+                experiment->RunTrial();
+            } else {
+                experiments::AsideTrial trial(*experiment);
+                RunAside(trial, interrupted);
+            }
+        } else {
+            auto matrix = std::make_unique<engine::RelationMatrix>();
+            const int n = formats::ReadRelationFile(PathOf(options.file), *matrix);
+            if (n < experiments::kAsideDimension) {
+                experiment->LoadRelation(n, *matrix);
+            } else {
+                experiments::AsideTrial trial(*experiment, n, *matrix);
+                matrix.reset();
+                RunAside(trial, interrupted);
+            }
+        }
+    } catch (const engine::AnalysisStopped&) {
+        Print(stderr, "Interrumpido: no se ha escrito nada.\n");
+        return kFailure;
+    }
     const bool others = tnorms && tnorms->AskedTNorms();
     std::string texts;
     if (tnorms) {
@@ -359,7 +407,8 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                        "      y --figuras son los de las t-normas pedidas (cierre_NOMBRE, transitivizada_NOMBRE,\n"
                        "      con «:» escrito «_»); con --barrido y --figuras, además la gráfica barrido_FAMILIA.\n"
                        "      Con --matrices CARPETA, cada matriz como fichero .npy de NumPy. MATRIZ puede ser\n"
-                       "      texto, .npy o .mtx (Matrix Market).\n"
+                       "      texto, .npy o .mtx (Matrix Market), de hasta 5000 × 5000.\n"
+                       "  %1 --dimension N  como --analiza, con una relación aleatoria de N elementos.\n"
                        "  %1 --reune LIBRO CRUDO…  escribe en LIBRO el libro de cálculo de los ensayos de los\n"
                        "      ficheros CRUDO (de --crudo) juntos, dimensión a dimensión.")
             .arg(program, variant.integerMeans ? QStringLiteral("excell") : QStringLiteral("excel")));
@@ -369,13 +418,13 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
     const QCommandLineOption statistics(QStringLiteral("estadisticas"),
                                         QStringLiteral("Tabla de estadísticas: D, S y FICHERO van detrás."));
     const QCommandLineOption reflexive(QStringLiteral("reflexiva"),
-                                       QStringLiteral("Con --estadisticas: genera matrices reflexivas."));
+                                       QStringLiteral("Con --estadisticas o --dimension: genera matrices reflexivas."));
     const QCommandLineOption symmetric(QStringLiteral("simetrica"),
-                                       QStringLiteral("Con --estadisticas: genera matrices simétricas."));
+                                       QStringLiteral("Con --estadisticas o --dimension: genera matrices simétricas."));
     const QCommandLineOption notSymmetric(QStringLiteral("no-simetrica"),
-                                          QStringLiteral("Con --estadisticas: genera matrices no simétricas."));
+                                          QStringLiteral("Con --estadisticas o --dimension: genera matrices no simétricas."));
     const QCommandLineOption seed(QStringLiteral("semilla"),
-                                  QStringLiteral("Con --estadisticas: empieza la sucesión aleatoria en la semilla N "
+                                  QStringLiteral("Con --estadisticas o --dimension: empieza la sucesión aleatoria en la semilla N "
                                                  "(0 … 4294967295) en vez de la de siempre."),
                                   QStringLiteral("N"));
     const QCommandLineOption threads(QStringLiteral("hilos"),
@@ -405,15 +454,25 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                                       QStringLiteral("Con --analiza: escribe la relación y cada resultado como fichero "
                                                      ".npy de NumPy en la carpeta CARPETA."),
                                       QStringLiteral("CARPETA"));
+    const QCommandLineOption dimension(
+        QStringLiteral("dimension"),
+        QStringLiteral("Analiza, en vez de un fichero, una relación aleatoria de N elementos (1 … 5000), generada "
+                       "con --reflexiva, --simetrica y --semilla como las de --estadisticas."),
+        QStringLiteral("N"));
+    const QCommandLineOption dimensions(
+        QStringLiteral("dimensiones"),
+        QStringLiteral("Con --estadisticas: S matrices en cada dimensión de LISTA (200,400,800 o 100:1000:100; "
+                       "hasta 5000) en vez de 2 … D; detrás va solo S, y los ensayos van a --crudo y --libro."),
+        QStringLiteral("LISTA"));
     parser.addOptions({help, version, statistics, reflexive, symmetric, notSymmetric, seed, threads, raw, workbook,
-                       analyze, saveAll, figures, matrices, merge});
+                       analyze, dimension, saveAll, figures, matrices, merge, dimensions});
     TNormOptions tnormOptions;
     tnormOptions.AddTo(parser);
     const FigureOptions figureOptions;
     figureOptions.AddTo(parser);
     MethodOptions methodOptions;
     methodOptions.AddTo(parser);
-    parser.addPositionalArgument(QStringLiteral("D"), QStringLiteral("Con --estadisticas: la dimensión mayor (hasta 100)."));
+    parser.addPositionalArgument(QStringLiteral("D"), QStringLiteral("Con --estadisticas: la dimensión mayor (hasta 100; más, con --dimensiones)."));
     parser.addPositionalArgument(QStringLiteral("S"), QStringLiteral("Con --estadisticas: matrices por dimensión."));
     parser.addPositionalArgument(QStringLiteral("FICHERO"), QStringLiteral("Con --estadisticas: el fichero de la tabla."));
 
@@ -431,14 +490,20 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
             PrintOut(program + QLatin1Char(' ') + QCoreApplication::applicationVersion() + QLatin1Char('\n'));
             return kSuccess;
         }
-        const bool statisticsMode = parser.isSet(statistics), analyzeMode = parser.isSet(analyze),
-                   mergeMode = parser.isSet(merge);
+        const bool statisticsMode = parser.isSet(statistics), drawMode = parser.isSet(dimension),
+                   analyzeMode = parser.isSet(analyze) || drawMode, mergeMode = parser.isSet(merge);
+        if (parser.isSet(analyze) && drawMode) throw UsageError("--analiza y --dimension no van juntas");
         if (!statisticsMode && !analyzeMode && !mergeMode)
             throw UsageError("falta el modo: --estadisticas, --analiza o --reune");
         if (statisticsMode && analyzeMode) throw UsageError("--estadisticas y --analiza no van juntas");
         if (mergeMode && (statisticsMode || analyzeMode))
             throw UsageError(statisticsMode ? "--estadisticas y --reune no van juntas" : "--analiza y --reune no van juntas");
-        const QCommandLineOption* statisticsOnly[] = {&reflexive, &symmetric, &notSymmetric, &seed, &threads, &raw, &workbook};
+        const QCommandLineOption* generation[] = {&reflexive, &symmetric, &notSymmetric, &seed};
+        for (const QCommandLineOption* option : generation)
+            if (!statisticsMode && !drawMode && parser.isSet(*option))
+                throw UsageError("--" + option->names().constLast().toStdString() +
+                                 " solo va con --estadisticas o --dimension");
+        const QCommandLineOption* statisticsOnly[] = {&threads, &raw, &workbook, &dimensions};
         for (const QCommandLineOption* option : statisticsOnly)
             if (!statisticsMode && parser.isSet(*option))
                 throw UsageError("--" + option->names().constLast().toStdString() + " solo va con --estadisticas");
@@ -458,8 +523,21 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
         const QStringList positional = parser.positionalArguments();
         if (analyzeMode) {
             if (!positional.isEmpty())
-                throw UsageError("sobra «" + positional.constFirst().toStdString() + "»: --analiza no lleva más argumentos");
+                throw UsageError("sobra «" + positional.constFirst().toStdString() + "»: --analiza y --dimension no llevan más argumentos");
             options.file = parser.value(analyze);
+            if (drawMode) {
+                const int n = TypedInteger(parser.value(dimension));
+                if (n < 1 || n > engine::kLargestDimension)
+                    throw UsageError("'" + parser.value(dimension).toStdString() +
+                                     "' no es una dimensión válida: debe estar entre 1 y " +
+                                     std::to_string(engine::kLargestDimension));
+                options.dimension = n;
+                options.reflexive = parser.isSet(reflexive);
+                if (parser.isSet(symmetric) || parser.isSet(notSymmetric)) options.symmetric = parser.isSet(symmetric);
+                if (parser.isSet(seed)) options.seed = Seed(parser.value(seed));
+                if (methodOptions.Given(parser) || tnormOptions.Given(parser))
+                    throw UsageError("--dimension no va con --metodos, --diagnostico, --tnorma ni --barrido");
+            }
             if (parser.isSet(saveAll)) options.saveAll = parser.value(saveAll);
             if (parser.isSet(figures)) {
                 options.figures = parser.value(figures);
@@ -494,7 +572,25 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
             if (positional.isEmpty()) throw UsageError("--reune necesita al menos un fichero de ensayos");
             return Merge(variant, parser.value(merge), positional);
         }
-        if (positional.size() != 3) throw UsageError("--estadisticas necesita D, S y FICHERO");
+        if (parser.isSet(dimensions)) {
+            if (positional.size() != 1) throw UsageError("--estadisticas con --dimensiones necesita solo S");
+            if (!parser.isSet(raw) && !parser.isSet(workbook))
+                throw UsageError("--dimensiones necesita --crudo o --libro: la tabla de texto es la de 2 … D");
+            try {
+                options.dimensions = ParseDimensionList(parser.value(dimensions).toStdString());
+            } catch (const DimensionListError& error) {
+                throw UsageError(error.what());
+            }
+            options.sampleSize = TypedInteger(positional[0]);
+            try {
+                formats::ValidateSampleSize(options.sampleSize);
+            } catch (const formats::StatisticsError& error) {
+                throw UsageError(error.what());
+            }
+        } else if (positional.size() != 3) {
+            throw UsageError("--estadisticas necesita D, S y FICHERO");
+        }
+        if (options.dimensions.empty()) {
         options.largestDimension = TypedInteger(positional[0]);
         options.sampleSize = TypedInteger(positional[1]);
         try {
@@ -504,6 +600,7 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
             throw UsageError(error.what());
         }
         options.file = positional[2];
+        }
         options.reflexive = parser.isSet(reflexive);
         if (parser.isSet(symmetric) || parser.isSet(notSymmetric)) options.symmetric = parser.isSet(symmetric);
         if (parser.isSet(seed)) options.seed = Seed(parser.value(seed));
@@ -514,13 +611,14 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
         const auto same = [](const QString& a, const std::optional<QString>& b) {
             return b && toolkit::IdentityOf(PathOf(a)) == toolkit::IdentityOf(PathOf(*b));
         };
-        if (same(options.file, options.raw) || same(options.file, options.workbook) ||
+        const bool table = options.dimensions.empty();
+        if ((table && (same(options.file, options.raw) || same(options.file, options.workbook))) ||
             (options.raw && same(*options.raw, options.workbook)))
             throw UsageError("la tabla, --crudo y --libro necesitan ficheros distintos");
         options.threads = parser.isSet(threads) ? Threads(parser.value(threads))
                                                 : std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1,
                                                              experiments::kMaxThreads);
-        return Statistics(variant, options);
+        return table ? Statistics(variant, options) : ChosenDimensions(variant, options);
     } catch (const UsageError& error) {
         Print(stderr, program + QStringLiteral(": ") + QString::fromStdString(error.what()) + QStringLiteral("\n\n") + usage);
         return kUsage;
