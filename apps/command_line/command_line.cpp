@@ -523,7 +523,8 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
         const QStringList positional = parser.positionalArguments();
         if (analyzeMode) {
             if (!positional.isEmpty())
-                throw UsageError("sobra «" + positional.constFirst().toStdString() + "»: --analiza y --dimension no llevan más argumentos");
+                throw UsageError("sobra «" + positional.constFirst().toStdString() + "»: " +
+                                 (drawMode ? "--dimension" : "--analiza") + " no lleva más argumentos");
             options.file = parser.value(analyze);
             if (drawMode) {
                 const int n = TypedInteger(parser.value(dimension));

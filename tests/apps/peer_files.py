@@ -101,6 +101,37 @@ with tempfile.TemporaryDirectory() as folder:
             if result.returncode != 0 or not np.array_equal(load(back).astype(np.float32), expected):
                 failures.append(f"{name}: {extension} nuestro leído por NumPy/SciPy no es la relación {result.stderr}")
 
+# Past 100 elements: a reflexive symmetric relation of 300, whose Min closure is what single
+# linkage on the distances 1 − R gives (SciPy's cophenetic distances); and a relation drawn by
+# --dimension, as large as asked.
+with tempfile.TemporaryDirectory() as folder:
+    import scipy.cluster.hierarchy as sch
+    import scipy.spatial.distance as ssd
+    big = relation(300, symmetric=True).astype(np.float32)
+    np.fill_diagonal(big, 1.0)
+    source = os.path.join(folder, "grande.npy")
+    np.save(source, big)
+    result = run(program, "--analiza", source, "--matrices", folder)
+    closure = np.load(os.path.join(folder, "cierre_min.npy")).astype(np.float64)
+    linkage = sch.linkage(ssd.squareform(1.0 - big.astype(np.float64), checks=False), method="single")
+    expected = 1.0 - ssd.squareform(sch.cophenet(linkage))
+    np.fill_diagonal(expected, 1.0)
+    if result.returncode != 0 or np.abs(closure - expected).max() > 1e-6:
+        failures.append(f"grande.npy: el cierre Min no es el del enlace simple de SciPy {result.stderr}")
+    result = run(program, "--dimension", "257", "--semilla", "5", "--matrices", folder)
+    drawn = np.load(os.path.join(folder, "relacion.npy"))
+    lowered = np.load(os.path.join(folder, "transitivizada_w.npy"))
+    if result.returncode != 0 or drawn.shape != (257, 257) or not (lowered <= drawn).all():
+        failures.append(f"--dimension 257: {result.returncode} {drawn.shape} {result.stderr}")
+
+    # Statistics at chosen dimensions: every trial in the raw file, as a spreadsheet reads it.
+    import csv
+    raw = os.path.join(folder, "ensayos.csv")
+    result = run(program, "--estadisticas", "--dimensiones", "3,210:230:20", "2", "--crudo", raw)
+    rows = list(csv.DictReader(open(raw, encoding="utf-8"))) if result.returncode == 0 else []
+    if [(r["dimension"], r["prueba"]) for r in rows] != [(d, p) for d in ("3", "210", "230") for p in ("1", "2")]:
+        failures.append(f"--dimensiones: {result.returncode} {result.stderr} {[(r['dimension'], r['prueba']) for r in rows]}")
+
 for failure in failures:
     print(failure, file=sys.stderr)
 if failures:

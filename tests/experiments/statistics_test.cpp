@@ -210,3 +210,48 @@ TEST(TrialPipeline, StopsAndFailuresLeaveThePlainRunsState) {
 }
 
 }  // namespace
+
+namespace {
+
+// A trial made aside ends as the plain trial would (drawn, swapped, loaded; past the first
+// storage too), and one stopped during its analysis, or refused, leaves the experiment as it was.
+TEST(AsideTrial, EndsAsAPlainTrialAndAStoppedOneChangesNothing) {
+    for (const engine::Variant& variant : {engine::kZorvath, engine::kZorvane}) {
+        auto plain = Started(variant, false, false, 7u), aside = Started(variant, false, false, 7u);
+        const auto both = [&](auto&& change) { change(*plain), change(*aside); };
+        for (int step = 0; step < 6; ++step) {
+            SCOPED_TRACE(step);
+            both([&](Experiment& x) { x.engine.dimension = step < 3 ? 4 : 120; });
+            if (step % 3 == 1) both([](Experiment& x) { std::tie(x.engine.swapPending, x.engine.swapFirst, x.engine.swapSecond) = std::tuple(true, 0, 2); });
+            {
+                // Asked to stop: the analysis throws, and the trial's end gives the sequence back.
+                experiments::AsideTrial stopped(*aside);
+                engine::AnalysisControl control;
+                control.stop = true;
+                EXPECT_THROW(stopped.Analyze(control), engine::AnalysisStopped);
+            }
+            test_support::ExpectSameExperiment(*plain, *aside);
+            engine::AnalysisControl control;
+            if (step % 3 == 2) {
+                engine::RelationMatrix loaded = plain->engine.relation;
+                loaded.Reserve(plain->engine.dimension);
+                loaded[1][0] = 0.25f;
+                plain->LoadRelation(plain->engine.dimension, loaded);
+                experiments::AsideTrial trial(*aside, aside->engine.dimension, loaded);
+                trial.Analyze(control);
+                trial.Adopt();
+                loaded[0][0] = 2.0f;  // not a degree: refused before anything changes
+                EXPECT_THROW(experiments::AsideTrial(*aside, aside->engine.dimension, loaded), std::out_of_range);
+            } else {
+                plain->RunTrial();
+                experiments::AsideTrial trial(*aside);
+                trial.Analyze(control);
+                trial.Adopt();
+            }
+            EXPECT_DOUBLE_EQ(control.Fraction(aside->engine.dimension), 1.0);
+            test_support::ExpectSameExperiment(*plain, *aside);
+        }
+    }
+}
+
+}  // namespace
