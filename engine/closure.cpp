@@ -80,15 +80,14 @@ struct WDoubleKernel {
 // a + b is exact in double (at most 52 significant bits) and so is subtracting 1 when the
 // sum is at least 0.5, so TNormW's value is a + b − 1 exactly, rounded once to float, and
 // never above 1. With c = max(a, b) ≥ 0.5, c − 1 is exact in float and (c − 1) + the other
-// operand is that same single rounding. When both are below 0.5, both forms are negative
-// and never raise the maximum, which starts at 0.
+// operand is that same single rounding. When both are below 0.5, that form is negative and
+// never raises the maximum, which starts at 0.
+// Lane by lane, with no branch on the data: the larger operand less 1, plus the smaller.
 struct WFloatKernel {
     static void Accumulate(float a, const float* b, float* acc) {
-        if (a >= 0.5f) {
-            const float aMinusOne = a - 1.0f;
-            for (int jj = 0; jj < kBlock; ++jj) Raise(acc[jj], aMinusOne + b[jj]);
-        } else {
-            for (int jj = 0; jj < kBlock; ++jj) Raise(acc[jj], (b[jj] - 1.0f) + a);
+        for (int jj = 0; jj < kBlock; ++jj) {
+            const float larger = a > b[jj] ? a : b[jj], smaller = a > b[jj] ? b[jj] : a;
+            Raise(acc[jj], (larger - 1.0f) + smaller);
         }
     }
 };
