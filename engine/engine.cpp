@@ -47,7 +47,7 @@ void Engine::DrawRelation(int n, RelationMatrix& target) {
 void Engine::SwapElements() { engine::SwapElements(dimension, swapFirst, swapSecond, relation); }
 
 void Engine::AnalyzeRelation() {
-    engine::AnalyzeRelation(dimension, relation, variant_.symmetrizing, closureMemory, results);
+    engine::AnalyzeRelation(dimension, relation, variant_.symmetrizing, closureMemory, results, control);
 }
 
 void Engine::Reserve(int n) {

@@ -68,6 +68,9 @@ public:
     int swapFirst = 0;
     int swapSecond = 0;
     int trialCount = 0;
+    /// When set, the analyses report to it and stop when it asks (AnalysisStopped: the trial's
+    /// results are then incomplete; analyse aside where they must stay whole).
+    AnalysisControl* control = nullptr;
 
     RelationMatrix relation{};
     /// Results of the last analysis.

@@ -303,26 +303,28 @@ int Analyze(const engine::Variant& variant, const Options& options, TNormOptions
         formats::CheckOutput(PathOf(*options.saveAll), formats::OutputKind::SaveAll);
     }
     auto experiment = Started(variant, options);
+    // A long analysis is followed and may be stopped; stopped, the run ends writing nothing, so
+    // the engine analyses in place (no second copy of its matrices).
     try {
+        engine::Engine& e = experiment->engine;
         if (options.dimension) {
             // A relation drawn with the options, as "Genera Matriz" draws one.
-            experiment->engine.dimension = *options.dimension;
-            if (*options.dimension < experiments::kAsideDimension) {
+            e.dimension = *options.dimension;
+            e.Reserve(e.dimension);
+            RunFollowed(e.dimension, [&](engine::AnalysisControl& control) {
+                e.control = &control;
                 experiment->RunTrial();
-            } else {
-                experiments::AsideTrial trial(*experiment);
-                RunAside(trial, interrupted);
-            }
+                e.control = nullptr;
+            }, interrupted);
         } else {
             auto matrix = std::make_unique<engine::RelationMatrix>();
             const int n = formats::ReadRelationFile(PathOf(options.file), *matrix);
-            if (n < experiments::kAsideDimension) {
+            e.Reserve(n);
+            RunFollowed(n, [&](engine::AnalysisControl& control) {
+                e.control = &control;
                 experiment->LoadRelation(n, *matrix);
-            } else {
-                experiments::AsideTrial trial(*experiment, n, *matrix);
-                matrix.reset();
-                RunAside(trial, interrupted);
-            }
+                e.control = nullptr;
+            }, interrupted);
         }
     } catch (const engine::AnalysisStopped&) {
         Print(stderr, "Interrumpido: no se ha escrito nada.\n");

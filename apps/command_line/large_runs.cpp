@@ -74,7 +74,8 @@ std::vector<int> ParseDimensionList(const std::string& text) {
     return dimensions;
 }
 
-void RunAside(experiments::AsideTrial& trial, const std::atomic<bool>& interrupted) {
+void RunFollowed(int n, const std::function<void(engine::AnalysisControl&)>& analysis,
+                 const std::atomic<bool>& interrupted) {
     engine::AnalysisControl control;
     std::mutex mutex;
     std::condition_variable ended;
@@ -82,9 +83,9 @@ void RunAside(experiments::AsideTrial& trial, const std::atomic<bool>& interrupt
     std::exception_ptr failure;
     const bool terminal = ::isatty(STDERR_FILENO) != 0;
     {
-        std::jthread analysis([&] {
+        std::jthread thread([&] {
             try {
-                trial.Analyze(control);
+                analysis(control);
             } catch (...) {
                 failure = std::current_exception();
             }
@@ -98,14 +99,13 @@ void RunAside(experiments::AsideTrial& trial, const std::atomic<bool>& interrupt
             if (interrupted.load()) control.stop = true;
             if (!terminal) continue;
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            std::fprintf(stderr, "\rAnálisis de la relación de %d elementos: %d %% · %d s\x1b[K", trial.dimension(),
-                         static_cast<int>(100 * control.Fraction(trial.dimension())), static_cast<int>(seconds));
+            std::fprintf(stderr, "\rAnálisis de la relación de %d elementos: %d %% · %d s\x1b[K", n,
+                         static_cast<int>(100 * control.Fraction(n)), static_cast<int>(seconds));
             std::fflush(stderr);
         }
     }
     if (terminal) std::fputs("\r\x1b[K", stderr);
     if (failure) std::rethrow_exception(failure);
-    trial.Adopt();
 }
 
 bool RunChosenDimensions(experiments::Experiment& experiment, const std::vector<int>& dimensions, int sampleSize,

@@ -4,6 +4,7 @@
 // and stopped by a signal, and statistics at chosen dimensions (--dimensiones).
 
 #include <atomic>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -24,9 +25,12 @@ public:
 /// the order given, each 2 … 5000, at most 1000 of them.
 std::vector<int> ParseDimensionList(const std::string& text);
 
-/// Runs the trial's analysis, showing its progress on standard error when that is a terminal,
-/// and stopping it when `interrupted` becomes true (engine::AnalysisStopped); then takes it over.
-void RunAside(experiments::AsideTrial& trial, const std::atomic<bool>& interrupted);
+/// Runs `analysis` (a trial at dimension n with the control given to its engine) on a thread of
+/// its own, showing its progress on standard error when that is a terminal, and stopping it
+/// when `interrupted` becomes true (engine::AnalysisStopped, rethrown here, as is any other
+/// exception of the analysis).
+void RunFollowed(int n, const std::function<void(engine::AnalysisControl&)>& analysis,
+                 const std::atomic<bool>& interrupted);
 
 /// S trials at each dimension of the list, each into `outputs`; stops at a trial boundary when
 /// `interrupted` becomes true. Returns whether every trial ran.
