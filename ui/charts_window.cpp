@@ -142,7 +142,8 @@ ChartsWindow::ChartsWindow(Dialogs& dialogs, QWidget* parent)
     for (int t = 0; t < engine::kTNormCount; ++t) grid->addWidget(views_[2 + t], t, 1);
     auto* exportButton = new QPushButton(QStringLiteral("&Exportar figura…"), this);
     exportButton->setObjectName(QStringLiteral("ExportarFigura"));
-    connect(exportButton, &QPushButton::clicked, this, &ChartsWindow::ExportFigure);
+    // All five charts: clicked(bool) would pass its false as chart 0.
+    connect(exportButton, &QPushButton::clicked, this, [this] { ExportFigure(); });
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(exportButton);
