@@ -125,6 +125,10 @@ void QtDialogs::ShowException(const QString& message) {
     QMessageBox::critical(parent_, QStringLiteral("Error"), message);
 }
 
+void QtDialogs::ShowInformation(const QString& caption, const QString& message) {
+    QMessageBox::information(parent_, caption, message);
+}
+
 std::optional<FigureSettings> QtDialogs::AskFigureSettings(const FigureSettings& last) {
     QDialog dialog(parent_);
     dialog.setWindowTitle(QStringLiteral("Ajustes de la figura"));

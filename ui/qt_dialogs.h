@@ -29,6 +29,7 @@ public:
     std::optional<QString> OpenFileName(const QString& filter) override;
     std::unique_ptr<Progress> ShowProgress(const QString& title, int maximum) override;
     void ShowException(const QString& message) override;
+    void ShowInformation(const QString& caption, const QString& message) override;
     std::optional<FigureSettings> AskFigureSettings(const FigureSettings& last) override;
 
     /// "name|pattern|name|pattern" as Qt's "name (pattern);;name (pattern)".
