@@ -248,6 +248,11 @@ void MatrixViewer::BuildActions() {
     view_->setContextMenuPolicy(Qt::ActionsContextMenu);
     for (const char* name : {"Copiar", "GuardarImagen"}) view_->addAction(findChild<QAction*>(QString::fromLatin1(name)));
     view_->addAction(all);
+    // Each tool tip names its key, as a person reads it: "Acercar (Control++)".
+    for (QAction* action : findChildren<QAction*>())
+        if (!action->shortcut().isEmpty())
+            action->setToolTip(action->toolTip() + QStringLiteral(" (") +
+                               action->shortcut().toString(QKeySequence::NativeText) + QLatin1Char(')'));
 }
 
 void MatrixViewer::Show(std::shared_ptr<const experiments::Snapshot> snapshot) {

@@ -126,6 +126,9 @@ TEST_F(ChartsTest, FollowTheTrialsScaledToTheirDataAtAnyDimensionStartAfreshAndE
         }
     }
     EXPECT_TRUE(dialogs.errors.isEmpty());
+    // The tool tips name the keys.
+    EXPECT_TRUE(charts.findChild<QPushButton*>("ExportarFigura")->toolTip().endsWith("(Control+S)"));
+    EXPECT_TRUE(charts.findChild<QChartView*>()->toolTip().contains("Control+Mayúsculas+S"));
 
     // A folder that is not there: the error box, and nothing written.
     dialogs.saveName = QString::fromStdString((dir / "no_hay/graficas.png").string());

@@ -156,6 +156,12 @@ TEST_F(ViewerTest, ZoomFitsAHundredSquaresTheViewerFollowsUnlessPinnedAndOpensOn
     EXPECT_EQ(viewer.ZoomLevel(), fit + 1);
     for (int k = 0; k < 2; ++k) viewer.findChild<QAction*>("Alejar")->trigger();
     EXPECT_EQ(viewer.ZoomLevel(), fit - 1);
+    // Every tool tip names its key.
+    for (const QAction* action : viewer.findChildren<QAction*>()) {
+        const QString key = action->shortcut().toString(QKeySequence::NativeText);
+        EXPECT_TRUE(key.isEmpty() || action->toolTip().endsWith(" (" + key + ")")) << action->toolTip();
+    }
+    EXPECT_EQ(viewer.findChild<QAction*>("Acercar")->toolTip(), "Acercar (Control++)");
 
     // Each presented trial is shown; "Fijar" keeps the trial, and letting go shows the latest.
     Click("Button1");
