@@ -37,7 +37,7 @@ void ShowCharts(DistanceBarChart& bars, std::array<CurveChart, engine::kTNormCou
     const char separator = toolkit::DecimalSeparator();
     bars.Show(s.results, QStringLiteral("d1 de la matriz nº %1 (dimensión %2)").arg(s.trialCount).arg(s.dimension),
               separator);
-    for (int t = 0; t < engine::kTNormCount; ++t) curves[t].Show(s.recentPoints[t], s.trialCount, separator);
+    for (int t = 0; t < engine::kTNormCount; ++t) curves[t].Show(s.recentPoints[t], s.trialCount, separator, s.dimensionRuns);
     percents.Show(s, separator);
 }
 
