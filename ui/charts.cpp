@@ -328,10 +328,10 @@ void PercentChart::Show(const experiments::Snapshot& snapshot, char separator) {
     for (const experiments::DimensionRun& run : snapshot.dimensionRuns) dimensions.push_back(run.dimension);
     // On a line of its own: the axis is half as wide as the window.
     QString counted = QStringLiteral("% de las comparaciones desde «Inicia»");
-    if (const QString text = DimensionsText(dimensions); text.startsWith(QStringLiteral("dimensión ")))
-        counted += QStringLiteral(", ") + text;
-    else if (!text.isEmpty())
-        counted = QStringLiteral("<center>") + counted + QStringLiteral("<br>que mezclan las ") + text + QStringLiteral("</center>");
+    if (const QString text = DimensionsText(dimensions); !text.isEmpty())
+        counted = QStringLiteral("<center>") + counted + QStringLiteral("<br>") +
+                  (text.startsWith(QStringLiteral("dimensión ")) ? QStringLiteral("en ") : QStringLiteral("que mezclan las ")) +
+                  text + QStringLiteral("</center>");
     if (percentAxis->titleText() != counted) percentAxis->setTitleText(counted);
 }
 
