@@ -43,8 +43,7 @@ TEST_F(FormTest, StartUpOfBothPrograms) {
     ui::QtDialogs real;
     const auto files = real.NewFileDialog("fichero de texto|*.txt");
     EXPECT_EQ(files->labelText(QFileDialog::LookIn), "Ver en:");
-    const std::pair<QString, const char*> kinds[] = {{QDir::tempPath(), "Carpeta"}, {"ensayos.CSV", "Fichero csv"}};
-    for (const auto& [name, kind] : kinds) EXPECT_EQ(files->iconProvider()->type(QFileInfo(name)), kind) << name;
+    EXPECT_EQ(files->iconProvider()->type(QFileInfo(QDir::tempPath())), "Carpeta");
 }
 
 QImage Rendered(QWidget* widget) { return widget->grab().toImage().convertToFormat(QImage::Format_RGB32); }

@@ -72,7 +72,16 @@ TEST_F(MenusTest, TabTakesEachGridOnceArrowsMoveInsideFocusIsFramedAndEveryComma
     }
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("\n");
 
-    // Alt and a letter open each menu; a letter there runs its item.
+    // Alt and a letter open each menu; a letter there runs its item, each item's its own.
+    for (QAction* item : form->menuBar()->actions()) {
+        QSet<QChar> letters;
+        for (QAction* action : item->menu()->actions()) {
+            const qsizetype at = action->text().indexOf(QLatin1Char('&'));
+            EXPECT_TRUE(action->isSeparator() || (at >= 0 && !letters.contains(action->text()[at + 1].toLower())))
+                << action->text();
+            if (at >= 0) letters.insert(action->text()[at + 1].toLower());
+        }
+    }
     const std::pair<Qt::Key, const char*> menus[] = {{Qt::Key_A, "Archivo1"}, {Qt::Key_O, "B1"}, {Qt::Key_V, "Ver1"}};
     for (const auto& [key, name] : menus) {
         QTest::keyClick(form.get(), key, Qt::AltModifier);
@@ -86,28 +95,6 @@ TEST_F(MenusTest, TabTakesEachGridOnceArrowsMoveInsideFocusIsFramedAndEveryComma
     EXPECT_NE(form->findChild<ui::MatrixViewer*>("Visor2"), nullptr);  // "Cierre &Min-transitivo"
     QTest::keyClick(Grid(1), Qt::Key_Return);  // Enter opens the grid's viewer
     EXPECT_NE(form->findChild<ui::MatrixViewer*>("Visor1"), nullptr);
-}
-
-// Alt reaches every item: each menu of the bar and each item of a menu has a letter of its
-// own there.
-TEST_F(MenusTest, EveryMenuItemHasAnUnderlinedLetterOfItsOwnInItsMenu) {
-    Start(engine::kZorvath);
-    QList<QWidget*> menus{form->menuBar()};
-    for (QAction* item : form->menuBar()->actions())
-        if (item->menu()) menus << item->menu();
-    for (QWidget* menu : menus) {
-        QSet<QChar> letters;
-        for (QAction* action : menu->actions()) {
-            if (action->isSeparator()) continue;
-            const QString text = action->text();
-            const qsizetype at = text.indexOf(QLatin1Char('&'));
-            ASSERT_TRUE(at >= 0 && at + 1 < text.size() && text[at + 1] != QLatin1Char('&')) << text;
-            const QChar letter = text[at + 1].toLower();
-            EXPECT_FALSE(letters.contains(letter)) << menu->objectName() << ": " << text;
-            letters.insert(letter);
-        }
-    }
-    EXPECT_EQ(menus.size(), 4);
 }
 
 }  // namespace
