@@ -13,18 +13,18 @@ Experiment::Experiment(const engine::Variant& variant) : engine(variant) {}
 
 void Experiment::RunTrial() {
     engine.RunTrial();
-    statistics.Record(engine.results);
+    Counted();
 }
 
 void Experiment::LoadRelation(int n, const engine::RelationMatrix& matrix) {
     engine.LoadRelation(n, matrix);
-    statistics.Record(engine.results);
+    Counted();
 }
 
 void Experiment::AdoptTrial(int n, const engine::RelationMatrix& drawn, const engine::ClosureMemory& memoryAfter,
                             const engine::Analysis& analysis) {
     engine.AdoptTrial(n, drawn, memoryAfter, analysis);
-    statistics.Record(engine.results);
+    Counted();
 }
 
 AsideTrial::AsideTrial(Experiment& experiment)
@@ -76,10 +76,17 @@ void AsideTrial::Adopt() {
 void Experiment::Reset() {
     engine.trialCount = 0;
     statistics.ResetCounters();
+    dimensionRuns.clear();
     engine.ClearRelation();
     engine.AnalyzeRelation();
-    statistics.Record(engine.results);
+    Counted();
     statistics.ResetSeries();
+}
+
+void Experiment::Counted() {
+    statistics.Record(engine.results);
+    if (dimensionRuns.empty() || dimensionRuns.back().dimension != engine.dimension)
+        dimensionRuns.push_back({engine.trialCount, engine.dimension});
 }
 
 std::shared_ptr<const Snapshot> TakeSnapshot(const Experiment& experiment) {
@@ -91,6 +98,7 @@ std::shared_ptr<const Snapshot> TakeSnapshot(const Experiment& experiment) {
     snapshot->results = e.results;
     snapshot->closureGreaterCount = experiment.statistics.closureGreaterCount;
     snapshot->closureNotGreaterCount = experiment.statistics.closureNotGreaterCount;
+    snapshot->dimensionRuns = experiment.dimensionRuns;
     for (int t = 0; t < engine::kTNormCount; ++t) {
         uinftab::PointList* const& series = experiment.statistics.pointSeries[t];
         const std::int32_t count = uinftab::PointListCount(series);

@@ -11,6 +11,14 @@
 
 namespace experiments {
 
+/// Trials at one dimension: from trial `firstTrial` (0 for the zero relation a start afresh
+/// analyses) up to the next run's first trial.
+struct DimensionRun {
+    int firstTrial = 0;
+    int dimension = 0;
+    bool operator==(const DimensionRun&) const = default;
+};
+
 /// One study as the window and the command line run it: the engine, which holds the relation,
 /// its settings and the last results, and the score kept across its trials.
 class Experiment {
@@ -31,6 +39,12 @@ public:
 
     engine::Engine engine;
     RunStatistics statistics;
+    /// The dimensions of the runs the statistics count, oldest first: one entry per change of
+    /// dimension, so a long study at one dimension keeps one.
+    std::vector<DimensionRun> dimensionRuns;
+
+private:
+    void Counted();
 };
 
 /// From this dimension on, a trial of the window or the command line is run aside
@@ -80,6 +94,8 @@ struct Snapshot {
     std::array<int, engine::kTNormCount> closureNotGreaterCount{};
     /// The last kRecentPoints points of each series, oldest first.
     std::array<std::vector<uinftab::PlotPoint>, engine::kTNormCount> recentPoints;
+    /// Experiment::dimensionRuns.
+    std::vector<DimensionRun> dimensionRuns;
 };
 
 std::shared_ptr<const Snapshot> TakeSnapshot(const Experiment& experiment);

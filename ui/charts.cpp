@@ -6,6 +6,8 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsLineItem>
+#include <QGraphicsSimpleTextItem>
 #include <QGraphicsScene>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -109,6 +111,19 @@ QValueAxis* NewValueAxis(const QString& title) {
     return axis;
 }
 
+// "dimensión 10", "dimensiones 10 y 20", "dimensiones 3, 10 y 20", "99 dimensiones, de 2 a 100".
+QString DimensionsText(std::vector<int> dimensions) {
+    std::ranges::sort(dimensions);
+    dimensions.erase(std::unique(dimensions.begin(), dimensions.end()), dimensions.end());
+    if (dimensions.empty()) return {};
+    if (dimensions.size() == 1) return QStringLiteral("dimensión %1").arg(dimensions[0]);
+    if (dimensions.size() > 4)
+        return QStringLiteral("%1 dimensiones, de %2 a %3").arg(dimensions.size()).arg(dimensions.front()).arg(dimensions.back());
+    QStringList first;
+    for (std::size_t k = 0; k + 1 < dimensions.size(); ++k) first << QString::number(dimensions[k]);
+    return QStringLiteral("dimensiones %1 y %2").arg(first.join(QStringLiteral(", "))).arg(dimensions.back());
+}
+
 // The value a bar shows: the double nearest to the distance as a person reads it (six
 // significant digits, toolkit::ReadableNumber), so that Qt, writing six significant digits with
 // trailing zeros dropped, writes that text and no float noise ("37,7", not "37,699997").
@@ -190,18 +205,59 @@ CurveChart::CurveChart(const QString& tnormName) : tnormName_(tnormName), chart_
     }
     chart_->legend()->setAlignment(Qt::AlignTop);
     chart_->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
+    // The marks follow the plot wherever the layout puts it (in a figure too).
+    QObject::connect(chart_, &QChart::plotAreaChanged, chart_, [this] { PlaceChanges(); });
 }
 
-void CurveChart::Show(const std::vector<uinftab::PlotPoint>& points, int lastTrial, char separator) {
+void CurveChart::PlaceChanges() {
+    const QRectF plot = chart_->plotArea();
+    const QFont font = trialAxis->labelsFont();
+    for (std::size_t k = 0; k < changes.size(); ++k) {
+        auto& [line, text] = changes[k];
+        const double x = chart_->mapToPosition(QPointF(shownChanges_[k].firstTrial, 0), closure).x();
+        line->setLine(x, plot.top(), x, plot.bottom());
+        text->setFont(font);
+        text->setPos(x + 3, plot.top() + 2);
+    }
+}
+
+void CurveChart::Show(const std::vector<uinftab::PlotPoint>& points, int lastTrial, char separator,
+                      const std::vector<experiments::DimensionRun>& runs) {
     SetSeparator(chart_, separator);
-    const QString title = tnormName_ + (points.size() == 1 ? QStringLiteral(": d1 (parte entera) de la última matriz")
-                                                           : QStringLiteral(": d1 (parte entera) de las últimas %1 matrices")
-                                                                 .arg(points.size()));
+    const int first = lastTrial - static_cast<int>(points.size()) + 1;
+    // The dimensions of the trials shown, and where one starts after another.
+    std::vector<int> dimensions;
+    std::vector<experiments::DimensionRun> starts;
+    for (std::size_t k = 0; k < runs.size() && !points.empty(); ++k) {
+        const int end = k + 1 < runs.size() ? runs[k + 1].firstTrial - 1 : lastTrial;
+        if (end < first || runs[k].firstTrial > lastTrial) continue;
+        dimensions.push_back(runs[k].dimension);
+        if (runs[k].firstTrial > first) starts.push_back(runs[k]);
+    }
+    QString title = tnormName_ + (points.size() == 1 ? QStringLiteral(": d1 (parte entera) de la última matriz")
+                                                     : QStringLiteral(": d1 (parte entera) de las últimas %1 matrices")
+                                                           .arg(points.size()));
+    if (!dimensions.empty()) title += QStringLiteral(" (") + DimensionsText(dimensions) + QLatin1Char(')');
     if (chart_->title() != title) chart_->setTitle(title);
+    if (starts != shownChanges_) {
+        shownChanges_ = starts;
+        for (auto& [line, text] : changes) {
+            delete line;
+            delete text;
+        }
+        changes.clear();
+        for (const experiments::DimensionRun& run : starts) {
+            auto* line = new QGraphicsLineItem(chart_);
+            line->setPen(QPen(QColor(90, 90, 90), 1.5, Qt::DashLine));
+            auto* text = new QGraphicsSimpleTextItem(QStringLiteral("n = %1").arg(run.dimension), chart_);
+            line->setZValue(10);
+            text->setZValue(10);
+            changes.emplace_back(line, text);
+        }
+    }
     QList<QPointF> closurePoints, transitivizedPoints;
     closurePoints.reserve(static_cast<qsizetype>(points.size()));
     transitivizedPoints.reserve(static_cast<qsizetype>(points.size()));
-    const int first = lastTrial - static_cast<int>(points.size()) + 1;
     std::int32_t lowest = std::numeric_limits<std::int32_t>::max(), highest = 0;
     for (std::size_t i = 0; i < points.size(); ++i) {
         const double trial = first + static_cast<double>(i);
@@ -222,6 +278,7 @@ void CurveChart::Show(const std::vector<uinftab::PlotPoint>& points, int lastTri
     }
     ScaleAxis(trialAxis, first, lastTrial, 1);
     ScaleAxis(distanceAxis, std::min(lowest, highest), highest, 1);
+    PlaceChanges();
 }
 
 // --- Percentages ---
@@ -241,12 +298,12 @@ PercentChart::PercentChart() : chart_(NewChart()) {
     series->attachAxis(tnormAxis);
     // "Inicia" analyses the zero relation, and that comparison counts as the main window's
     // pies count it: said here, so that a percentage is not quoted as one of trials alone.
-    QValueAxis* axis = NewValueAxis(QStringLiteral("% de las comparaciones desde «Inicia»"));
-    axis->setLabelFormat(DecimalsFormat(0));
-    axis->setTickInterval(20);
-    axis->setRange(0, 100);
-    chart_->addAxis(axis, Qt::AlignBottom);
-    series->attachAxis(axis);
+    percentAxis = NewValueAxis(QStringLiteral("% de las comparaciones desde «Inicia»"));
+    percentAxis->setLabelFormat(DecimalsFormat(0));
+    percentAxis->setTickInterval(20);
+    percentAxis->setRange(0, 100);
+    chart_->addAxis(percentAxis, Qt::AlignBottom);
+    series->attachAxis(percentAxis);
     chart_->legend()->hide();
     chart_->setTitle(QStringLiteral("Cierre más lejos que la transitivizada (d1), contando la matriz nula de «Inicia»"));
 }
@@ -266,6 +323,16 @@ void PercentChart::Show(const experiments::Snapshot& snapshot, char separator) {
                           .arg(greater + notGreater);
     }
     if (tnormAxis->categories() != categories) tnormAxis->setCategories(categories);
+    // A percentage over several dimensions says so: it is not the percentage of any of them.
+    std::vector<int> dimensions;
+    for (const experiments::DimensionRun& run : snapshot.dimensionRuns) dimensions.push_back(run.dimension);
+    // On a line of its own: the axis is half as wide as the window.
+    QString counted = QStringLiteral("% de las comparaciones desde «Inicia»");
+    if (const QString text = DimensionsText(dimensions); !text.isEmpty())
+        counted = QStringLiteral("<center>") + counted + QStringLiteral("<br>") +
+                  (text.startsWith(QStringLiteral("dimensión ")) ? QStringLiteral("en ") : QStringLiteral("que mezclan las ")) +
+                  text + QStringLiteral("</center>");
+    if (percentAxis->titleText() != counted) percentAxis->setTitleText(counted);
 }
 
 }  // namespace ui

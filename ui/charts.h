@@ -9,6 +9,8 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "engine/analysis.h"
 #include "experiments/experiment.h"
@@ -17,6 +19,8 @@
 
 class QBarCategoryAxis;
 class QBarSet;
+class QGraphicsLineItem;
+class QGraphicsSimpleTextItem;
 class QChart;
 class QChartView;
 class QLineSeries;
@@ -46,27 +50,39 @@ private:
 };
 
 /// The d1 distances of one t-norm over the last trials as two curves (closure, transitivized
-/// matrix) against the trial number, both axes scaled to the points shown.
+/// matrix) against the trial number, both axes scaled to the points shown. Where the trials
+/// change dimension, a vertical line at the first trial of the new one, with its dimension
+/// ("n = 20"); the title names the dimensions the curves show.
 class CurveChart {
 public:
     explicit CurveChart(const QString& tnormName);
+    CurveChart(const CurveChart&) = delete;  // the chart calls back to this object
+    CurveChart& operator=(const CurveChart&) = delete;
     QChart* chart() const { return chart_; }
     /// `points` are the last points of the t-norm's series, the newest one that of trial
-    /// `lastTrial`.
-    void Show(const std::vector<uinftab::PlotPoint>& points, int lastTrial, char separator);
+    /// `lastTrial`; `runs` the dimensions of the trials (Experiment::dimensionRuns).
+    void Show(const std::vector<uinftab::PlotPoint>& points, int lastTrial, char separator,
+              const std::vector<experiments::DimensionRun>& runs = {});
 
     QLineSeries* closure = nullptr;
     QLineSeries* transitivized = nullptr;
     QValueAxis* trialAxis = nullptr;
     QValueAxis* distanceAxis = nullptr;
+    /// The marks of the changes of dimension shown, each a line and its text, left to right.
+    std::vector<std::pair<QGraphicsLineItem*, QGraphicsSimpleTextItem*>> changes;
 
 private:
+    /// Puts the marks where the changes are on the axes as they are now.
+    void PlaceChanges();
+
     QString tnormName_;
     QChart* chart_;
+    std::vector<experiments::DimensionRun> shownChanges_;  // the runs the marks start
 };
 
 /// The three percentages of trials in which the closure lay farther from the relation than the
-/// transitivized matrix, one bar per t-norm on a 0 to 100 axis, each with its counts.
+/// transitivized matrix, one bar per t-norm on a 0 to 100 axis, each with its counts; the
+/// axis names the dimensions counted.
 class PercentChart {
 public:
     PercentChart();
@@ -75,6 +91,7 @@ public:
 
     QBarSet* percent = nullptr;
     QBarCategoryAxis* tnormAxis = nullptr;
+    QValueAxis* percentAxis = nullptr;
 
 private:
     QChart* chart_;

@@ -37,7 +37,7 @@ void ShowCharts(DistanceBarChart& bars, std::array<CurveChart, engine::kTNormCou
     const char separator = toolkit::DecimalSeparator();
     bars.Show(s.results, QStringLiteral("d1 de la matriz nº %1 (dimensión %2)").arg(s.trialCount).arg(s.dimension),
               separator);
-    for (int t = 0; t < engine::kTNormCount; ++t) curves[t].Show(s.recentPoints[t], s.trialCount, separator);
+    for (int t = 0; t < engine::kTNormCount; ++t) curves[t].Show(s.recentPoints[t], s.trialCount, separator, s.dimensionRuns);
     percents.Show(s, separator);
 }
 
@@ -132,17 +132,29 @@ ChartsWindow::ChartsWindow(Dialogs& dialogs, QWidget* parent)
         views_[k]->setMinimumSize(200, 150);
         auto* exportOne = new QAction(QStringLiteral("Exportar este gráfico…"), views_[k]);
         exportOne->setObjectName(QStringLiteral("ExportarGrafico%1").arg(k));
+        // The chart with the focus (a click on it, or Tab) is the one its key exports.
+        exportOne->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+        exportOne->setShortcutContext(Qt::WidgetShortcut);
         connect(exportOne, &QAction::triggered, this, [this, k] { ExportFigure(static_cast<int>(k)); });
         views_[k]->addAction(exportOne);
         views_[k]->setContextMenuPolicy(Qt::ActionsContextMenu);
-        views_[k]->setToolTip(QStringLiteral("Menú contextual: «Exportar este gráfico…»"));
+        views_[k]->setToolTip(QStringLiteral("«Exportar este gráfico…»: menú del botón derecho, o %1 en el gráfico")
+                                  .arg(exportOne->shortcut().toString(QKeySequence::NativeText)));
     }
     grid->addWidget(views_[0], 0, 0, 2, 1);
     grid->addWidget(views_[1], 2, 0);
     for (int t = 0; t < engine::kTNormCount; ++t) grid->addWidget(views_[2 + t], t, 1);
     auto* exportButton = new QPushButton(QStringLiteral("&Exportar figura…"), this);
     exportButton->setObjectName(QStringLiteral("ExportarFigura"));
-    connect(exportButton, &QPushButton::clicked, this, &ChartsWindow::ExportFigure);
+    // All five charts: clicked(bool) would pass its false as chart 0.
+    connect(exportButton, &QPushButton::clicked, this, [this] { ExportFigure(); });
+    auto* exportAll = new QAction(this);
+    exportAll->setObjectName(QStringLiteral("ExportarFiguraTecla"));
+    exportAll->setShortcut(QKeySequence::Save);
+    connect(exportAll, &QAction::triggered, this, [this] { ExportFigure(); });
+    addAction(exportAll);
+    exportButton->setToolTip(QStringLiteral("Las cinco gráficas en una figura (%1)")
+                                 .arg(exportAll->shortcut().toString(QKeySequence::NativeText)));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(exportButton);

@@ -90,7 +90,16 @@ void TForm1::Button8Click(QObject* sender) {
     AskElement(QStringLiteral("Dame un número"), e.swapFirst);
     AskElement(QStringLiteral("Dame otro número"), e.swapSecond);
     e.swapPending = std::max(e.swapFirst, e.swapSecond) < e.dimension;
+    const int dimension = e.dimension, beyond = std::max(e.swapFirst, e.swapSecond) + 1;
     Button1Click(sender);
+    // A number above n draws a new relation, as the command always has; the user is told so,
+    // over the window that shows it, or the new relation would pass for the swapped one.
+    if (beyond > dimension)
+        dialogs_.ShowInformation(QStringLiteral("Permutación"),
+                                 QStringLiteral("No hay elemento %1 en dimensión %2: no se ha permutado; "
+                                                "se ha generado una relación nueva.")
+                                     .arg(beyond)
+                                     .arg(dimension));
 }
 
 void TForm1::Button5Click(QObject*) {

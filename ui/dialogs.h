@@ -50,6 +50,9 @@ public:
     virtual std::unique_ptr<Progress> ShowProgress(const QString& title, int maximum) = 0;
     /// The standard error box.
     virtual void ShowException(const QString& message) = 0;
+    /// An information box with "Aceptar", for what a command did other than asked. Nothing
+    /// where nobody reads it (a program driving the window).
+    virtual void ShowInformation(const QString& /*caption*/, const QString& /*message*/) {}
     /// The figure settings for an export, `last` offered; nothing when cancelled. Without a
     /// dialog of its own (a program driving the window), `last` as it stands.
     virtual std::optional<FigureSettings> AskFigureSettings(const FigureSettings& last) { return last; }

@@ -140,7 +140,7 @@ QVariant HeatMapModel::headerData(int section, Qt::Orientation, int role) const 
     if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
     if (role != Qt::DisplayRole || section < 0 || section >= n_) return {};
     const int number = section + 1;
-    if (number == 1 || number % labelStep_ == 0) return QString::number(number);
+    if ((number == 1 && labelFirst_) || number % labelStep_ == 0) return QString::number(number);
     return QString();
 }
 
@@ -173,14 +173,32 @@ void HeatMapModel::SetDigits(CellDigits digits) {
     if (n_ > 0) emit dataChanged(index(0, 0), index(n_ - 1, n_ - 1), {Qt::DisplayRole, Qt::ToolTipRole});
 }
 
-void HeatMapModel::SetLabelStep(int step) {
+void HeatMapModel::SetLabelStep(int step, bool first) {
     step = std::max(step, 1);
-    if (step == labelStep_) return;
+    first = first || step == 1;
+    if (step == labelStep_ && first == labelFirst_) return;
     labelStep_ = step;
+    labelFirst_ = first;
     if (n_ > 0) {
         emit headerDataChanged(Qt::Horizontal, 0, n_ - 1);
         emit headerDataChanged(Qt::Vertical, 0, n_ - 1);
     }
+}
+
+void HeatMapModel::SetOrientation(Orientation orientation) {
+    if (orientation == orientation_) return;
+    orientation_ = orientation;
+    Recompute();
+    if (n_ > 0) emit dataChanged(index(0, 0), index(n_ - 1, n_ - 1));
+}
+
+QString HeatMapModel::OrientationText() const {
+    return orientation_ == Orientation::File ? QStringLiteral("como en el fichero") : QStringLiteral("como en las rejillas");
+}
+
+float HeatMapModel::DifferenceAt(std::size_t i, std::size_t j) const {
+    const float value = MatrixOf(*snapshot_, matrix_)[i][j], relation = snapshot_->relation[i][j];
+    return matrix_ <= 4 ? value - relation : relation - value;
 }
 
 void HeatMapModel::Recompute() {
@@ -192,15 +210,11 @@ void HeatMapModel::Recompute() {
         return;
     }
     const engine::RelationMatrix& m = MatrixOf(*snapshot_, matrix_);
-    const engine::RelationMatrix& relation = snapshot_->relation;
-    const bool closure = matrix_ <= 4;
     double largest = 0;
     for (int row = 0; row < n_; ++row)
         for (int col = 0; col < n_; ++col) {
-            const auto i = static_cast<std::size_t>(col), j = static_cast<std::size_t>(row);
-            float v = m[i][j];
-            if (difference_)
-                v = closure ? m[i][j] - relation[i][j] : relation[i][j] - m[i][j];
+            const auto [i, j] = Element(row, col);
+            const float v = difference_ ? DifferenceAt(i, j) : m[i][j];
             shown_[Cell(row, col)] = v;
             largest = std::max(largest, std::fabs(double(v)));
         }
@@ -237,39 +251,48 @@ QString HeatMapModel::Text(int row, int col) const {
 QString HeatMapModel::FullText(int row, int col) const { return Number(Shown(row, col), true); }
 
 QString HeatMapModel::ToolTip(int row, int col) const {
-    const auto i = static_cast<std::size_t>(col), j = static_cast<std::size_t>(row);
+    const auto [i, j] = Element(row, col);
     const float value = MatrixOf(*snapshot_, matrix_)[i][j];
-    QString tip = QStringLiteral("Fila %1, columna %2\nValor: %3").arg(row + 1).arg(col + 1).arg(Number(value, false));
+    QString tip = QStringLiteral("Fila %1, columna %2 (%3)\nValor: %4")
+                      .arg(row + 1)
+                      .arg(col + 1)
+                      .arg(OrientationText(), Number(value, false));
     if (HasDifference(matrix_)) {
-        const float relation = snapshot_->relation[i][j];
-        const bool closure = matrix_ <= 4;
-        const float d = closure ? value - relation : relation - value;
         tip += QStringLiteral("\nRelación: %1\nDiferencia (%2): %3")
-                   .arg(Number(relation, false),
-                        closure ? QStringLiteral("cierre − relación") : QStringLiteral("relación − transitivizada"),
-                        Number(d, false));
+                   .arg(Number(snapshot_->relation[i][j], false),
+                        matrix_ <= 4 ? QStringLiteral("cierre − relación") : QStringLiteral("relación − transitivizada"),
+                        Number(DifferenceAt(i, j), false));
     }
     return tip;
 }
 
 std::pair<int, int> HeatMapModel::LargestDifference() const {
     if (n_ == 0 || !HasDifference(matrix_)) return {0, 0};
-    const engine::RelationMatrix& m = MatrixOf(*snapshot_, matrix_);
-    const engine::RelationMatrix& relation = snapshot_->relation;
-    const bool closure = matrix_ <= 4;
     // As the result texts find it: differences rounded to 32 bits (so that two differences
     // that round alike tie), [i][j] scanned with i outer, the first strict maximum kept.
     float best = 0;
-    std::pair<int, int> at{0, 0};
+    std::size_t bestI = 0, bestJ = 0;
     for (std::size_t i = 0; i < static_cast<std::size_t>(n_); ++i)
-        for (std::size_t j = 0; j < static_cast<std::size_t>(n_); ++j) {
-            const float d = closure ? m[i][j] - relation[i][j] : relation[i][j] - m[i][j];
-            if (d > best) {
+        for (std::size_t j = 0; j < static_cast<std::size_t>(n_); ++j)
+            if (const float d = DifferenceAt(i, j); d > best) {
                 best = d;
-                at = {static_cast<int>(j), static_cast<int>(i)};
+                bestI = i;
+                bestJ = j;
             }
-        }
-    return at;
+    // Element() is its own inverse: [i][j] is at row i, column j or at row j, column i.
+    const auto [row, col] = Element(static_cast<int>(bestI), static_cast<int>(bestJ));
+    return {static_cast<int>(row), static_cast<int>(col)};
+}
+
+QString HeatMapModel::LargestDifferenceText() const {
+    if (n_ == 0 || !HasDifference(matrix_)) return {};
+    const auto [row, col] = LargestDifference();
+    const auto [i, j] = Element(row, col);
+    return QStringLiteral("Diferencia máxima %1 en fila %2, columna %3 (%4)")
+        .arg(Number(DifferenceAt(i, j), false))
+        .arg(row + 1)
+        .arg(col + 1)
+        .arg(OrientationText());
 }
 
 }  // namespace ui

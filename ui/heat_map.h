@@ -40,12 +40,15 @@ const engine::RelationMatrix& MatrixOf(const experiments::Snapshot& snapshot, in
 inline bool HasDifference(int matrix) { return matrix >= 2 && matrix <= 7; }
 inline bool IsOrder(int matrix) { return matrix >= 8; }
 
-/// One matrix of a snapshot as a heat map: row r, column c shows element [c][r], as the grids
-/// do, so that a position "(a, b)" of a result text is row a, column b (both from 1). Each
-/// value reads to six significant digits without float noise (CellDigits::Readable), whole
-/// (the shortest text that reads back to the same float) or to three significant digits. In difference mode it shows closure − relation or relation −
+/// One matrix of a snapshot as a heat map, in one of two orientations: as in a relation file
+/// (row r, column c shows element [r][c], row r of the file in row r) or, unless told
+/// otherwise, as in the grids (row r, column c shows [c][r], so that a position "(a, b)" of a
+/// result text is row a, column b, both from 1). Each value reads to six significant digits without float noise
+/// (CellDigits::Readable), whole (the shortest text that reads back to the same float) or to
+/// three significant digits. In difference mode it shows closure − relation or relation −
 /// transitivized; unchanged entries are blank. Header numbers count from 1, every `labelStep`.
 enum class CellDigits { Readable, Exact, Three };
+enum class Orientation { File, Grids };
 
 class HeatMapModel : public QAbstractTableModel {
 public:
@@ -60,7 +63,9 @@ public:
     void SetSnapshot(std::shared_ptr<const experiments::Snapshot> snapshot);
     void SetDifference(bool on);
     void SetDigits(CellDigits digits);
-    void SetLabelStep(int step);
+    /// Numbers on every `step`-th row and column, and on the first one too when `first`.
+    void SetLabelStep(int step, bool first = true);
+    void SetOrientation(Orientation orientation);
     /// A title in place of the matrix's own (MatrixTitle), for a result of another t-norm
     /// shown in the place of Min's; empty: the matrix's own.
     void SetTitle(const QString& title) { title_ = title; }
@@ -70,6 +75,9 @@ public:
     int Size() const { return n_; }
     bool difference() const { return difference_; }
     CellDigits digits() const { return digits_; }
+    Orientation orientation() const { return orientation_; }
+    /// "como en el fichero" or "como en las rejillas", for texts that name a row and column.
+    QString OrientationText() const;
     const experiments::Snapshot* snapshot() const { return snapshot_.get(); }
 
     /// What the cell at (row, col) shows: the value, or the difference in difference mode.
@@ -93,9 +101,19 @@ public:
     /// Where the largest difference lies, as the result text finds it (first in the engine's
     /// scan order on a tie): {row, col} from 0.
     std::pair<int, int> LargestDifference() const;
+    /// "Diferencia máxima 0,3 en fila 4, columna 7 (como en el fichero)": the cell of
+    /// LargestDifference in this orientation.
+    QString LargestDifferenceText() const;
 
 private:
     std::size_t Cell(int row, int col) const { return static_cast<std::size_t>(row) * static_cast<std::size_t>(n_) + static_cast<std::size_t>(col); }
+    /// The matrix element [i][j] the cell at (row, col) shows.
+    std::pair<std::size_t, std::size_t> Element(int row, int col) const {
+        const auto r = static_cast<std::size_t>(row), c = static_cast<std::size_t>(col);
+        return orientation_ == Orientation::File ? std::pair(r, c) : std::pair(c, r);
+    }
+    /// closure − relation or relation − transitivized at element [i][j].
+    float DifferenceAt(std::size_t i, std::size_t j) const;
     void Recompute();
     QString Number(double value, bool full) const;
     QRgb Colour(float shown, ColourScale scale) const;
@@ -106,7 +124,9 @@ private:
     int n_ = 0;
     bool difference_ = false;
     CellDigits digits_ = CellDigits::Readable;
+    Orientation orientation_ = Orientation::Grids;
     int labelStep_ = 1;
+    bool labelFirst_ = true;
     double low_ = 0, high_ = 1;
     std::vector<float> shown_;
     std::vector<QRgb> colour_;
@@ -140,7 +160,10 @@ void SaveMatrixFigures(const experiments::Snapshot& snapshot, const QString& fol
 void SaveHeatMapFigure(const QString& path, const HeatMapModel& model, const FigureSettings& settings);
 
 /// The smallest step among 1, 2, 5, 10, 20, 25, 50 at which numbers `width` pixels wide fit
-/// in cells `cell` pixels long.
+/// in cells `cell` pixels long with a gap between them.
 int LabelStep(int cell, int width);
+/// Whether the number 1 keeps that gap from the first multiple of `step` (at step 2 it does not:
+/// "1" beside "2" reads "12").
+bool FirstLabelFits(int step, int cell, int width);
 
 }  // namespace ui

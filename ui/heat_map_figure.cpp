@@ -52,6 +52,8 @@ int LabelStep(int cell, int width) {
     return 100;
 }
 
+bool FirstLabelFits(int step, int cell, int width) { return step == 1 || (step - 1) * cell >= width + 4; }
+
 namespace {
 
 constexpr int kTextCellLimit = 12;  // above this n a figure shows squares without texts
@@ -107,7 +109,9 @@ void PaintHeatMap(QPainter& painter, const QRect& area, const HeatMapModel& mode
     const int top = area.top() + layout.Above();
     const int left = area.left() + layout.Left();
     const int cell = std::max(1, std::min((area.right() - layout.gap - legend - left) / n, (area.bottom() - 8 - top) / n));
-    const int step = std::max(LabelStep(cell, metrics.horizontalAdvance(QString::number(n))), LabelStep(cell, layout.line));
+    const int numberWidth = metrics.horizontalAdvance(QString::number(n));
+    const int step = std::max(LabelStep(cell, numberWidth), LabelStep(cell, layout.line));
+    const bool first = FirstLabelFits(step, cell, std::max(numberWidth, layout.line));
     const bool texts = cell >= layout.line && cell >= WidestText(model, metrics) + 4;
     // Axis titles: "columna" over the column numbers, "fila" up the left side.
     painter.drawText(QRect(left, titleRect.bottom() + 1, n * cell, layout.line), Qt::AlignCenter,
@@ -120,7 +124,7 @@ void PaintHeatMap(QPainter& painter, const QRect& area, const HeatMapModel& mode
     // Each number centred on its row or column, free to spread over its unnumbered neighbours.
     const int labelWidth = metrics.horizontalAdvance(QString::number(n)) + layout.line;
     for (int k = 0; k < n; ++k) {
-        if (k + 1 != 1 && (k + 1) % step != 0) continue;
+        if (!(k == 0 && first) && (k + 1) % step != 0) continue;
         const QString label = QString::number(k + 1);
         const int middle = k * cell + cell / 2;
         painter.drawText(QRect(left + middle - labelWidth / 2, top - layout.line - 2, labelWidth, layout.line),

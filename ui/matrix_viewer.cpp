@@ -3,6 +3,9 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QClipboard>
+#include <QComboBox>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -65,10 +68,16 @@ protected:
             if (position > (orientation() == Qt::Horizontal ? viewport()->width() : viewport()->height())) break;
             const QString label = model()->headerData(section, orientation(), Qt::DisplayRole).toString();
             if (label.isEmpty()) continue;
-            const int size = sectionSize(section);
-            const QRect area = orientation() == Qt::Horizontal
-                                   ? QRect(position + size / 2 - 20, 0, 40, viewport()->height())
-                                   : QRect(0, position + size / 2 - 10, viewport()->width() - 3, 20);
+            // A whole section's number stays whole: at the header's ends (row 1 of a fitted
+            // 100 × 100 matrix is 4 pixels high) it moves inwards as far as it must.
+            const bool across = orientation() == Qt::Horizontal;
+            const int length = across ? viewport()->width() : viewport()->height();
+            const int half = (across ? fontMetrics().horizontalAdvance(label) : fontMetrics().height()) / 2 + 1;
+            int middle = position + sectionSize(section) / 2;
+            if (position >= 0) middle = std::max(middle, half);
+            if (position + sectionSize(section) <= length) middle = std::min(middle, length - half);
+            const QRect area = across ? QRect(middle - 20, 0, 40, viewport()->height())
+                                      : QRect(0, middle - 10, viewport()->width() - 3, 20);
             painter.drawText(area, orientation() == Qt::Horizontal ? Qt::AlignCenter : Qt::AlignRight | Qt::AlignVCenter,
                              label);
         }
@@ -94,6 +103,18 @@ HeatMapView::HeatMapView(HeatMapModel& model, QWidget* parent) : QTableView(pare
     setCornerButtonEnabled(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    cellFont_ = font();
+}
+
+void HeatMapView::SetCellFont(const QFont& font) {
+    if (font == cellFont_) return;
+    cellFont_ = font;
+    viewport()->update();
+}
+
+void HeatMapView::SetMark(int row, int col) {
+    mark_ = row < 0 ? std::pair(-1, -1) : std::pair(row, col);
+    viewport()->update();
 }
 
 void HeatMapView::wheelEvent(QWheelEvent* event) {
@@ -118,12 +139,13 @@ void HeatMapView::paintEvent(QPaintEvent* event) {
     const QPoint origin(columnViewportPosition(0), rowViewportPosition(0));
     painter.drawImage(QRect(origin, QSize(n * width, n * height)), model_.Picture());
     const QRect visible = viewport()->rect();
-    const QFontMetrics metrics = fontMetrics();
+    const QFontMetrics metrics(cellFont_);
     if (width >= kTextWidth && height >= metrics.height()) {
-        if (laidFont_ != font() || laid_.size() > 20000) {
+        if (laidFont_ != cellFont_ || laid_.size() > 20000) {
             laid_.clear();
-            laidFont_ = font();
+            laidFont_ = cellFont_;
         }
+        painter.setFont(cellFont_);
         const int firstRow = std::max(rowAt(0), 0), lastRow = rowAt(visible.height() - 1);
         const int firstCol = std::max(columnAt(0), 0), lastCol = columnAt(visible.width() - 1);
         for (int row = firstRow; row <= (lastRow < 0 ? n - 1 : lastRow); ++row)
@@ -136,7 +158,7 @@ void HeatMapView::paintEvent(QPaintEvent* event) {
                 if (found == laid_.end()) {
                     QStaticText laid(text);
                     laid.setTextFormat(Qt::PlainText);
-                    laid.prepare(QTransform(), font());
+                    laid.prepare(QTransform(), cellFont_);
                     found = laid_.insert(text, {laid, metrics.horizontalAdvance(text)});
                 }
                 if (found->second + 4 > width) continue;
@@ -158,6 +180,16 @@ void HeatMapView::paintEvent(QPaintEvent* event) {
         painter.setPen(QPen(Qt::red, 1, Qt::DotLine));
         painter.drawRect(area(current.row(), current.column(), current.row(), current.column()).adjusted(0, 0, -1, -1));
     }
+    // The marked cell: a solid frame just outside it, in a red no colour scale holds; at the
+    // edge of the view (row or column 1), just inside the edge instead.
+    if (mark_.first >= 0 && mark_.first < n && mark_.second < n) {
+        painter.setPen(QPen(QColor(255, 0, 0), kMarkWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        // A pen of odd width centred on the outline: it covers kMarkWidth pixels around it.
+        constexpr int half = kMarkWidth / 2, out = half + 1;
+        const QRect cell = area(mark_.first, mark_.second, mark_.first, mark_.second);
+        if (cell.intersects(visible))
+            painter.drawRect(cell.adjusted(-out, -out, out - 1, out - 1) & visible.adjusted(half, half, -half - 1, -half - 1));
+    }
 }
 
 MatrixViewer::MatrixViewer(int matrix, Dialogs& dialogs, QWidget* parent)
@@ -168,9 +200,10 @@ MatrixViewer::MatrixViewer(int matrix, Dialogs& dialogs, QWidget* parent)
     auto* central = new QWidget(this);
     auto* layout = new QHBoxLayout(central);
     layout->setContentsMargins(4, 4, 4, 4);
+    model_->SetOrientation(Orientation::File);  // a loaded file reads as it was written
     view_ = new HeatMapView(*model_, central);
     view_->setObjectName(QStringLiteral("Mapa"));
-    view_->onZoom = [this](int steps) { SetZoomLevel(zoom_ + steps); };
+    view_->onZoom = [this](int steps) { Zoom(steps); };
     legend_ = new LegendWidget(*model_, central);
     layout->addWidget(view_, 1);
     layout->addWidget(legend_);
@@ -183,10 +216,12 @@ MatrixViewer::MatrixViewer(int matrix, Dialogs& dialogs, QWidget* parent)
 }
 
 void MatrixViewer::BuildActions() {
-    QToolBar* bar = addToolBar(QStringLiteral("Visor"));
+    // Two rows, so that every command shows in a viewer of the usual size: how the matrix is
+    // shown (zoom, orientation, digits), then what is done with it.
+    QToolBar* bar = addToolBar(QStringLiteral("Vista"));
     bar->setObjectName(QStringLiteral("BarraVisor"));
     bar->setMovable(false);
-    const auto add = [this, bar](const char* name, const QString& text, const QList<QKeySequence>& keys,
+    const auto add = [this, &bar](const char* name, const QString& text, const QList<QKeySequence>& keys,
                                  const std::function<void(bool)>& run, bool checkable = false) {
         auto* action = new QAction(text, this);
         action->setObjectName(QString::fromLatin1(name));
@@ -197,11 +232,28 @@ void MatrixViewer::BuildActions() {
         return action;
     };
     add("Alejar", QStringLiteral("Alejar"), QKeySequence::keyBindings(QKeySequence::ZoomOut),
-        [this](bool) { SetZoomLevel(zoom_ - 1); });
+        [this](bool) { Zoom(-1); });
     add("Acercar", QStringLiteral("Acercar"),
         QKeySequence::keyBindings(QKeySequence::ZoomIn) << QKeySequence(Qt::CTRL | Qt::Key_Equal),
-        [this](bool) { SetZoomLevel(zoom_ + 1); });
+        [this](bool) { Zoom(1); });
     add("Ajustar", QStringLiteral("Ajustar"), {QKeySequence(Qt::CTRL | Qt::Key_0)}, [this](bool) { Fit(); });
+    bar->addSeparator();
+    // Row i of a relation file in row i, or each matrix transposed as the grids show it.
+    orientation_ = new QComboBox(bar);
+    orientation_->setObjectName(QStringLiteral("Orientacion"));
+    orientation_->addItems({QStringLiteral("Como en el fichero"), QStringLiteral("Como en las rejillas")});
+    orientation_->setFocusPolicy(Qt::NoFocus);  // the keys stay with the map
+    connect(orientation_, &QComboBox::currentIndexChanged, this,
+            [this](int index) { SetOrientation(index == 0 ? Orientation::File : Orientation::Grids); });
+    bar->addWidget(orientation_);
+    auto* turn = new QAction(QStringLiteral("Cambiar orientación"), this);
+    turn->setObjectName(QStringLiteral("CambiarOrientacion"));
+    turn->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    connect(turn, &QAction::triggered, this, [this] { orientation_->setCurrentIndex(1 - orientation_->currentIndex()); });
+    addAction(turn);
+    orientation_->setToolTip(QStringLiteral("Fila i del fichero en la fila i, o cada matriz traspuesta como en las "
+                                            "rejillas (%1)")
+                                 .arg(turn->shortcut().toString(QKeySequence::NativeText)));
     bar->addSeparator();
     // Six significant digits unless one of these asks for fewer or for every digit.
     auto* digits = new QActionGroup(this);
@@ -209,6 +261,8 @@ void MatrixViewer::BuildActions() {
     const auto digitsMode = [this](CellDigits mode) {
         return [this, mode](bool on) {
             model_->SetDigits(on ? mode : CellDigits::Readable);
+            MeasureTexts();
+            view_->SetCellFont(CellFontFor(cell_));
             view_->viewport()->update();
         };
     };
@@ -218,9 +272,15 @@ void MatrixViewer::BuildActions() {
                          digitsMode(CellDigits::Exact), true);
     exact->setToolTip(QStringLiteral("Muestra cada valor con todas sus cifras, como se copia y se guarda"));
     digits->addAction(exact);
+    addToolBarBreak();
+    bar = addToolBar(QStringLiteral("Acciones"));
+    bar->setObjectName(QStringLiteral("BarraAcciones"));
+    bar->setMovable(false);
     QAction* difference = add("Diferencia", QStringLiteral("Diferencia"), {QKeySequence(Qt::CTRL | Qt::Key_D)},
                               [this](bool on) {
                                   model_->SetDifference(on);
+                                  MeasureTexts();
+                                  view_->SetCellFont(CellFontFor(cell_));
                                   legend_->update();
                                   ShowStatus();
                               }, true);
@@ -248,23 +308,28 @@ void MatrixViewer::BuildActions() {
     view_->setContextMenuPolicy(Qt::ActionsContextMenu);
     for (const char* name : {"Copiar", "GuardarImagen"}) view_->addAction(findChild<QAction*>(QString::fromLatin1(name)));
     view_->addAction(all);
+    // Each tool tip names its key, as a person reads it: "Acercar (Control++)".
+    for (QAction* action : findChildren<QAction*>())
+        if (!action->shortcut().isEmpty())
+            action->setToolTip(action->toolTip() + QStringLiteral(" (") +
+                               action->shortcut().toString(QKeySequence::NativeText) + QLatin1Char(')'));
 }
 
 void MatrixViewer::Show(std::shared_ptr<const experiments::Snapshot> snapshot) {
     latest_ = std::move(snapshot);
     if (pin_->isChecked() && model_->snapshot() != nullptr) return;
     const bool first = model_->snapshot() == nullptr;
+    if (model_->snapshot() != latest_.get()) {
+        // What "Ir a la diferencia máxima" marked was the shown trial's.
+        view_->SetMark(-1, -1);
+        statusBar()->clearMessage();
+    }
     model_->SetSnapshot(latest_);
+    MeasureTexts();
     if (first) {
         // The first zoom level at which every text reads whole.
-        const QFontMetrics metrics(view_->font());
-        int widest = 0;
-        for (int row = 0; row < model_->Size(); ++row)
-            for (int col = 0; col < model_->Size(); ++col)
-                widest = std::max(widest, metrics.horizontalAdvance(model_->Text(row, col)));
         int level = 0;
-        while (level + 1 < kZoomLevels && kZoomWidths[level] < std::max(widest + 8, 24)) ++level;
-        zoom_ = -1;
+        while (level + 1 < kZoomLevels && kZoomWidths[level] < std::max(widestText_ + 8, 24)) ++level;
         SetZoomLevel(level);
     } else {
         ApplyZoom();  // a new dimension resets the headers' sizes
@@ -273,44 +338,103 @@ void MatrixViewer::Show(std::shared_ptr<const experiments::Snapshot> snapshot) {
     ShowStatus();
 }
 
-int MatrixViewer::RowHeight(int width) const {
-    return std::min(width, view_->fontMetrics().height() + 6);
+int MatrixViewer::ZoomLevel() const {
+    int level = 0;
+    while (level + 1 < kZoomLevels && kZoomWidths[level + 1] <= cell_) ++level;
+    return level;
 }
 
-void MatrixViewer::SetZoomLevel(int level) {
-    level = std::clamp(level, 0, kZoomLevels - 1);
-    if (level == zoom_) return;
-    zoom_ = level;
+void MatrixViewer::SetZoomLevel(int level) { SetCellSize(kZoomWidths[std::clamp(level, 0, kZoomLevels - 1)]); }
+
+void MatrixViewer::Zoom(int steps) {
+    if (steps > 0) {
+        const int* next = std::upper_bound(std::begin(kZoomWidths), std::end(kZoomWidths), cell_);
+        if (next != std::end(kZoomWidths)) SetCellSize(*next);
+    } else if (steps < 0) {
+        const int* next = std::lower_bound(std::begin(kZoomWidths), std::end(kZoomWidths), cell_);
+        if (next != std::begin(kZoomWidths)) SetCellSize(*(next - 1));
+    }
+}
+
+void MatrixViewer::SetCellSize(int side) {
+    side = std::max(side, 1);
+    if (side == cell_) return;
+    cell_ = side;
     ApplyZoom();
 }
 
+void MatrixViewer::MeasureTexts() {
+    // Digits are equally wide in the usual interface fonts (tabular figures): only the longest
+    // texts can be the widest.
+    const QFontMetrics metrics(view_->font());
+    qsizetype longest = 0;
+    widestText_ = 0;
+    for (int row = 0; row < model_->Size(); ++row)
+        for (int col = 0; col < model_->Size(); ++col)
+            if (const QString text = model_->Text(row, col); text.size() >= longest) {
+                longest = text.size();
+                widestText_ = std::max(widestText_, metrics.horizontalAdvance(text));
+            }
+}
+
+QFont MatrixViewer::CellFontFor(int side) const {
+    QFont font = view_->font();
+    const QFontMetricsF metrics(font);
+    double grow = 0.35 * side / metrics.height();
+    if (widestText_ > 0) grow = std::min(grow, (side - 8.0) / widestText_);
+    if (grow > 1) font.setPixelSize(static_cast<int>(QFontInfo(font).pixelSize() * grow));
+    return font;
+}
+
 void MatrixViewer::ApplyZoom() {
-    if (zoom_ < 0) return;
-    const int width = kZoomWidths[zoom_], height = RowHeight(width);
-    view_->horizontalHeader()->setDefaultSectionSize(width);
-    view_->verticalHeader()->setDefaultSectionSize(height);
-    const int labelWidth = view_->fontMetrics().horizontalAdvance(QString::number(std::max(model_->Size(), 1)));
-    model_->SetLabelStep(std::max(LabelStep(width, labelWidth), LabelStep(height, view_->fontMetrics().height() - 4)));
+    if (cell_ <= 0) return;
+    view_->horizontalHeader()->setDefaultSectionSize(cell_);
+    view_->verticalHeader()->setDefaultSectionSize(cell_);
+    view_->SetCellFont(CellFontFor(cell_));
+    // Numbers on the rows and columns with a gap between neighbours, whichever way they run.
+    const QFontMetrics metrics = view_->horizontalHeader()->fontMetrics();
+    const int widest = std::max(metrics.horizontalAdvance(QString::number(std::max(model_->Size(), 1))), metrics.ascent());
+    const int step = LabelStep(cell_, widest);
+    model_->SetLabelStep(step, FirstLabelFits(step, cell_, widest));
     view_->verticalHeader()->setFixedWidth(view_->fontMetrics().horizontalAdvance(QStringLiteral("100")) + 10);
 }
 
 void MatrixViewer::Fit() {
     const int n = std::max(model_->Size(), 1);
-    const QSize area = view_->maximumViewportSize() -
-                       QSize(view_->verticalHeader()->width(), view_->horizontalHeader()->height());
-    int level = 0;
-    while (level + 1 < kZoomLevels && n * kZoomWidths[level + 1] <= area.width() &&
-           n * RowHeight(kZoomWidths[level + 1]) <= area.height())
-        ++level;
-    SetZoomLevel(level);
+    const QSize area = view_->maximumViewportSize();  // without scroll bars, the headers left out
+    SetCellSize(std::min(area.width(), area.height()) / n);
 }
 
 void MatrixViewer::GoToLargestDifference() {
-    if (model_->Size() == 0) return;
+    if (model_->Size() == 0 || !HasDifference(matrix_)) return;
     const auto [row, col] = model_->LargestDifference();
+    if (cell_ < kMarkedCell) SetCellSize(kMarkedCell);
+    view_->UpdateGeometriesNow();  // the scroll range of the new size, to scroll within
     const QModelIndex index = model_->index(row, col);
     view_->setCurrentIndex(index);
     view_->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    view_->SetMark(row, col);
+    statusBar()->showMessage(model_->LargestDifferenceText());
+}
+
+void MatrixViewer::SetOrientation(Orientation orientation) {
+    // The chooser shows the orientation: a change of its choice comes back here.
+    if (const int choice = orientation == Orientation::File ? 0 : 1; orientation_->currentIndex() != choice) {
+        orientation_->setCurrentIndex(choice);
+        return;
+    }
+    if (orientation == model_->orientation()) return;
+    model_->SetOrientation(orientation);
+    // The same entries, now at each other's place.
+    view_->clearSelection();
+    if (const QModelIndex current = view_->currentIndex(); current.isValid())
+        view_->setCurrentIndex(model_->index(current.column(), current.row()));
+    if (const auto [row, col] = view_->Mark(); row >= 0) {
+        view_->SetMark(col, row);
+        view_->scrollTo(model_->index(col, row), QAbstractItemView::PositionAtCenter);
+        statusBar()->showMessage(model_->LargestDifferenceText());
+    }
+    ShowStatus();
 }
 
 QString MatrixViewer::SelectedText() const {
@@ -337,7 +461,10 @@ void MatrixViewer::SaveImage() {
 void MatrixViewer::ShowStatus() {
     const experiments::Snapshot* s = model_->snapshot();
     if (s == nullptr) return;
-    QString text = QStringLiteral("Dimensión %1 · prueba %2").arg(s->dimension).arg(s->trialCount);
+    QString text = QStringLiteral("Dimensión %1 · prueba %2 · filas y columnas %3")
+                       .arg(s->dimension)
+                       .arg(s->trialCount)
+                       .arg(model_->OrientationText());
     if (model_->difference())
         text += matrix_ <= 4 ? QStringLiteral(" · cierre − relación") : QStringLiteral(" · relación − transitivizada");
     if (pin_->isChecked()) text += QStringLiteral(" · fijada");

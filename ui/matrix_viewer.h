@@ -12,17 +12,30 @@
 #include "ui/heat_map.h"
 
 class QAction;
+class QComboBox;
 class QLabel;
 
 namespace ui {
 
-/// The table of a viewer: numbered rows and columns, coloured cells; Ctrl+wheel zooms.
+/// The table of a viewer: numbered rows and columns, coloured cells with their numbers in a
+/// font of their own (it grows with the cells), one cell framed boldly on request; Ctrl+wheel
+/// zooms.
 class HeatMapView : public QTableView {
 public:
     explicit HeatMapView(HeatMapModel& model, QWidget* parent = nullptr);
     std::function<void(int steps)> onZoom;
     /// Cells narrower than this show no text.
     static constexpr int kTextWidth = 12;
+    /// Width of the frame of the marked cell, drawn around it so that its number stays whole.
+    static constexpr int kMarkWidth = 3;
+
+    const QFont& CellFont() const { return cellFont_; }
+    void SetCellFont(const QFont& font);
+    /// Frames the cell at (row, col); a negative row frames none.
+    void SetMark(int row, int col);
+    std::pair<int, int> Mark() const { return mark_; }
+    /// The scroll ranges for the sections' sizes now, not after the next event loop turn.
+    void UpdateGeometriesNow() { updateGeometries(); }
 
 protected:
     void wheelEvent(QWheelEvent* event) override;
@@ -30,8 +43,10 @@ protected:
 
 private:
     HeatMapModel& model_;
+    QFont cellFont_;
     QHash<QString, std::pair<QStaticText, int>> laid_;  // each text laid out, with its width
     QFont laidFont_;
+    std::pair<int, int> mark_{-1, -1};
 };
 
 /// One matrix of the experiment in a window of its own, as a heat map with its legend,
@@ -40,9 +55,12 @@ private:
 /// each snapshot the main window presents, unless "Fijar" keeps the one it shows.
 class MatrixViewer : public QMainWindow {
 public:
-    /// Cell widths of the zoom levels, in pixels.
+    /// Cell sides of the zoom levels, in pixels (cells are square; "Ajustar" may choose a side
+    /// between two levels, or above the last).
     static constexpr int kZoomWidths[] = {3, 4, 5, 6, 8, 10, 12, 16, 20, 24, 32, 40, 48, 64, 80, 96, 128};
     static constexpr int kZoomLevels = static_cast<int>(std::size(kZoomWidths));
+    /// "Ir a la diferencia máxima" zooms in to at least this side.
+    static constexpr int kMarkedCell = 24;
 
     /// `matrix` numbered as the grids (1 … 10); `dialogs` must outlive the viewer.
     MatrixViewer(int matrix, Dialogs& dialogs, QWidget* parent = nullptr);
@@ -52,12 +70,16 @@ public:
 
     HeatMapModel& model() { return *model_; }
     HeatMapView& view() { return *view_; }
-    int ZoomLevel() const { return zoom_; }
+    /// The largest level whose side is not above the cell's.
+    int ZoomLevel() const;
     void SetZoomLevel(int level);
-    /// The largest level at which the whole matrix fits the visible area.
+    int CellSize() const { return cell_; }
+    /// The largest square cells at which the whole matrix fits the visible area.
     void Fit();
-    /// Selects the entry of the largest difference and scrolls to it.
+    /// Selects the entry of the largest difference, zooms in until its cell is kMarkedCell
+    /// pixels at least, scrolls to it, frames it and says where it is in the status line.
     void GoToLargestDifference();
+    void SetOrientation(Orientation orientation);
     /// The selected cells' full texts as rows of the viewer: TAB between cells, CR LF after
     /// each row; cells in the selection's rectangle that are not selected are empty.
     QString SelectedText() const;
@@ -67,9 +89,16 @@ public:
 
 private:
     void BuildActions();
+    void SetCellSize(int side);
+    /// The next level above (steps > 0) or below the cell's side.
+    void Zoom(int steps);
     void ApplyZoom();
     void ShowStatus();
-    int RowHeight(int width) const;
+    /// The width of the widest text the cells show now, in the viewer's font.
+    void MeasureTexts();
+    /// The viewer's font grown with a cell of `side` pixels so that the widest text still
+    /// fits, never smaller than the viewer's font.
+    QFont CellFontFor(int side) const;
 
     int matrix_;
     Dialogs& dialogs_;
@@ -78,8 +107,10 @@ private:
     QWidget* legend_;
     QLabel* status_;
     QAction* pin_ = nullptr;
+    QComboBox* orientation_ = nullptr;
     std::shared_ptr<const experiments::Snapshot> latest_;
-    int zoom_ = -1;
+    int cell_ = 0;  // 0 until the first snapshot
+    int widestText_ = 0;
 };
 
 }  // namespace ui

@@ -22,24 +22,24 @@ void TForm1::BuildMenu() {
     archivo->setObjectName(QStringLiteral("Archivo1"));
     using Item = std::tuple<const char*, QString, void (TForm1::*)(QObject*)>;
     const Item fileItems[] = {
-        {"Cargarmatriz1", QStringLiteral("Cargar matriz"), &TForm1::Cargarmatriz1Click},
-        {"SalvarMatriz1", QStringLiteral("Salvar Matriz"), &TForm1::SalvarMatriz1Click},
-        {"SalvarCierreTransitivo1", QStringLiteral("Salvar Cierre Min-Transitivo"), &TForm1::SalvarCierreTransitivo1Click},
-        {"SalvarCietteProdTransitivo1", QStringLiteral("Salvar Cierre Prod-Transitivo"),
+        {"Cargarmatriz1", QStringLiteral("&Cargar matriz"), &TForm1::Cargarmatriz1Click},
+        {"SalvarMatriz1", QStringLiteral("&Salvar Matriz"), &TForm1::SalvarMatriz1Click},
+        {"SalvarCierreTransitivo1", QStringLiteral("Salvar Cierre &Min-Transitivo"), &TForm1::SalvarCierreTransitivo1Click},
+        {"SalvarCietteProdTransitivo1", QStringLiteral("Salvar Cierre &Prod-Transitivo"),
          &TForm1::SalvarCietteProdTransitivo1Click},
-        {"SalvarCierreWTransitivo1", QStringLiteral("Salvar Cierre W-Transitivo"), &TForm1::SalvarCierreWTransitivo1Click},
-        {"SalvarMatrizMinTransitivizada1", QStringLiteral("Salvar Matriz Min-Transitivizada"),
+        {"SalvarCierreWTransitivo1", QStringLiteral("Salvar Cierre &W-Transitivo"), &TForm1::SalvarCierreWTransitivo1Click},
+        {"SalvarMatrizMinTransitivizada1", QStringLiteral("Salvar Matriz M&in-Transitivizada"),
          &TForm1::SalvarMatrizMinTransitivizada1Click},
-        {"SalvarMatrizProdTransitivizada1", QStringLiteral("Salvar Matriz Prod-Transitivizada"),
+        {"SalvarMatrizProdTransitivizada1", QStringLiteral("Salvar Matriz Pr&od-Transitivizada"),
          &TForm1::SalvarMatrizProdTransitivizada1Click},
-        {"SalvarMatrizWTransitivizada1", QStringLiteral("Salvar Matriz W-Transitivizada"),
+        {"SalvarMatrizWTransitivizada1", QStringLiteral("Salvar Matriz W-T&ransitivizada"),
          &TForm1::SalvarMatrizWTransitivizada1Click},
-        {"SalvarTodo1", QStringLiteral("Salvar Todo"), &TForm1::SalvarTodo1Click},
+        {"SalvarTodo1", QStringLiteral("Salvar &Todo"), &TForm1::SalvarTodo1Click},
     };
     const Item optionItems[] = {
-        {"GenerarMatriz1", QStringLiteral("Generar Matriz"), &TForm1::GenerarMatriz1Click},
-        {"CambiarDimensin1", QStringLiteral("Cambiar Dimensión"), &TForm1::CambiarDimensin1Click},
-        {"CambiarReflexividad1", QStringLiteral("Cambiar Reflexividad"), &TForm1::CambiarReflexividad1Click},
+        {"GenerarMatriz1", QStringLiteral("&Generar Matriz"), &TForm1::GenerarMatriz1Click},
+        {"CambiarDimensin1", QStringLiteral("Cambiar &Dimensión"), &TForm1::CambiarDimensin1Click},
+        {"CambiarReflexividad1", QStringLiteral("Cambiar &Reflexividad"), &TForm1::CambiarReflexividad1Click},
     };
     const auto addItems = [this](QMenu* menu, const auto& items) {
         for (const auto& [name, caption, handler] : items) {
@@ -129,10 +129,15 @@ void TForm1::BuildKeyboard() {
         {"Inicia1", QKeySequence(Qt::CTRL | Qt::Key_I)},
     };
     for (const auto& [name, key] : keys) findChild<QAction*>(QString::fromLatin1(name))->setShortcut(key);
-    // Tab order of the design: Button1, StringGrid1 … 7, Button2 … 4, StringGrid8 … 10, Button5 … 8.
-    QWidget* const order[] = {buttons_[1], grids_[1], grids_[2], grids_[3], grids_[4], grids_[5], grids_[6],
-                             grids_[7],   buttons_[2], buttons_[3], buttons_[4], grids_[8], grids_[9], grids_[10],
-                             buttons_[5], buttons_[6], buttons_[7], buttons_[8]};
+    // Tab reads the window as a person does, left to right and top to bottom, band by band:
+    // the buttons on the left, the relation's grid, the buttons at the top right; the three
+    // closures; the three transitivized matrices and, right of them, the three visit orders.
+    QWidget* const order[] = {buttons_[1], buttons_[2], buttons_[3], buttons_[4], grids_[1], buttons_[6],
+                             buttons_[5], buttons_[7], buttons_[8], grids_[2],   grids_[3],  grids_[4],
+                             grids_[5],   grids_[6],   grids_[7],   grids_[8],   grids_[9],  grids_[10]};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
+    // The window opens with the focus where Tab starts, whatever the order the controls were
+    // made in.
+    order[0]->setFocus();
 }

@@ -78,8 +78,25 @@ QString QtDialogs::QtFilter(const QString& filter) {
     return choices.join(QStringLiteral(";;"));
 }
 
+QString SpanishFileKinds::type(const QFileInfo& info) const {
+    if (info.isRoot()) return QStringLiteral("Unidad");
+    if (info.isDir()) return QStringLiteral("Carpeta");
+    const QString suffix = info.suffix().toLower();
+    return suffix.isEmpty() ? QStringLiteral("Fichero") : QStringLiteral("Fichero ") + suffix;
+}
+
+std::unique_ptr<QFileDialog> QtDialogs::NewFileDialog(const QString& filter) {
+    auto dialog = std::make_unique<QFileDialog>(parent_, QString(), QDir::currentPath(), QtFilter(filter));
+    // Qt's own dialog, not the desktop's, so that the kinds below are the ones shown.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setIconProvider(&fileKinds_);
+    dialog->setSizeGripEnabled(true);
+    return dialog;
+}
+
 std::optional<QString> QtDialogs::SaveFileName(const SaveDialogSettings& settings) {
-    QFileDialog dialog(parent_, QString(), QDir::currentPath(), QtFilter(settings.filter));
+    const std::unique_ptr<QFileDialog> asked = NewFileDialog(settings.filter);
+    QFileDialog& dialog = *asked;
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(settings.defaultExtension);
@@ -89,17 +106,15 @@ std::optional<QString> QtDialogs::SaveFileName(const SaveDialogSettings& setting
         dialog.setDefaultSuffix(star < 0 ? settings.defaultExtension : filter.mid(star + 3).chopped(1));
     });
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !settings.overwritePrompt);
-    dialog.setSizeGripEnabled(true);
     if (!settings.suggestedName.isEmpty()) dialog.selectFile(settings.suggestedName);
     return ChosenFile(dialog);
 }
 
 std::optional<QString> QtDialogs::OpenFileName(const QString& filter) {
-    QFileDialog dialog(parent_, QString(), QDir::currentPath(), QtFilter(filter));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setSizeGripEnabled(true);
-    return ChosenFile(dialog);
+    const std::unique_ptr<QFileDialog> dialog = NewFileDialog(filter);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    return ChosenFile(*dialog);
 }
 
 std::unique_ptr<Progress> QtDialogs::ShowProgress(const QString& title, int maximum) {
@@ -108,6 +123,10 @@ std::unique_ptr<Progress> QtDialogs::ShowProgress(const QString& title, int maxi
 
 void QtDialogs::ShowException(const QString& message) {
     QMessageBox::critical(parent_, QStringLiteral("Error"), message);
+}
+
+void QtDialogs::ShowInformation(const QString& caption, const QString& message) {
+    QMessageBox::information(parent_, caption, message);
 }
 
 std::optional<FigureSettings> QtDialogs::AskFigureSettings(const FigureSettings& last) {

@@ -7,10 +7,14 @@
 #include <QChart>
 #include <QChartView>
 #include <QCoreApplication>
+#include <QGraphicsLineItem>
+#include <QGraphicsSimpleTextItem>
 #include <QImage>
 #include <QLineSeries>
+#include <QPushButton>
 #include <QValueAxis>
 #include <QXmlStreamReader>
+#include <tuple>
 
 #include "../support.h"
 #include "form_fixture.h"
@@ -94,6 +98,20 @@ TEST_F(ChartsTest, FollowTheTrialsScaledToTheirDataAtAnyDimensionStartAfreshAndE
     // The charts as figures.
     const test_support::ScratchDir dir("charts_test");
     ui::ChartsWindow& charts = Open(engine::kZorvane, 4);
+    // A change of dimension: marked on the curves at its first trial, named in their titles and
+    // by the percentages, and drawn in the figures.
+    dialogs.inputs = {"6"};
+    Click("Button2");  // after trial 1 at n = 10 and three at n = 4, trial 5 at n = 6
+    QCoreApplication::processEvents();
+    ui::CurveChart& curve = charts.curves[engine::Prod];
+    ASSERT_EQ(curve.changes.size(), 2u);
+    for (const auto& [change, trial, text] : {std::tuple(0, 2, "n = 4"), std::tuple(1, 5, "n = 6")}) {
+        EXPECT_EQ(curve.changes[change].second->text(), text);
+        EXPECT_NEAR(curve.changes[change].first->line().x1(),
+                    curve.chart()->mapToPosition(QPointF(trial, 0), curve.closure).x(), 0.5);
+    }
+    EXPECT_TRUE(curve.chart()->title().endsWith("matrices (dimensiones 4, 6 y 10)")) << curve.chart()->title();
+    EXPECT_TRUE(charts.percents.percentAxis->titleText().contains("que mezclan las dimensiones 4, 6 y 10"));
     for (const char* name : {"graficas.png", "graficas.svg", "graficas.pdf", "barras.svg", "barras.png"}) {
         SCOPED_TRACE(name);
         const QString path = QString::fromStdString((dir / name).string());
@@ -105,7 +123,7 @@ TEST_F(ChartsTest, FollowTheTrialsScaledToTheirDataAtAnyDimensionStartAfreshAndE
             ui::SaveDistanceBars(path, E().results, 4, toolkit::DecimalSeparator(), settings);
         } else {
             dialogs.saveName = path;
-            charts.ExportFigure();
+            charts.findChild<QPushButton*>("ExportarFigura")->click();  // as a person asks for it
         }
         const std::string bytes = Contents(path.toStdString());
         if (path.endsWith(".png")) {  // read as a PNG, at its size
@@ -117,6 +135,7 @@ TEST_F(ChartsTest, FollowTheTrialsScaledToTheirDataAtAnyDimensionStartAfreshAndE
             while (!xml.atEnd())
                 if (xml.readNext() == QXmlStreamReader::Characters) text += xml.text().toString() + "|";
             EXPECT_FALSE(xml.hasError()) << xml.errorString();
+            EXPECT_EQ(text.contains("|n = 6|"), path.contains("graficas"));
             for (int t = 0; t < engine::kTNormCount; ++t)  // the six distances as a person reads them
                 for (float d : {E().results.d1Closure[t], E().results.d1Transitivized[t]})
                     EXPECT_TRUE(text.contains(QString::fromStdString("|" + toolkit::ReadableNumber(d, ',') + "|"))) << d;
@@ -125,6 +144,9 @@ TEST_F(ChartsTest, FollowTheTrialsScaledToTheirDataAtAnyDimensionStartAfreshAndE
         }
     }
     EXPECT_TRUE(dialogs.errors.isEmpty());
+    // The tool tips name the keys.
+    EXPECT_TRUE(charts.findChild<QPushButton*>("ExportarFigura")->toolTip().endsWith("(Control+S)"));
+    EXPECT_TRUE(charts.findChild<QChartView*>()->toolTip().contains("Control+Mayúsculas+S"));
 
     // A folder that is not there: the error box, and nothing written.
     dialogs.saveName = QString::fromStdString((dir / "no_hay/graficas.png").string());

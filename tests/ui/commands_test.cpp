@@ -20,7 +20,7 @@ using test_support::Contents;
 TEST_F(FormTest, CommandsWithScriptedAnswers) {
     // Button or menu item, clicks, answers (nullptr: Cancel), then afterwards: dimension, trials
     // run, the 0-based swap indices (both 0 at start), whether the relation stayed or came back,
-    // and the message shown, if any.
+    // and the error or information shown, if any.
     const std::tuple<const char*, int, std::deque<const char*>, int, int, int, int, bool, const char*> cases[] = {
         {"Button2", 1, {nullptr}, 10, 1, 0, 0, false, ""},  // cancelled: a trial at the old dimension
         {"Button2", 1, {"5"}, 5, 1, 0, 0, false, ""},
@@ -28,7 +28,8 @@ TEST_F(FormTest, CommandsWithScriptedAnswers) {
         {"Button2", 1, {"0"}, 10, 0, 0, 0, true, "'0' no es una dimensión válida: debe estar entre 1 y 5000"},
         {"Button8", 2, {"3", "5", "3", "5"}, 10, 2, 2, 4, true, ""},  // the same swap twice
         {"Button8", 1, {nullptr, nullptr}, 10, 1, 0, 0, true, ""},    // element 1 with itself
-        {"Button8", 1, {"2", "11"}, 10, 1, 1, 10, false, ""},         // n + 1: a new relation
+        {"Button8", 1, {"2", "11"}, 10, 1, 1, 10, false,  // n + 1: a new relation, and the user told
+         "Permutación: No hay elemento 11 en dimensión 10: no se ha permutado; se ha generado una relación nueva."},
         {"Button8", 2, {"4", "4", "0"}, 10, 1, 3, 3, true,  // first below 1: no second dialog
          "'0' no es un número de elemento válido: debe ser 1 o mayor"},
         {"Button8", 1, {"6", "x"}, 10, 0, 5, 0, true, "'x' no es un valor entero válido"},
@@ -45,7 +46,7 @@ TEST_F(FormTest, CommandsWithScriptedAnswers) {
         for (int k = 0; k < dialogs.asked.size(); ++k)
             EXPECT_EQ(dialogs.asked[k], !permuta ? QStringLiteral("Cambiar dimensión: ") + TForm1::kDimensionPrompt
                                                  : QString("Permutación: Dame ") + (k % 2 ? "otro número" : "un número"));
-        EXPECT_EQ(dialogs.errors, *message ? QStringList{message} : QStringList());
+        EXPECT_EQ(dialogs.errors + dialogs.notices, *message ? QStringList{message} : QStringList());
         EXPECT_EQ(E().dimension, dimension);
         EXPECT_EQ(E().trialCount, 1 + trials);
         EXPECT_EQ(std::pair(E().swapFirst, E().swapSecond), std::pair(swapFirst, swapSecond));

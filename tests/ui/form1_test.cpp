@@ -1,6 +1,9 @@
 // The window as built and painted: start-up of both programs, and what a person sees: the pies
 // and the plot rendered to images and read back pixel by pixel against the values behind them,
 // the numbers under the bars.
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QMessageBox>
 #include <algorithm>
@@ -13,6 +16,7 @@
 #include "form_fixture.h"
 #include "ui/canvas.h"
 #include "ui/pie.h"
+#include "ui/qt_dialogs.h"
 
 namespace ui_test {
 namespace {
@@ -35,6 +39,11 @@ TEST_F(FormTest, StartUpOfBothPrograms) {
     // Qt's own texts are Spanish too.
     QMessageBox question(QMessageBox::Question, {}, {}, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(question.button(QMessageBox::Yes)->text(), "&Sí");
+    // So are the file dialog's, the kind of each file included, which Qt leaves in English.
+    ui::QtDialogs real;
+    const auto files = real.NewFileDialog("fichero de texto|*.txt");
+    EXPECT_EQ(files->labelText(QFileDialog::LookIn), "Ver en:");
+    EXPECT_EQ(files->iconProvider()->type(QFileInfo(QDir::tempPath())), "Carpeta");
 }
 
 QImage Rendered(QWidget* widget) { return widget->grab().toImage().convertToFormat(QImage::Format_RGB32); }

@@ -36,13 +36,14 @@ public:
         return (asked << "progress " + title + " " + QString::number(maximum), std::make_unique<Progress>(*this));
     }
     void ShowException(const QString& message) override { errors << message; }
+    void ShowInformation(const QString& caption, const QString& message) override { notices << caption + ": " + message; }
 
     std::deque<const char*> inputs;
     bool yes = false;
     std::optional<QString> saveName, openName;
     std::function<void(int value)> onProgress;
     bool cancel = false;
-    QStringList asked, errors;
+    QStringList asked, errors, notices;
 
 private:
     struct Progress : ui::Progress {

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QMenuBar>
+#include <QSet>
 #include <QTest>
 #include <tuple>
 
@@ -22,12 +24,19 @@ TEST_F(MenusTest, TabTakesEachGridOnceArrowsMoveInsideFocusIsFramedAndEveryComma
     const QColor highlight = Grid(2)->palette().color(QPalette::Active, QPalette::Highlight);
     const QImage unfocused = Grid(2)->grab().toImage();
     EXPECT_NE(unfocused.pixelColor(0, 0), highlight);
+    EXPECT_EQ(QApplication::focusWidget(), Find<QWidget>("Button1"));  // where Tab starts
 
+    // Tab reads the window left to right, top to bottom, band by band, and comes round again.
+    const char* const tabOrder[] = {"Button1",     "Button2",     "Button3",     "Button4",     "StringGrid1",
+                                    "Button6",     "Button5",     "Button7",     "Button8",     "StringGrid2",
+                                    "StringGrid3", "StringGrid4", "StringGrid5", "StringGrid6", "StringGrid7",
+                                    "StringGrid8", "StringGrid9", "StringGrid10", "Button1"};
     Find<QWidget>("Button1")->setFocus();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), Grid(1));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    ASSERT_EQ(QApplication::focusWidget(), Grid(2));
+    for (std::size_t k = 0; k < std::size(tabOrder); ++k) {
+        if (k > 0) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), tabOrder[k]) << k;
+    }
+    Grid(2)->setFocus();
     const QModelIndex before = Grid(2)->currentIndex();
     for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Right}) QTest::keyClick(Grid(2), key);
     EXPECT_EQ(Grid(2)->currentIndex(), Grid(2)->model()->index(before.row() + 1, before.column() + 1));
@@ -36,7 +45,7 @@ TEST_F(MenusTest, TabTakesEachGridOnceArrowsMoveInsideFocusIsFramedAndEveryComma
     EXPECT_EQ(focused.pixelColor(0, 0), highlight);
     EXPECT_EQ(focused.pixelColor(focused.width() - 1, focused.height() / 2), highlight);
     QTest::keyClick(Grid(2), Qt::Key_Backtab);
-    EXPECT_EQ(QApplication::focusWidget(), Grid(1));
+    EXPECT_EQ(QApplication::focusWidget(), Find<QWidget>("Button8"));
 
     // Key, and what shows that its command ran: the first dialog it asks (empty: none), or the
     // trial count.
@@ -63,7 +72,16 @@ TEST_F(MenusTest, TabTakesEachGridOnceArrowsMoveInsideFocusIsFramedAndEveryComma
     }
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("\n");
 
-    // Alt and a letter open each menu; a letter there runs its item.
+    // Alt and a letter open each menu; a letter there runs its item, each item's its own.
+    for (QAction* item : form->menuBar()->actions()) {
+        QSet<QChar> letters;
+        for (QAction* action : item->menu()->actions()) {
+            const qsizetype at = action->text().indexOf(QLatin1Char('&'));
+            EXPECT_TRUE(action->isSeparator() || (at >= 0 && !letters.contains(action->text()[at + 1].toLower())))
+                << action->text();
+            if (at >= 0) letters.insert(action->text()[at + 1].toLower());
+        }
+    }
     const std::pair<Qt::Key, const char*> menus[] = {{Qt::Key_A, "Archivo1"}, {Qt::Key_O, "B1"}, {Qt::Key_V, "Ver1"}};
     for (const auto& [key, name] : menus) {
         QTest::keyClick(form.get(), key, Qt::AltModifier);

@@ -142,12 +142,12 @@ TEST_F(ViewerImage, ViewersDrawEachValueWithItsSignInContrastingInkAndTheLegendF
         if (auto* mode = viewer.findChild<QAction*>("Diferencia"); mode->isChecked() != difference) mode->trigger();
         QCoreApplication::processEvents();
         const QImage image = viewer.view().viewport()->grab().toImage();
-        const QFont font = viewer.view().font();
+        const QFont font = viewer.view().CellFont();
         float largest = 0;
         int texts = 0;
         for (int row = 0; row < n; ++row)
             for (int col = 0; col < n; ++col) {
-                const float relation = E().relation[col][row], value = member ? (a.*member)[col][row] : relation;
+                const float relation = E().relation[row][col], value = member ? (a.*member)[row][col] : relation;
                 const float shown = shows == Shows::ClosureMinusRelation         ? value - relation
                                     : shows == Shows::RelationMinusTransitivized ? relation - value
                                                                                  : value;
@@ -201,8 +201,8 @@ TEST_F(ViewerImage, ACellReadsAsTypedWithoutFloatNoiseAndExactlyOnRequest) {
     const auto cellReads = [&](const char* text) {
         QCoreApplication::processEvents();
         const QImage image = viewer.view().viewport()->grab().toImage();
-        const QRect cell = viewer.view().visualRect(viewer.model().index(2, 0)).adjusted(1, 1, -1, -1);
-        return Reads(InkShape(image, cell, image.pixelColor(cell.topLeft())), text, viewer.view().font());
+        const QRect cell = viewer.view().visualRect(viewer.model().index(0, 2)).adjusted(1, 1, -1, -1);
+        return Reads(InkShape(image, cell, image.pixelColor(cell.topLeft())), text, viewer.view().CellFont());
     };
     const std::pair<const char*, const char*> modes[] = {{nullptr, "0,2"}, {"Exactas", "0,19999999"},
                                                          {"TresCifras", "0,2"}, {"TresCifras", "0,2"}};
@@ -211,7 +211,7 @@ TEST_F(ViewerImage, ACellReadsAsTypedWithoutFloatNoiseAndExactlyOnRequest) {
         EXPECT_TRUE(cellReads(text)) << (action ? action : "") << " " << text;
     }
     EXPECT_FALSE(viewer.findChild<QAction*>("Exactas")->isChecked());  // one mode at a time
-    EXPECT_EQ(viewer.model().FullText(2, 0), "0,19999999");
+    EXPECT_EQ(viewer.model().FullText(0, 2), "0,19999999");
 }
 
 }  // namespace
