@@ -205,7 +205,18 @@ MatrixViewer::MatrixViewer(int matrix, Dialogs& dialogs, QWidget* parent)
     view_->setObjectName(QStringLiteral("Mapa"));
     view_->onZoom = [this](int steps) { Zoom(steps); };
     legend_ = new LegendWidget(*model_, central);
+    overview_ = new OverviewWidget(*model_, central);
+    overview_->setObjectName(QStringLiteral("VistaDeConjunto"));
+    overview_->onResize = [this] { ShowStatus(); };
+    overview_->hide();
+    // The overview follows what the model shows: each trial, the difference, the orientation.
+    const auto redraw = [this] {
+        if (ShowsOverview()) DrawOverview();
+    };
+    connect(model_, &QAbstractItemModel::dataChanged, this, redraw);
+    connect(model_, &QAbstractItemModel::modelReset, this, redraw);
     layout->addWidget(view_, 1);
+    layout->addWidget(overview_, 1);
     layout->addWidget(legend_);
     setCentralWidget(central);
     status_ = new QLabel(this);
@@ -327,10 +338,13 @@ void MatrixViewer::Show(std::shared_ptr<const experiments::Snapshot> snapshot) {
     model_->SetSnapshot(latest_);
     MeasureTexts();
     if (first) {
-        // The first zoom level at which every text reads whole.
+        // The first zoom level at which every text reads whole; a matrix that does not fit the
+        // window even at the smallest level opens whole, as the overview.
         int level = 0;
         while (level + 1 < kZoomLevels && kZoomWidths[level] < std::max(widestText_ + 8, 24)) ++level;
         SetZoomLevel(level);
+        const QSize area = view_->maximumViewportSize();
+        if (model_->Size() * kZoomWidths[0] > std::min(area.width(), area.height())) Fit();
     } else {
         ApplyZoom();  // a new dimension resets the headers' sizes
     }
@@ -347,6 +361,10 @@ int MatrixViewer::ZoomLevel() const {
 void MatrixViewer::SetZoomLevel(int level) { SetCellSize(kZoomWidths[std::clamp(level, 0, kZoomLevels - 1)]); }
 
 void MatrixViewer::Zoom(int steps) {
+    if (ShowsOverview()) {
+        if (steps > 0) LeaveOverview();
+        return;
+    }
     if (steps > 0) {
         const int* next = std::upper_bound(std::begin(kZoomWidths), std::end(kZoomWidths), cell_);
         if (next != std::end(kZoomWidths)) SetCellSize(*next);
@@ -366,15 +384,16 @@ void MatrixViewer::SetCellSize(int side) {
 void MatrixViewer::MeasureTexts() {
     // Digits are equally wide in the usual interface fonts (tabular figures): only the longest
     // texts can be the widest.
+    // A large matrix is measured on an even sample of some hundred thousand cells.
     const QFontMetrics metrics(view_->font());
     qsizetype longest = 0;
     widestText_ = 0;
-    for (int row = 0; row < model_->Size(); ++row)
-        for (int col = 0; col < model_->Size(); ++col)
-            if (const QString text = model_->Text(row, col); text.size() >= longest) {
-                longest = text.size();
-                widestText_ = std::max(widestText_, metrics.horizontalAdvance(text));
-            }
+    const long long n = model_->Size(), cells = n * n, step = std::max(1LL, cells / 100'000);
+    for (long long k = 0; k < cells; k += step)
+        if (const QString text = model_->Text(static_cast<int>(k / n), static_cast<int>(k % n)); text.size() >= longest) {
+            longest = text.size();
+            widestText_ = std::max(widestText_, metrics.horizontalAdvance(text));
+        }
 }
 
 QFont MatrixViewer::CellFontFor(int side) const {
@@ -401,12 +420,60 @@ void MatrixViewer::ApplyZoom() {
 
 void MatrixViewer::Fit() {
     const int n = std::max(model_->Size(), 1);
-    const QSize area = view_->maximumViewportSize();  // without scroll bars, the headers left out
-    SetCellSize(std::min(area.width(), area.height()) / n);
+    const QSize area = ShowsOverview() ? overview_->size() : view_->maximumViewportSize();  // without scroll bars
+    const int side = std::min(area.width(), area.height()) / n;
+    if (side >= kZoomWidths[0]) {
+        LeaveOverview();
+        SetCellSize(side);
+        return;
+    }
+    view_->hide();
+    overview_->show();
+    DrawOverview();
+}
+
+bool MatrixViewer::ShowsOverview() const { return !overview_->isHidden(); }
+
+void MatrixViewer::DrawOverview() {
+    overview_->update();
+    ShowStatus();
+}
+
+void MatrixViewer::LeaveOverview() {
+    if (!ShowsOverview()) return;
+    overview_->hide();
+    view_->show();
+    SetCellSize(kZoomWidths[0]);
+    ShowStatus();
+}
+
+OverviewWidget::OverviewWidget(const HeatMapModel& model, QWidget* parent) : QWidget(parent), model_(model) {
+    setMinimumSize(1, 1);
+}
+
+void OverviewWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (onResize) onResize();
+}
+
+int OverviewWidget::Side() const { return std::max(1, std::min(width(), height())); }
+
+void OverviewWidget::paintEvent(QPaintEvent*) {
+    const QImage& picture = model_.Picture();
+    if (picture.isNull()) return;
+    const int side = Side();
+    // Smooth scaling blends the colours of the entries a pixel covers; the scaled picture is
+    // kept until the matrix shown or the size changes.
+    if (picture.cacheKey() != key_ || scaled_.width() != side) {
+        scaled_ = QPixmap::fromImage(picture.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        key_ = picture.cacheKey();
+    }
+    QPainter(this).drawPixmap(0, 0, scaled_);
 }
 
 void MatrixViewer::GoToLargestDifference() {
     if (model_->Size() == 0 || !HasDifference(matrix_)) return;
+    LeaveOverview();
     const auto [row, col] = model_->LargestDifference();
     if (cell_ < kMarkedCell) SetCellSize(kMarkedCell);
     view_->UpdateGeometriesNow();  // the scroll range of the new size, to scroll within
@@ -468,6 +535,9 @@ void MatrixViewer::ShowStatus() {
     if (model_->difference())
         text += matrix_ <= 4 ? QStringLiteral(" · cierre − relación") : QStringLiteral(" · relación − transitivizada");
     if (pin_->isChecked()) text += QStringLiteral(" · fijada");
+    if (ShowsOverview())
+        text += QStringLiteral(" · entera: un píxel por unas %1 × %1 entradas")
+                    .arg((s->dimension + overview_->Side() - 1) / overview_->Side());
     status_->setText(text);
 }
 

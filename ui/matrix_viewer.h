@@ -49,6 +49,25 @@ private:
     std::pair<int, int> mark_{-1, -1};
 };
 
+/// The whole matrix as one picture in the largest square the widget holds.
+class OverviewWidget : public QWidget {
+public:
+    OverviewWidget(const HeatMapModel& model, QWidget* parent);
+    /// The side of the picture, in pixels.
+    int Side() const;
+    /// Called when the widget's size, and so the picture's, has changed.
+    std::function<void()> onResize;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    const HeatMapModel& model_;
+    QPixmap scaled_;
+    qint64 key_ = 0;
+};
+
 /// One matrix of the experiment in a window of its own, as a heat map with its legend,
 /// readable entry by entry at any dimension: zoom from whole numbers down to one coloured
 /// square per entry, a difference mode, the largest difference, copies and pictures. It shows
@@ -74,8 +93,11 @@ public:
     int ZoomLevel() const;
     void SetZoomLevel(int level);
     int CellSize() const { return cell_; }
-    /// The largest square cells at which the whole matrix fits the visible area.
+    /// The largest square cells at which the whole matrix fits the visible area; when even the
+    /// smallest level is too large, the overview: the whole matrix as one picture, each pixel
+    /// the blend of the entries under it (any zoom in returns to the cells).
     void Fit();
+    bool ShowsOverview() const;
     /// Selects the entry of the largest difference, zooms in until its cell is kMarkedCell
     /// pixels at least, scrolls to it, frames it and says where it is in the status line.
     void GoToLargestDifference();
@@ -94,6 +116,9 @@ private:
     void Zoom(int steps);
     void ApplyZoom();
     void ShowStatus();
+    /// Paints the overview again and says what it shows.
+    void DrawOverview();
+    void LeaveOverview();
     /// The width of the widest text the cells show now, in the viewer's font.
     void MeasureTexts();
     /// The viewer's font grown with a cell of `side` pixels so that the widest text still
@@ -106,6 +131,7 @@ private:
     HeatMapView* view_;
     QWidget* legend_;
     QLabel* status_;
+    class OverviewWidget* overview_;
     QAction* pin_ = nullptr;
     QComboBox* orientation_ = nullptr;
     std::shared_ptr<const experiments::Snapshot> latest_;

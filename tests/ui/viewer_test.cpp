@@ -32,7 +32,7 @@ bool Near(const QColor& a, const QColor& b, int tolerance = 4) {
 class ViewerTest : public ui_test::FormTest {
 protected:
     // Zorvane (comma) with the relation of `rows` loaded as from "Cargar matriz".
-    void Load(const char* rows) {
+    void Load(const std::string& rows) {
         Start(engine::kZorvane);
         std::ofstream(dir / "m.txt") << rows;
         dialogs.openName = QString::fromStdString((dir / "m.txt").string());
@@ -240,3 +240,32 @@ TEST_F(ViewerTest, ZoomFitsAHundredSquaresTheViewerFollowsUnlessPinnedAndOpensOn
 }
 
 }  // namespace
+
+// A relation too large for the window's smallest cells, loaded through the window (analysed
+// aside, behind the progress dialog), opens whole: each pixel blends the entries under it, here
+// a block of ones over zeros; "Acercar" gives the cells back and "Ajustar" the whole again.
+TEST_F(ViewerTest, ALargeRelationOpensWholeAsOnePicture) {
+    constexpr int n = 400;
+    std::string rows;
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) rows += (i < n / 2 && j < n / 2 ? "1" : "0") + std::string(j + 1 < n ? " " : "\n");
+    Load(rows);
+    ASSERT_EQ(E().dimension, n);
+    ui::MatrixViewer& viewer = Open(1);
+    auto* overview = viewer.findChild<ui::OverviewWidget*>("VistaDeConjunto");
+    ASSERT_TRUE(viewer.ShowsOverview() && overview->isVisible());
+    const QImage seen = overview->grab().toImage();
+    const int side = overview->Side();
+    EXPECT_GE(side, 300);  // the window's whole height, not a corner
+    const auto near = [](const QColor& a, const QColor& b) {
+        return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) <= 12;
+    };
+    EXPECT_TRUE(near(seen.pixelColor(side / 4, side / 4), ui::HeatColor(1.0)));
+    EXPECT_TRUE(near(seen.pixelColor(3 * side / 4, 3 * side / 4), ui::HeatColor(0.0)));
+    EXPECT_TRUE(near(seen.pixelColor(3 * side / 4, side / 4), ui::HeatColor(0.0)));
+    viewer.findChild<QAction*>("Acercar")->trigger();
+    EXPECT_TRUE(!viewer.ShowsOverview() && viewer.view().isVisible());
+    EXPECT_EQ(viewer.CellSize(), ui::MatrixViewer::kZoomWidths[0]);
+    viewer.findChild<QAction*>("Ajustar")->trigger();
+    EXPECT_TRUE(viewer.ShowsOverview());
+}
