@@ -343,6 +343,9 @@ void MatrixViewer::Show(std::shared_ptr<const experiments::Snapshot> snapshot) {
         int level = 0;
         while (level + 1 < kZoomLevels && kZoomWidths[level] < std::max(widestText_ + 8, 24)) ++level;
         SetZoomLevel(level);
+        // The view's size as the window will lay it out, which it has not done yet.
+        layout()->activate();
+        centralWidget()->layout()->activate();
         const QSize area = view_->maximumViewportSize();
         if (model_->Size() * kZoomWidths[0] > std::min(area.width(), area.height())) Fit();
     } else {
@@ -358,7 +361,10 @@ int MatrixViewer::ZoomLevel() const {
     return level;
 }
 
-void MatrixViewer::SetZoomLevel(int level) { SetCellSize(kZoomWidths[std::clamp(level, 0, kZoomLevels - 1)]); }
+void MatrixViewer::SetZoomLevel(int level) {
+    LeaveOverview();
+    SetCellSize(kZoomWidths[std::clamp(level, 0, kZoomLevels - 1)]);
+}
 
 void MatrixViewer::Zoom(int steps) {
     if (ShowsOverview()) {
