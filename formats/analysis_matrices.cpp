@@ -29,4 +29,12 @@ void WriteAnalysisMatrices(const std::filesystem::path& folder, int n, const eng
     for (std::size_t k = 0; k < paths.size(); ++k) toolkit::SaveFileAtomically(paths[k], NpyBytes(ViewOf(n, *matrices[k])));
 }
 
+void CheckMatrixFiles(const std::filesystem::path& folder, const std::vector<std::string>& files) {
+    for (const std::string& file : files) toolkit::CheckWritable(folder / file);
+}
+
+void WriteMatrixFiles(const std::filesystem::path& folder, int n, const std::vector<NamedMatrix>& matrices) {
+    for (const NamedMatrix& m : matrices) toolkit::SaveFileAtomically(folder / m.file, NpyBytes(ViewOf(n, *m.matrix)));
+}
+
 }  // namespace formats

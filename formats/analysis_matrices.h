@@ -2,6 +2,7 @@
 
 #include <array>
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -27,5 +28,18 @@ void CheckAnalysisMatrices(const std::filesystem::path& folder);
 /// order, row i for element i + 1), each replacing its file at once.
 void WriteAnalysisMatrices(const std::filesystem::path& folder, int n, const engine::RelationMatrix& relation,
                            const engine::Analysis& results);
+
+/// A matrix of --matrices under the name of its file.
+struct NamedMatrix {
+    std::string file;  ///< "cierre_hamacher_0.5.npy"
+    const engine::RelationMatrix* matrix;
+};
+
+/// Refuses with FileError, before anything is computed or written, a folder where one of the
+/// files could not be written.
+void CheckMatrixFiles(const std::filesystem::path& folder, const std::vector<std::string>& files);
+
+/// Writes the n × n blocks of the matrices as NumPy files in `folder`, as WriteAnalysisMatrices.
+void WriteMatrixFiles(const std::filesystem::path& folder, int n, const std::vector<NamedMatrix>& matrices);
 
 }  // namespace formats

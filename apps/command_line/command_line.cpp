@@ -289,13 +289,17 @@ int Analyze(const engine::Variant& variant, const Options& options, TNormOptions
     const bool fromFile = !options.dimension;
     if (options.matrices) {
         CheckFolder(*options.matrices);
+        const std::filesystem::path folder = PathOf(*options.matrices);
+        std::vector<std::string> files;
+        if (tnorms && tnorms->AskedTNorms()) files = tnorms->MatrixFiles();
+        else for (const std::string_view file : formats::kAnalysisMatrixFiles) files.emplace_back(file);
         if (fromFile) {
             const toolkit::FileIdentity input = toolkit::IdentityOf(PathOf(options.file));
-            for (const std::filesystem::path& path : formats::AnalysisMatrixPaths(PathOf(*options.matrices)))
-                if (toolkit::IdentityOf(path) == input)
+            for (const std::string& file : files)
+                if (toolkit::IdentityOf(folder / file) == input)
                     throw UsageError("--matrices no puede escribir en la matriz que se analiza");
         }
-        formats::CheckAnalysisMatrices(PathOf(*options.matrices));
+        formats::CheckMatrixFiles(folder, files);
     }
     if (options.saveAll) {
         if (fromFile && toolkit::IdentityOf(PathOf(*options.saveAll)) == toolkit::IdentityOf(PathOf(options.file)))
@@ -358,9 +362,13 @@ int Analyze(const engine::Variant& variant, const Options& options, TNormOptions
         return kFailure;
     }
     if (lost) throw *lost;
-    if (options.matrices)
-        formats::WriteAnalysisMatrices(PathOf(*options.matrices), experiment->engine.dimension, experiment->engine.relation,
-                                       experiment->engine.results);
+    if (options.matrices) {
+        if (others)
+            tnorms->WriteMatrices(*experiment, PathOf(*options.matrices));
+        else
+            formats::WriteAnalysisMatrices(PathOf(*options.matrices), experiment->engine.dimension,
+                                           experiment->engine.relation, experiment->engine.results);
+    }
     if (tnorms) tnorms->WriteSweep();
     if (options.figures) {
         if (!others) WriteFigures(*experiment, *options.figures, options.figureSettings);
@@ -408,7 +416,8 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                        "      --formato y --escala dicen cómo). Con --tnorma, los resultados, --salva-todo\n"
                        "      y --figuras son los de las t-normas pedidas (cierre_NOMBRE, transitivizada_NOMBRE,\n"
                        "      con «:» escrito «_»); con --barrido y --figuras, además la gráfica barrido_FAMILIA.\n"
-                       "      Con --matrices CARPETA, cada matriz como fichero .npy de NumPy. MATRIZ puede ser\n"
+                       "      Con --matrices CARPETA, cada matriz como fichero .npy de NumPy (con --tnorma, las de\n"
+                       "      las t-normas pedidas, con sus nombres). MATRIZ puede ser\n"
                        "      texto, .npy o .mtx (Matrix Market), de hasta 5000 × 5000.\n"
                        "  %1 --dimension N  como --analiza, con una relación aleatoria de N elementos.\n"
                        "  %1 --reune LIBRO CRUDO…  escribe en LIBRO el libro de cálculo de los ensayos de los\n"
@@ -551,8 +560,8 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                 }
             }
             if (parser.isSet(matrices)) options.matrices = parser.value(matrices);
-            if (options.matrices && (methodOptions.Given(parser) || tnormOptions.Given(parser)))
-                throw UsageError("--matrices no va con --metodos, --diagnostico, --tnorma ni --barrido");
+            if (options.matrices && (methodOptions.Given(parser) || parser.isSet(QStringLiteral("barrido"))))
+                throw UsageError("--matrices no va con --metodos, --diagnostico ni --barrido");
             if (methodOptions.Given(parser)) {
                 if (options.saveAll || options.figures || parser.isSet(QStringLiteral("barrido")))
                     throw UsageError("--metodos y --diagnostico no van con --salva-todo, --figuras ni --barrido");

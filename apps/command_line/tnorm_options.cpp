@@ -1,5 +1,9 @@
 #include "apps/command_line/tnorm_options.h"
 
+#include <algorithm>
+
+#include "formats/analysis_matrices.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -181,6 +185,38 @@ void TNormOptions::WriteFigures(const experiments::Experiment& experiment, const
     if (sweepResults_.empty()) return;
     ui::SweepChart chart{ui::FamilyName(sweepPoints_.front()), e.dimension, !sweepLinear_, sweepResults_, std::nullopt};
     ui::SaveSweepFigures(chart, folder, toolkit::DecimalSeparator());
+}
+
+namespace {
+std::string MatrixStem(const engine::AnyTNorm& t) {
+    std::string name = t.Name();
+    std::replace(name.begin(), name.end(), ':', '_');
+    return name;
+}
+}  // namespace
+
+std::vector<std::string> TNormOptions::MatrixFiles() const {
+    std::vector<std::string> files{"relacion.npy"};
+    for (const engine::AnyTNorm& t : tnorms_) {
+        files.push_back("cierre_" + MatrixStem(t) + ".npy");
+        if (!t.LeftContinuous()) continue;
+        files.push_back("transitivizada_" + MatrixStem(t) + ".npy");
+        files.push_back("orden_" + MatrixStem(t) + ".npy");
+    }
+    return files;
+}
+
+void TNormOptions::WriteMatrices(const experiments::Experiment& experiment, const std::filesystem::path& folder) const {
+    const engine::Engine& e = experiment.engine;
+    std::vector<formats::NamedMatrix> matrices{{"relacion.npy", &e.relation}};
+    for (std::size_t k = 0; k < tnorms_.size(); ++k) {
+        const engine::FamilyAnalysis& r = *results_[k];
+        matrices.push_back({"cierre_" + MatrixStem(tnorms_[k]) + ".npy", &r.closure});
+        if (!r.transitivizable) continue;
+        matrices.push_back({"transitivizada_" + MatrixStem(tnorms_[k]) + ".npy", &r.transitivized});
+        matrices.push_back({"orden_" + MatrixStem(tnorms_[k]) + ".npy", &r.order});
+    }
+    formats::WriteMatrixFiles(folder, e.dimension, matrices);
 }
 
 void TNormOptions::WriteSweep() const {

@@ -3,6 +3,7 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QString>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -45,6 +46,12 @@ public:
     std::string SaveAllText(const experiments::Experiment& experiment) const;
     /// The asked t-norms' heat maps (with the relation's) and the sweep's chart into `folder`.
     void WriteFigures(const experiments::Experiment& experiment, const QString& folder) const;
+    /// The files --matrices writes with --tnorma: the relation, and per asked t-norm its closure,
+    /// its transitivized matrix and visit order (where it has them), named as the figures
+    /// ("cierre_hamacher_0.5.npy").
+    std::vector<std::string> MatrixFiles() const;
+    /// Writes them into `folder`.
+    void WriteMatrices(const experiments::Experiment& experiment, const std::filesystem::path& folder) const;
     /// The sweep's table to its file or to standard output; nothing without a sweep.
     void WriteSweep() const;
 

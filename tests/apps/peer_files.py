@@ -124,6 +124,19 @@ with tempfile.TemporaryDirectory() as folder:
     if result.returncode != 0 or drawn.shape != (257, 257) or not (lowered <= drawn).all():
         failures.append(f"--dimension 257: {result.returncode} {drawn.shape} {result.stderr}")
 
+    # With --tnorma, the asked t-norms' matrices under their names; min's bit for bit the
+    # program's own, the drastic t-norm with a closure only.
+    asked = os.path.join(folder, "tnormas")
+    os.mkdir(asked)
+    result = run(program, "--analiza", source, "--tnorma", "min", "--tnorma", "hamacher:0.5", "--tnorma", "drastica",
+                 "--matrices", asked)
+    expected_files = ["relacion.npy", "cierre_min.npy", "transitivizada_min.npy", "orden_min.npy",
+                      "cierre_hamacher_0.5.npy", "transitivizada_hamacher_0.5.npy", "orden_hamacher_0.5.npy",
+                      "cierre_drastica.npy"]
+    if result.returncode != 0 or sorted(os.listdir(asked)) != sorted(expected_files) or not np.array_equal(
+            np.load(os.path.join(asked, "cierre_min.npy")), closure.astype(np.float32)):
+        failures.append(f"--tnorma --matrices: {result.returncode} {result.stderr} {sorted(os.listdir(asked))}")
+
     # Statistics at chosen dimensions: every trial in the raw file, as a spreadsheet reads it.
     import csv
     raw = os.path.join(folder, "ensayos.csv")
