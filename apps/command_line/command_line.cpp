@@ -417,7 +417,7 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                        "      y --figuras son los de las t-normas pedidas (cierre_NOMBRE, transitivizada_NOMBRE,\n"
                        "      con «:» escrito «_»); con --barrido y --figuras, además la gráfica barrido_FAMILIA.\n"
                        "      Con --matrices CARPETA, cada matriz como fichero .npy de NumPy (con --tnorma, las de\n"
-                       "      las t-normas pedidas, con sus nombres). MATRIZ puede ser\n"
+                       "      las t-normas pedidas; con --metodos, METODO_TNORMA.npy). MATRIZ puede ser\n"
                        "      texto, .npy o .mtx (Matrix Market), de hasta 5000 × 5000.\n"
                        "  %1 --dimension N  como --analiza, con una relación aleatoria de N elementos.\n"
                        "  %1 --reune LIBRO CRUDO…  escribe en LIBRO el libro de cálculo de los ensayos de los\n"
@@ -560,8 +560,8 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                 }
             }
             if (parser.isSet(matrices)) options.matrices = parser.value(matrices);
-            if (options.matrices && (methodOptions.Given(parser) || parser.isSet(QStringLiteral("barrido"))))
-                throw UsageError("--matrices no va con --metodos, --diagnostico ni --barrido");
+            if (options.matrices && parser.isSet(QStringLiteral("barrido")))
+                throw UsageError("--matrices no va con --barrido");
             if (methodOptions.Given(parser)) {
                 if (options.saveAll || options.figures || parser.isSet(QStringLiteral("barrido")))
                     throw UsageError("--metodos y --diagnostico no van con --salva-todo, --figuras ni --barrido");
@@ -570,7 +570,15 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                 } catch (const MethodOptionError& error) {
                     throw UsageError(error.what());
                 }
-                return methodOptions.Run(variant, options.file);
+                if (!options.matrices) return methodOptions.Run(variant, options.file);
+                const std::filesystem::path folder = PathOf(*options.matrices);
+                CheckFolder(*options.matrices);
+                const toolkit::FileIdentity input = toolkit::IdentityOf(PathOf(options.file));
+                for (const std::string& file : methodOptions.MatrixFiles())
+                    if (toolkit::IdentityOf(folder / file) == input)
+                        throw UsageError("--matrices no puede escribir en la matriz que se analiza");
+                formats::CheckMatrixFiles(folder, methodOptions.MatrixFiles());
+                return methodOptions.Run(variant, options.file, folder);
             }
             if (!tnormOptions.Given(parser)) return Analyze(variant, options, nullptr);
             try {

@@ -1,6 +1,10 @@
 #include "apps/command_line/method_options.h"
 
 #include <algorithm>
+
+#include "formats/analysis_matrices.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -226,7 +230,23 @@ void MethodOptions::Read(const QCommandLineParser& parser) {
     if (parser.isSet(table_)) tableFile_ = parser.value(table_);
 }
 
-int MethodOptions::Run(const engine::Variant& variant, const QString& relationFile) const {
+namespace {
+std::string MatrixFile(Method method, const engine::AnyTNorm& t) {
+    std::string name = std::string(engine::MethodName(method)) + "_" + t.Name() + ".npy";
+    std::replace(name.begin(), name.end(), ':', '_');
+    return name;
+}
+}  // namespace
+
+std::vector<std::string> MethodOptions::MatrixFiles() const {
+    std::vector<std::string> files{"relacion.npy"};
+    for (const engine::AnyTNorm& t : tnorms_)
+        for (Method method : list_) files.push_back(MatrixFile(method, t));
+    return files;
+}
+
+int MethodOptions::Run(const engine::Variant& variant, const QString& relationFile,
+                       const std::optional<std::filesystem::path>& matrices) const {
     toolkit::SetDecimalSeparator(ui::StartDecimalSeparator(variant));
     auto relation = std::make_unique<engine::RelationMatrix>();
     const int n = formats::ReadRelationFile(ui::FileName(relationFile), *relation);
@@ -236,11 +256,16 @@ int MethodOptions::Run(const engine::Variant& variant, const QString& relationFi
                             "maximal,pueden_subir,subida_maxima,tiempo_ms,nota\n";
     for (const engine::AnyTNorm& t : tnorms_) {
         std::vector<Row> rows;
-        for (Method method : list_) rows.push_back(Measure(method, t, n, *relation, variant.symmetrizing, *scratch, *out));
+        for (Method method : list_) {
+            rows.push_back(Measure(method, t, n, *relation, variant.symmetrizing, *scratch, *out));
+            if (matrices && rows.back().refusal.empty())
+                formats::WriteMatrixFiles(*matrices, n, {{MatrixFile(method, t), out.get()}});
+        }
         if (printTable_) text += (text.empty() ? "" : "\n") + TextTable(t, variant, rows);
         if (diagnose_) text += (text.empty() ? "" : "\n") + DiagnosisText(t, n, *relation, rows);
         csv += CsvRows(t, rows);
     }
+    if (matrices) formats::WriteMatrixFiles(*matrices, n, {{"relacion.npy", relation.get()}});
     Write(text);
     if (tableFile_) toolkit::SaveFileAtomically(ui::FileName(*tableFile_), csv);
     return 0;

@@ -3,7 +3,9 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QString>
+#include <filesystem>
 #include <optional>
+#include <string>
 #include <stdexcept>
 #include <vector>
 
@@ -31,7 +33,13 @@ public:
     bool Given(const QCommandLineParser& parser) const;
     /// Reads and checks them and the t-norms of --tnorma, or throws MethodOptionError.
     void Read(const QCommandLineParser& parser);
-    int Run(const engine::Variant& variant, const QString& relationFile) const;
+    /// The files --matrices writes with the methods: the relation and "<método>_<t-norma>.npy"
+    /// for every method and t-norm (':' written '_'); those of a method that does not apply
+    /// are not written.
+    std::vector<std::string> MatrixFiles() const;
+    /// Runs the methods on the relation of the file; with `matrices`, writes their matrices there.
+    int Run(const engine::Variant& variant, const QString& relationFile,
+            const std::optional<std::filesystem::path>& matrices = std::nullopt) const;
 
 private:
     QCommandLineOption methods_, table_, diagnosis_;

@@ -137,6 +137,17 @@ with tempfile.TemporaryDirectory() as folder:
             np.load(os.path.join(asked, "cierre_min.npy")), closure.astype(np.float32)):
         failures.append(f"--tnorma --matrices: {result.returncode} {result.stderr} {sorted(os.listdir(asked))}")
 
+    # With --metodos, each method's matrix under its name: single linkage is the Min closure,
+    # complete linkage lies below the relation.
+    methods = os.path.join(folder, "metodos")
+    os.mkdir(methods)
+    result = run(program, "--analiza", source, "--metodos", "simple,completa", "--tnorma", "min", "--matrices", methods)
+    files = sorted(os.listdir(methods))
+    if result.returncode != 0 or files != ["completa_min.npy", "relacion.npy", "simple_min.npy"] or not np.array_equal(
+            np.load(os.path.join(methods, "simple_min.npy")), closure.astype(np.float32)) or not (
+            np.load(os.path.join(methods, "completa_min.npy")) <= big).all():
+        failures.append(f"--metodos --matrices: {result.returncode} {result.stderr} {files}")
+
     # Statistics at chosen dimensions: every trial in the raw file, as a spreadsheet reads it.
     import csv
     raw = os.path.join(folder, "ensayos.csv")
