@@ -15,15 +15,21 @@ namespace engine {
 /// grows with the dimension and is kept: a heap allocates only when the dimension grows.
 class IndexHeap {
 public:
+    IndexHeap() = default;
+    IndexHeap(const IndexHeap&) = delete;  // the operations' pointers lead into its own storage
+    IndexHeap& operator=(const IndexHeap&) = delete;
+
     /// Empties the heap for the ids of an n × n block, all absent.
     void Clear(int n) {
         size_ = 0;
         const auto entries = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
-        if (heap_.size() < entries) {
-            heap_.resize(entries);
-            slot_.resize(entries);
+        if (heapStorage_.size() < entries) {
+            heapStorage_.resize(entries);
+            slotStorage_.resize(entries);
+            heap_ = heapStorage_.data();
+            slot_ = slotStorage_.data();
         }
-        std::fill_n(slot_.begin(), entries, kAbsent);
+        std::fill_n(slot_, entries, kAbsent);
     }
 
     bool Empty() const { return size_ == 0; }
@@ -77,7 +83,7 @@ private:
 
     void Place(int s, std::uint64_t key) {
         heap_[s] = key;
-        slot_[static_cast<std::size_t>(IdOf(key))] = s;
+        slot_[IdOf(key)] = s;
     }
 
     void Restore(int s) {
@@ -113,8 +119,11 @@ private:
     }
 
     int size_ = 0;
-    std::vector<std::uint64_t> heap_;
-    std::vector<std::int32_t> slot_;
+    // The storage, and plain pointers into it for the operations.
+    std::vector<std::uint64_t> heapStorage_;
+    std::vector<std::int32_t> slotStorage_;
+    std::uint64_t* heap_ = nullptr;
+    std::int32_t* slot_ = nullptr;
 };
 
 }  // namespace engine

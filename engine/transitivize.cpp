@@ -7,7 +7,12 @@ namespace engine {
 
 namespace {
 
-constexpr int kLanes = 16;
+// Blocks of k tested at once: short ones where the scans are short and often cut by a
+// violation (small dimensions), in baseline code; wide ones compiled for the processor's
+// vector width beyond (the wider units, AVX-512 above all, lower the clock of some processors
+// for a while, which short scans do not repay).
+constexpr int kShortLanes = 4, kWideLanes = 16;
+constexpr int kWideScanDimension = 256;
 
 // True when T(a, b) > v, exactly the violation test. For Min the test needs no double: the
 // minimum is one of the two floats, and it exceeds v exactly when both do.
@@ -20,7 +25,7 @@ inline bool Violates(float a, float b, float v) {
 // The first k in start … n − 1 with T(row[k], column[k]) > v, or n. Whole blocks of kLanes
 // are tested at once, their results or-ed together (the block loop vectorizes into compares
 // and masks); a block with a hit is then searched.
-template <TNorm T>
+template <TNorm T, int kLanes>
 WORKBENCH_INLINE int NextViolationIn(const float* row, const float* column, int start, int n, float v) {
     int k = start;
     for (; k + kLanes <= n; k += kLanes) {
@@ -34,17 +39,35 @@ WORKBENCH_INLINE int NextViolationIn(const float* row, const float* column, int 
 }
 
 WORKBENCH_KERNEL_WIDTHS int NextMinViolation(const float* row, const float* column, int start, int n, float v) {
-    return NextViolationIn<Min>(row, column, start, n, v);
+    return NextViolationIn<Min, kWideLanes>(row, column, start, n, v);
 }
 WORKBENCH_KERNEL_WIDTHS int NextProdViolation(const float* row, const float* column, int start, int n, float v) {
-    return NextViolationIn<Prod>(row, column, start, n, v);
+    return NextViolationIn<Prod, kWideLanes>(row, column, start, n, v);
 }
 WORKBENCH_KERNEL_WIDTHS int NextWViolation(const float* row, const float* column, int start, int n, float v) {
-    return NextViolationIn<W>(row, column, start, n, v);
+    return NextViolationIn<W, kWideLanes>(row, column, start, n, v);
+}
+
+// The short blocks: 1 or 0 per lane as a double, so that a block vectorizes together with the
+// double t-norm values, and the four summed.
+template <TNorm T>
+inline int NextViolationShort(const float* row, const float* column, int start, int n, float v) {
+    const double limit = v;
+    const auto hit = [limit](float a, float b) { return TNormValue(T, a, b) > limit ? 1.0 : 0.0; };
+    int k = start;
+    for (; k + kShortLanes <= n; k += kShortLanes) {
+        double h[kShortLanes];
+        for (int l = 0; l < kShortLanes; ++l) h[l] = hit(row[k + l], column[k + l]);
+        if ((h[0] + h[1]) + (h[2] + h[3]) != 0.0) break;
+    }
+    for (; k < n; ++k)
+        if (hit(row[k], column[k]) != 0.0) return k;
+    return n;
 }
 
 template <TNorm T>
 int NextViolation(const float* row, const float* column, int start, int n, float v) {
+    if (n < kWideScanDimension) return NextViolationShort<T>(row, column, start, n, v);
     if constexpr (T == Min) return NextMinViolation(row, column, start, n, v);
     else if constexpr (T == Prod) return NextProdViolation(row, column, start, n, v);
     else return NextWViolation(row, column, start, n, v);
