@@ -49,6 +49,9 @@ private:
     std::pair<int, int> mark_{-1, -1};
 };
 
+/// The colour bar beside a viewer's table, for the scale of what `model` shows.
+QWidget* NewLegend(const HeatMapModel& model, QWidget* parent);
+
 /// The whole matrix as one picture in the largest square the widget holds.
 class OverviewWidget : public QWidget {
 public:
