@@ -49,6 +49,16 @@ AsideTrial::AsideTrial(Experiment& experiment)
     }
 }
 
+AsideTrial::AsideTrial(Experiment& experiment, int n)
+    : experiment_(experiment), n_(n), saved_(experiment.engine.random()) {
+    engine::CheckDimension(n_);
+    engine::CheckMemoryFor(n_, 2);
+    relation_ = std::make_unique<engine::RelationMatrix>(std::max(n_, engine::kInitialCapacity));
+    memory_ = std::make_unique<engine::ClosureMemory>(experiment.engine.closureMemory);
+    analysis_ = std::make_unique<engine::Analysis>();
+    experiment.engine.DrawRelation(n_, *relation_);
+}
+
 AsideTrial::AsideTrial(Experiment& experiment, int n, const engine::RelationMatrix& matrix)
     : experiment_(experiment), n_(n), saved_(experiment.engine.random()) {
     engine::CheckDegrees(n, matrix);

@@ -61,6 +61,9 @@ inline constexpr int kAsideDimension = 200;
 class AsideTrial {
 public:
     explicit AsideTrial(Experiment& experiment);
+    /// A relation drawn at dimension n, which becomes the experiment's only when the trial is
+    /// taken over (a pending swap is left pending).
+    AsideTrial(Experiment& experiment, int n);
     AsideTrial(Experiment& experiment, int n, const engine::RelationMatrix& matrix);
     ~AsideTrial();
     AsideTrial(const AsideTrial&) = delete;

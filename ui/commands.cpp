@@ -52,6 +52,12 @@ void TForm1::Button2Click(QObject* sender) {
     if (dialogs_.InputQuery(QStringLiteral("Cambiar dimensión"), kDimensionPrompt, text)) {
         const int n = AskedNumber(text, 1, engine::kLargestDimension, "una dimensión válida");
         engine::CheckMemoryFor(n);
+        if (n >= experiments::kAsideDimension) {
+            // The dimension changes with the trial that ends; "Cancelar" keeps the old one.
+            RunAsideTrial(QStringLiteral("Cambiar Dimensión"),
+                          [this, n] { return std::make_unique<experiments::AsideTrial>(*experiment_, n); });
+            return;
+        }
         engine().dimension = n;
     }
     Button1Click(sender);

@@ -251,6 +251,18 @@ TEST(AsideTrial, EndsAsAPlainTrialAndAStoppedOneChangesNothing) {
             EXPECT_DOUBLE_EQ(control.Fraction(aside->engine.dimension), 1.0);
             test_support::ExpectSameExperiment(*plain, *aside);
         }
+        // A new dimension becomes the experiment's with its trial, not before.
+        plain->engine.dimension = 7;
+        plain->RunTrial();
+        {
+            experiments::AsideTrial stopped(*aside, 7);
+            EXPECT_EQ(aside->engine.dimension, 120);
+        }
+        experiments::AsideTrial trial(*aside, 7);
+        engine::AnalysisControl control;
+        trial.Analyze(control);
+        trial.Adopt();
+        test_support::ExpectSameExperiment(*plain, *aside);
     }
 }
 
