@@ -83,8 +83,8 @@ struct SaveAllContent {
 /// whether the relation is reflexive and symmetric, the two generation options, each after its
 /// name, TAB-separated), then the relation, the six results (each after the
 /// lines of its text) and the three visit orders, each block followed by an empty line.
-/// Throws std::out_of_range for a dimension outside 1 … 100 and std::invalid_argument for a
-/// missing matrix.
+/// Throws std::out_of_range for a dimension outside 1 … 5000 (or past a matrix's storage) and
+/// std::invalid_argument for a missing matrix.
 std::string SaveAllText(const SaveAllContent& content);
 
 /// One block of a "save all" file: the lines of its text, then its matrix, if any.
