@@ -71,15 +71,7 @@ QChart* NewChart() {
 // intervals, and never less than `least`; 1 for an empty span without a least.
 double TickStep(double span, double least) {
     if (!(span > 0)) return least > 0 ? least : 1;
-    const double rough = span / kIntervals;
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    double step = 10 * power;
-    for (const double m : {1.0, 2.0, 5.0})
-        if (m * power >= rough) {
-            step = m * power;
-            break;
-        }
-    return std::max(step, least);
+    return std::max(RoundStep(span / kIntervals), least);
 }
 
 // The label format of Qt Charts for a fixed number of decimals.
@@ -333,6 +325,13 @@ void PercentChart::Show(const experiments::Snapshot& snapshot, char separator) {
                   (text.startsWith(QStringLiteral("dimensión ")) ? QStringLiteral("en ") : QStringLiteral("que mezclan las ")) +
                   text + QStringLiteral("</center>");
     if (percentAxis->titleText() != counted) percentAxis->setTitleText(counted);
+}
+
+double RoundStep(double rough) {
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    for (const double m : {1.0, 2.0, 5.0})
+        if (m * power >= rough) return m * power;
+    return 10 * power;
 }
 
 }  // namespace ui

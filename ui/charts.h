@@ -30,6 +30,10 @@ class QValueAxis;
 
 namespace ui {
 
+/// The step of 1, 2 or 5 times a power of ten that is the smallest not below `rough` (> 0):
+/// the spacing of an axis's ticks.
+double RoundStep(double rough);
+
 /// Grouped horizontal bars of the six d1 distances of one analysis: a group per t-norm (Min at
 /// the top), the closure's and the transitivized matrix's bar in each, every value written to
 /// six significant digits at the end of its bar, a value axis from 0 that holds the longest bar and its number,

@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "toolkit/number_text.h"
+#include "ui/charts.h"
 #include "ui/figure_export.h"
 #include "ui/heat_map.h"
 
@@ -30,14 +31,7 @@ QString Number(double value, char separator) {
 std::vector<double> LinearTicks(double low, double high, int intervals = 6, bool cover = false) {
     const double span = high - low;
     if (!(span > 0)) return {low};
-    const double rough = span / intervals;
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    double step = 10 * power;
-    for (const double m : {1.0, 2.0, 5.0})
-        if (m * power >= rough) {
-            step = m * power;
-            break;
-        }
+    const double step = RoundStep(span / intervals);
     std::vector<double> ticks;
     for (double k = std::ceil(low / step - 1e-9); k * step <= high + step * 1e-9; ++k)
         ticks.push_back(k * step == 0 ? 0.0 : k * step);  // no "-0"
