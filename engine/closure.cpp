@@ -212,8 +212,9 @@ ClosureCounts Close(int n, const RelationMatrix& relation, RelationMatrix& M, Cl
                     const AnalysisControl* control) {
     ClosureCounts counts;
     MatrixCopy(n, relation, M);
-    if (ClosureShortcut(T, n, relation, memory)) return counts;
     RelationMatrix& P = memory.Previous(T);
+    P.Reserve(n);  // grown with zeros, as if it had always been this large
+    if (ClosureShortcut(T, n, relation, memory)) return counts;
     PaddedMatrix& S = tScratch;
     S.Size(n);
     for (int i = 0; i < S.rows; ++i) std::fill(S.row(i) + (i < n ? n : 0), S.row(i) + S.stride, 0.0f);
@@ -249,15 +250,7 @@ int ParallelDimension() { return gParallelDimension.load(std::memory_order_relax
 void SetParallelDimension(int n) { gParallelDimension.store(n, std::memory_order_relaxed); }
 
 bool ClosureShortcut(TNorm t, int n, const RelationMatrix& relation, const ClosureMemory& memory) {
-    if (n > memory.transitiveDimension[t]) return false;
-    const RelationMatrix& previous = memory.Previous(t);
-    if (n <= previous.capacity()) return MatrixEqual(n, relation, previous);
-    // The previous iterate has not grown this far: its entries beyond its storage are zeros.
-    const int kept = previous.capacity();
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j)
-            if (relation[i][j] != (i < kept && j < kept ? previous[i][j] : 0.0f)) return false;
-    return true;
+    return n <= memory.transitiveDimension[t] && MatrixEqual(n, relation, memory.Previous(t));
 }
 
 ClosureCounts ComputeClosure(TNorm t, int n, const RelationMatrix& relation, RelationMatrix& M,

@@ -65,7 +65,8 @@ public:
 };
 
 /// True when the closure of `relation` takes no iteration with this memory: the relation equals
-/// the previous iterate on its n × n block, and that block is T-transitive.
+/// the previous iterate on its n × n block, and that block is T-transitive. The memory must hold
+/// an n × n block (ComputeClosure and Engine::Reserve grow it).
 bool ClosureShortcut(TNorm t, int n, const RelationMatrix& relation, const ClosureMemory& memory);
 
 /// T-transitive closure of `relation` into M by repeated max-T squaring, the previous iterate

@@ -1,5 +1,6 @@
 #include "engine/engine.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -52,16 +53,15 @@ void Engine::AnalyzeRelation() {
 
 void Engine::Reserve(int n) {
     CheckDimension(n);
-    if (n <= relation.capacity()) return;
+    Analysis& r = results;
+    ClosureMemory& m = closureMemory;
+    RelationMatrix* const matrices[] = {&relation,           &r.minClosure,       &r.prodClosure,     &r.wClosure,
+                                        &r.minTransitivized, &r.prodTransitivized, &r.wTransitivized, &r.minOrder,
+                                        &r.prodOrder,        &r.wOrder,           &m.minClosurePrev,  &m.prodClosurePrev,
+                                        &m.wClosurePrev};
+    if (std::ranges::all_of(matrices, [n](const RelationMatrix* x) { return n <= x->capacity(); })) return;
     CheckMemoryFor(n);
-    relation.Reserve(n);
-    for (int t = Min; t <= W; ++t) {
-        const auto tn = static_cast<TNorm>(t);
-        results.Closure(tn).Reserve(n);
-        results.Transitivized(tn).Reserve(n);
-        results.Order(tn).Reserve(n);
-        closureMemory.Previous(tn).Reserve(n);
-    }
+    for (RelationMatrix* x : matrices) x->Reserve(n);
 }
 
 void Engine::ClearRelation() {
