@@ -1,6 +1,10 @@
 #include "experiments/experiment.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <memory>
 
 #include "engine/generation.h"
@@ -35,10 +39,7 @@ AsideTrial::AsideTrial(Experiment& experiment)
         engine::CheckElement(e.swapFirst, n_);
         engine::CheckElement(e.swapSecond, n_);
     }
-    engine::CheckMemoryFor(n_, 2);
-    relation_ = std::make_unique<engine::RelationMatrix>(std::max(n_, engine::kInitialCapacity));
-    memory_ = std::make_unique<engine::ClosureMemory>(e.closureMemory);
-    analysis_ = std::make_unique<engine::Analysis>();
+    Prepare();
     swap_ = e.swapPending;
     if (swap_) {
         e.Reserve(n_);
@@ -52,20 +53,21 @@ AsideTrial::AsideTrial(Experiment& experiment)
 AsideTrial::AsideTrial(Experiment& experiment, int n)
     : experiment_(experiment), n_(n), saved_(experiment.engine.random()) {
     engine::CheckDimension(n_);
-    engine::CheckMemoryFor(n_, 2);
-    relation_ = std::make_unique<engine::RelationMatrix>(std::max(n_, engine::kInitialCapacity));
-    memory_ = std::make_unique<engine::ClosureMemory>(experiment.engine.closureMemory);
-    analysis_ = std::make_unique<engine::Analysis>();
+    Prepare();
     experiment.engine.DrawRelation(n_, *relation_);
 }
 
 AsideTrial::AsideTrial(Experiment& experiment, int n, const engine::RelationMatrix& matrix)
     : experiment_(experiment), n_(n), saved_(experiment.engine.random()) {
     engine::CheckDegrees(n, matrix);
-    engine::CheckMemoryFor(n, 2);
-    relation_ = std::make_unique<engine::RelationMatrix>(std::max(n_, engine::kInitialCapacity));
+    Prepare();
     engine::MatrixCopy(n, matrix, *relation_);
-    memory_ = std::make_unique<engine::ClosureMemory>(experiment.engine.closureMemory);
+}
+
+void AsideTrial::Prepare() {
+    engine::CheckMemoryFor(n_, 2);
+    relation_ = std::make_unique<engine::RelationMatrix>(std::max(n_, engine::kInitialCapacity));
+    memory_ = std::make_unique<engine::ClosureMemory>(experiment_.engine.closureMemory);
     analysis_ = std::make_unique<engine::Analysis>();
 }
 
@@ -81,6 +83,29 @@ void AsideTrial::Adopt() {
     experiment_.AdoptTrial(n_, *relation_, *memory_, *analysis_);
     if (swap_) experiment_.engine.swapPending = false;
     adopted_ = true;
+}
+
+void FollowAnalysis(engine::AnalysisControl& control, const std::function<void(engine::AnalysisControl&)>& analysis,
+                    std::chrono::milliseconds interval, const std::function<void()>& tick) {
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    std::exception_ptr failure;
+    {
+        std::jthread thread([&] {
+            try {
+                analysis(control);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            const std::lock_guard lock(mutex);
+            done = true;
+            ended.notify_one();
+        });
+        std::unique_lock lock(mutex);
+        while (!ended.wait_for(lock, interval, [&] { return done; })) tick();
+    }
+    if (failure) std::rethrow_exception(failure);
 }
 
 void Experiment::Reset() {

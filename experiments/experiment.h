@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -75,6 +77,9 @@ public:
     void Adopt();
 
 private:
+    /// Refuses a dimension the memory cannot hold twice; makes the relation, memory and results.
+    void Prepare();
+
     Experiment& experiment_;
     int n_;
     bool swap_ = false, adopted_ = false;
@@ -83,6 +88,12 @@ private:
     std::unique_ptr<engine::ClosureMemory> memory_;
     std::unique_ptr<engine::Analysis> analysis_;
 };
+
+/// Runs `analysis` with `control` on a thread of its own and calls `tick` on the calling thread
+/// every `interval` until it has ended (to show progress, or to set control.stop); then rethrows
+/// what the analysis threw.
+void FollowAnalysis(engine::AnalysisControl& control, const std::function<void(engine::AnalysisControl&)>& analysis,
+                    std::chrono::milliseconds interval, const std::function<void()>& tick);
 
 inline constexpr int kRecentPoints = 100;
 

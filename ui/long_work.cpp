@@ -9,8 +9,6 @@
 #include <QRegion>
 #include <chrono>
 #include <cmath>
-#include <condition_variable>
-#include <mutex>
 #include <exception>
 #include <memory>
 #include <thread>
@@ -116,33 +114,14 @@ void TForm1::RunAsideTrial(const QString& title,
             const int n = trial->dimension();
             engine::AnalysisControl control;
             const std::stop_callback onStop(stop, [&] { control.stop = true; });
-            std::mutex mutex;
-            std::condition_variable ended;
-            bool done = false;
-            std::exception_ptr failure;
-            {
-                // The analysis on a thread of its own; this one reports its progress meanwhile,
-                // the experiment at rest until the trial is taken over.
-                std::jthread analysis([&] {
-                    try {
-                        trial->Analyze(control);
-                    } catch (...) {
-                        failure = std::current_exception();
-                    }
-                    const std::lock_guard lock(mutex);
-                    done = true;
-                    ended.notify_one();
-                });
-                std::unique_lock lock(mutex);
-                while (!ended.wait_for(lock, kPresentInterval / 2, [&] { return done; })) {
+            // The experiment stays at rest until the trial is taken over, so it may be shown.
+            experiments::FollowAnalysis(
+                control, [&](engine::AnalysisControl& c) { trial->Analyze(c); }, kPresentInterval / 2, [&] {
                     const double fraction = control.Fraction(n);
-                    report(std::llround(kSteps * fraction),
-                           QStringLiteral("Análisis de la relación de %1 elementos: %2 %")
-                               .arg(n)
-                               .arg(static_cast<int>(100 * fraction)));
-                }
-            }
-            if (failure) std::rethrow_exception(failure);
+                    report(std::llround(kSteps * fraction), QStringLiteral("Análisis de la relación de %1 elementos: %2 %")
+                                                                .arg(n)
+                                                                .arg(static_cast<int>(100 * fraction)));
+                });
             trial->Adopt();
         });
     } catch (const engine::AnalysisStopped&) {

@@ -311,25 +311,24 @@ int Analyze(const engine::Variant& variant, const Options& options, TNormOptions
     // the engine analyses in place (no second copy of its matrices).
     try {
         engine::Engine& e = experiment->engine;
+        std::unique_ptr<engine::RelationMatrix> matrix;
+        int n = 0;
         if (options.dimension) {
-            // A relation drawn with the options, as "Genera Matriz" draws one.
-            e.dimension = *options.dimension;
-            e.Reserve(e.dimension);
-            RunFollowed(e.dimension, [&](engine::AnalysisControl& control) {
-                e.control = &control;
-                experiment->RunTrial();
-                e.control = nullptr;
-            }, interrupted);
+            n = *options.dimension;  // a relation drawn with the options, as "Genera Matriz" draws one
         } else {
-            auto matrix = std::make_unique<engine::RelationMatrix>();
-            const int n = formats::ReadRelationFile(PathOf(options.file), *matrix);
-            e.Reserve(n);
-            RunFollowed(n, [&](engine::AnalysisControl& control) {
-                e.control = &control;
-                experiment->LoadRelation(n, *matrix);
-                e.control = nullptr;
-            }, interrupted);
+            matrix = std::make_unique<engine::RelationMatrix>();
+            n = formats::ReadRelationFile(PathOf(options.file), *matrix);
         }
+        RunFollowed(n, [&](engine::AnalysisControl& control) {
+            e.control = &control;
+            if (matrix) {
+                experiment->LoadRelation(n, *matrix);
+            } else {
+                e.dimension = n;
+                experiment->RunTrial();
+            }
+            e.control = nullptr;
+        }, interrupted);
     } catch (const engine::AnalysisStopped&) {
         Print(stderr, "Interrumpido: no se ha escrito nada.\n");
         return kFailure;

@@ -4,10 +4,7 @@
 
 #include <charconv>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
-#include <exception>
-#include <mutex>
 #include <stop_token>
 #include <thread>
 
@@ -77,35 +74,23 @@ std::vector<int> ParseDimensionList(const std::string& text) {
 void RunFollowed(int n, const std::function<void(engine::AnalysisControl&)>& analysis,
                  const std::atomic<bool>& interrupted) {
     engine::AnalysisControl control;
-    std::mutex mutex;
-    std::condition_variable ended;
-    bool done = false;
-    std::exception_ptr failure;
     const bool terminal = ::isatty(STDERR_FILENO) != 0;
-    {
-        std::jthread thread([&] {
-            try {
-                analysis(control);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-            const std::lock_guard lock(mutex);
-            done = true;
-            ended.notify_one();
-        });
-        std::unique_lock lock(mutex);
-        const auto start = std::chrono::steady_clock::now();
-        while (!ended.wait_for(lock, std::chrono::milliseconds(200), [&] { return done; })) {
-            if (interrupted.load()) control.stop = true;
-            if (!terminal) continue;
-            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            std::fprintf(stderr, "\rAnálisis de la relación de %d elementos: %d %% · %d s\x1b[K", n,
-                         static_cast<int>(100 * control.Fraction(n)), static_cast<int>(seconds));
-            std::fflush(stderr);
+    const auto start = std::chrono::steady_clock::now();
+    // The progress line is cleared however the analysis ends.
+    struct ClearedLine {
+        bool terminal;
+        ~ClearedLine() {
+            if (terminal) std::fputs("\r\x1b[K", stderr);
         }
-    }
-    if (terminal) std::fputs("\r\x1b[K", stderr);
-    if (failure) std::rethrow_exception(failure);
+    } cleared{terminal};
+    experiments::FollowAnalysis(control, analysis, std::chrono::milliseconds(200), [&] {
+        if (interrupted.load()) control.stop = true;
+        if (!terminal) return;
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::fprintf(stderr, "\rAnálisis de la relación de %d elementos: %d %% · %d s\x1b[K", n,
+                     static_cast<int>(100 * control.Fraction(n)), static_cast<int>(seconds));
+        std::fflush(stderr);
+    });
 }
 
 bool RunChosenDimensions(experiments::Experiment& experiment, const std::vector<int>& dimensions, int sampleSize,
