@@ -34,7 +34,7 @@ void BM_Batch(benchmark::State& state) {
         auto experiment = std::make_unique<experiments::Experiment>(engine::kZorvane);
         experiment->RunTrial();
         state.ResumeTiming();
-        experiments::BatchOutputs outputs({"Zorvane", 5489u, false, false},
+        experiments::BatchOutputs outputs({"Zorvane", 5489u, false, false, {}},
                                       raw ? std::optional(rawFile) : std::nullopt, std::nullopt);
         experiments::BatchOptions options{AllThreads(), {}, {}};
         if (raw) options.trial = [&](int n, int k, const engine::Analysis& a) { outputs.Trial(n, k, a); };
@@ -63,7 +63,7 @@ void BM_RawLine(benchmark::State& state) {
     toolkit::LineFile out(file, formats::kRawLineEnd);
     std::mt19937 random;
     const formats::TrialRecord record = Record(random, 100, 1);
-    for (auto _ : state) out.WriteLine(formats::RawLine({"Zorvane", 5489u, false, false}, record));
+    for (auto _ : state) out.WriteLine(formats::RawLine({"Zorvane", 5489u, false, false, {}}, record));
     fs::remove(file);
 }
 BENCHMARK(BM_RawLine);

@@ -27,23 +27,27 @@ std::string OptionsText(const formats::RawRun& run) {
 
 }  // namespace
 
-BatchOutputs::BatchOutputs(formats::RawRun run, const std::optional<fs::path>& raw, const std::optional<fs::path>& workbook)
-    : run_(std::move(run)) {
+BatchOutputs::BatchOutputs(formats::RawRun run, const std::optional<fs::path>& raw, const std::optional<fs::path>& workbook,
+                           const TrialExtras* extras)
+    : run_(std::move(run)), extras_(extras) {
+    if (extras_) run_.extras = extras_->Columns();
     if (workbook) formats::CheckOutput(*workbook, formats::OutputKind::Workbook);
     if (raw) formats::CheckOutput(*raw, formats::OutputKind::Raw);
     if (workbook) {
         workbook_.emplace(*workbook);
         workbookName_ = toolkit::ShortPath(workbook->string());
         summary_ = std::make_unique<formats::TrialSummary>();
+        summary_->SetExtras(run_.extras);
     }
     if (raw) {
         raw_.emplace(*raw, formats::kRawLineEnd);
-        raw_->WriteLine(formats::kRawHeader);
+        raw_->WriteLine(formats::RawHeader(run_.extras));
     }
 }
 
 void BatchOutputs::Trial(int dimension, int trial, const engine::Analysis& results) {
-    const formats::TrialRecord record = formats::RecordOf(dimension, trial, results);
+    formats::TrialRecord record = formats::RecordOf(dimension, trial, results);
+    if (extras_) record.extras = extras_->Values();
     if (raw_) raw_->WriteLine(formats::RawLine(run_, record));
     if (summary_) summary_->Add(record);
 }
@@ -75,11 +79,18 @@ formats::RunFacts MergeRawFiles(const std::string& program, const std::vector<fs
     std::set<std::optional<std::uint32_t>> seeds;
     std::string seedList, fileList;
     for (const fs::path& file : files) {
-        const formats::RawRun run = formats::ReadRawFile(file, [&](const formats::TrialRecord& record) { summary.Add(record); });
         const std::string name = toolkit::ShortPath(file.string());
         const auto refuse = [&](const std::string& reason) {
             return toolkit::FileError("No se puede reunir el fichero «" + name + "», línea 2: " + reason);
         };
+        const auto columns = [&](const std::vector<formats::ExtraColumn>& extras) {
+            if (first && extras != first->extras)
+                throw toolkit::FileError("No se puede reunir el fichero «" + name + "», línea 1: sus columnas no son las de «" +
+                                         firstName + "»");
+            summary.SetExtras(extras);
+        };
+        const formats::RawRun run =
+            formats::ReadRawFile(file, [&](const formats::TrialRecord& record) { summary.Add(record); }, columns);
         if (run.program != program) throw refuse("es de " + run.program + "; reúnalo con " + run.program);
         if (first && (run.reflexive != first->reflexive || run.symmetric != first->symmetric))
             throw refuse("sus opciones (" + OptionsText(run) + ") no son las de «" + firstName + "» (" +

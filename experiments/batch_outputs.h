@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/analysis.h"
+#include "experiments/trial_extras.h"
 #include "toolkit/file_io.h"
 #include "formats/raw_trials.h"
 #include "formats/trial_summary.h"
@@ -23,9 +24,11 @@ namespace experiments {
 class BatchOutputs {
 public:
     /// Checks both outputs (CheckOutput), then claims the workbook (locked, so that a second
-    /// batch on it is refused) and opens the raw file, all before any trial runs.
+    /// batch on it is refused) and opens the raw file, all before any trial runs. With
+    /// `extras`, each trial's extra measures are read from it (their columns follow the
+    /// program's in the raw file, and the workbook gains their sheets).
     BatchOutputs(formats::RawRun run, const std::optional<std::filesystem::path>& raw,
-                 const std::optional<std::filesystem::path>& workbook);
+                 const std::optional<std::filesystem::path>& workbook, const TrialExtras* extras = nullptr);
     /// The batch's per-trial hook (BatchOptions::trial).
     void Trial(int dimension, int trial, const engine::Analysis& results);
     /// Writes the workbook, if one was asked for, of the trials taken so far.
@@ -33,6 +36,7 @@ public:
 
 private:
     formats::RawRun run_;
+    const TrialExtras* extras_;
     std::optional<toolkit::LineFile> raw_;
     std::optional<toolkit::ReservedFile> workbook_;
     std::string workbookName_;

@@ -52,7 +52,7 @@ bool WriteStatistics(const std::function<void(std::string_view line)>& writeLine
             percent[t] = ClosureGreaterPercent(statistics.closureGreaterCount[t], statistics.closureNotGreaterCount[t]);
         writeLine(formats::StatisticsRow(groups[g].dimension, sums, percent, sampleSize, integerMeans));
     };
-    const long long done = RunTrialGroups(experiment, groups, options.threads, options.stop, hooks);
+    const long long done = RunTrialGroups(experiment, groups, options.threads, options.stop, hooks, options.extras);
     return done == progress.trialsTotal;
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "experiments/experiment.h"
+#include "experiments/trial_extras.h"
 #include "toolkit/file_io.h"
 #include "formats/statistics_file.h"
 
@@ -27,6 +28,8 @@ struct BatchOptions {
     /// Called on the batch's thread after every trial, in trial order whatever `threads`, with
     /// the trial's dimension, its number within the dimension (from 1) and its results.
     std::function<void(int dimension, int trial, const engine::Analysis& results)> trial = {};
+    /// Extra measures of every trial (see RunTrialGroups), read by `trial`.
+    TrialExtras* extras = nullptr;
 };
 
 /// The table's last line (empty), which a toolkit::LineFile keeps at the end of the file from the

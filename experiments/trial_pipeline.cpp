@@ -20,6 +20,7 @@ struct Slot {
     engine::RelationMatrix relation{};
     engine::ClosureMemory memory;  // the analyses of this slot's trials, one after another
     engine::Analysis analysis;
+    std::unique_ptr<TrialExtras> extras;   // this slot's trials' extra measures, when asked
     toolkit::RandomGenerator randomAfter;  // the sequence just after this relation was drawn
     long long analysedTrial = -1;          // guarded by the pipeline's mutex
     std::exception_ptr error;              // likewise
@@ -30,10 +31,13 @@ struct Slot {
 // so a slot is never drawn into while a worker reads it. Every hand-over goes through the mutex.
 class Workers {
 public:
-    Workers(bool symmetrizing, int threads, long long firstTrial)
+    Workers(bool symmetrizing, int threads, long long firstTrial, const TrialExtras* extras)
         : symmetrizing_(symmetrizing), published_(firstTrial), next_(firstTrial) {
         const std::size_t slots = 2 * static_cast<std::size_t>(threads) + 2;
-        for (std::size_t s = 0; s < slots; ++s) slots_.push_back(std::make_unique<Slot>());
+        for (std::size_t s = 0; s < slots; ++s) {
+            slots_.push_back(std::make_unique<Slot>());
+            if (extras) slots_.back()->extras = extras->Copy();
+        }
         for (int t = 0; t < threads; ++t) threads_.emplace_back([this] { Work(); });
     }
 
@@ -78,6 +82,7 @@ private:
             std::exception_ptr error;
             try {
                 engine::AnalyzeRelation(slot.dimension, slot.relation, symmetrizing_, slot.memory, slot.analysis);
+                if (slot.extras) slot.extras->Compute(slot.dimension, slot.relation);
             } catch (...) {
                 error = std::current_exception();
             }
@@ -138,7 +143,7 @@ private:
 }  // namespace
 
 long long RunTrialGroups(Experiment& experiment, std::span<const TrialGroup> groups, int threads,
-                         std::stop_token stop, const TrialHooks& hooks) {
+                         std::stop_token stop, const TrialHooks& hooks, TrialExtras* extras) {
     if (threads < 1 || threads > kMaxThreads)
         throw std::invalid_argument("número de hilos fuera del rango válido 1 … " + std::to_string(kMaxThreads));
     long long total = 0;
@@ -152,7 +157,8 @@ long long RunTrialGroups(Experiment& experiment, std::span<const TrialGroup> gro
     const bool swapFirst = engine.swapPending && total > 0;
     const long long firstDrawn = swapFirst ? 1 : 0;
     std::unique_ptr<Workers> workers;
-    if (total > firstDrawn) workers = std::make_unique<Workers>(engine.variant().symmetrizing, threads, firstDrawn);
+    if (total > firstDrawn)
+        workers = std::make_unique<Workers>(engine.variant().symmetrizing, threads, firstDrawn, extras);
     RandomRestorer restorer(engine);
     TrialCursor toDraw(groups);
     if (swapFirst) toDraw.Advance();
@@ -166,6 +172,7 @@ long long RunTrialGroups(Experiment& experiment, std::span<const TrialGroup> gro
             if (stop.stop_requested()) return done;
             if (done == 0 && swapFirst) {
                 experiment.RunTrial();
+                if (extras) extras->Compute(engine.dimension, engine.relation);
                 restorer.Taken(engine.random());
             } else {
                 for (; drawn < total && drawn < done + workers->SlotCount(); ++drawn) {
@@ -178,6 +185,7 @@ long long RunTrialGroups(Experiment& experiment, std::span<const TrialGroup> gro
                 }
                 const Slot& slot = workers->WaitAnalysed(done);
                 experiment.AdoptTrial(slot.dimension, slot.relation, slot.memory, slot.analysis);
+                if (extras) extras->TakeValues(*slot.extras);
                 restorer.Taken(slot.randomAfter);
             }
             ++done;

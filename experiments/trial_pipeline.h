@@ -6,6 +6,7 @@
 #include <stop_token>
 
 #include "experiments/experiment.h"
+#include "experiments/trial_extras.h"
 
 namespace experiments {
 
@@ -32,8 +33,10 @@ struct TrialHooks {
 /// order. A stop request ends the run at the next trial boundary, leaving the experiment (the
 /// random sequence included) as if it had stopped there, and starts no further group; so does
 /// an exception from a hook, which then propagates. Returns the number of trials run.
+/// With `extras`, each trial's extra measures are taken on the threads that analyse it, and
+/// `extras` holds those of the trial the hooks are called for.
 long long RunTrialGroups(Experiment& experiment, std::span<const TrialGroup> groups, int threads,
-                         std::stop_token stop, const TrialHooks& hooks);
+                         std::stop_token stop, const TrialHooks& hooks, TrialExtras* extras = nullptr);
 
 /// The largest number of threads a run accepts.
 inline constexpr int kMaxThreads = 256;

@@ -7,11 +7,14 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <algorithm>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
 #include "engine/relation_matrix.h"
+#include "engine/tnorm_family.h"
 #include "engine/variant.h"
 #include "toolkit/file_io.h"
 #include "toolkit/number_text.h"
@@ -54,11 +57,16 @@ std::array<float*, 12> Distances(TrialRecord& r) {
     return d;
 }
 
-[[noreturn]] void Refuse(std::size_t column, const std::string& what) {
-    throw std::invalid_argument("la columna «" + std::string(kColumns[column]) + "» " + what);
+[[noreturn]] void Refuse(std::string_view column, const std::string& what) {
+    throw std::invalid_argument("la columna «" + std::string(column) + "» " + what);
 }
+[[noreturn]] void Refuse(std::size_t column, const std::string& what) { Refuse(kColumns[column], what); }
 
-long long WholeNumber(std::string_view field, std::size_t column, long long low, long long high) {
+constexpr std::string_view kExtraMethods[] = {"cierre", "transitivizada", "completada", "completa", "promedio", "simple"};
+constexpr std::string_view kFartherPrefix = "cierre_mas_lejos_";
+
+template <typename Column>
+long long WholeNumber(std::string_view field, Column column, long long low, long long high) {
     long long value = 0;
     const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
     if (field.empty() || error != std::errc() || end != field.data() + field.size() || value < low || value > high)
@@ -66,9 +74,11 @@ long long WholeNumber(std::string_view field, std::size_t column, long long low,
     return value;
 }
 
-bool Flag(std::string_view field, std::size_t column) { return WholeNumber(field, column, 0, 1) == 1; }
+template <typename Column>
+bool Flag(std::string_view field, Column column) { return WholeNumber(field, column, 0, 1) == 1; }
 
-float Distance(std::string_view field, std::size_t column) {
+template <typename Column>
+float Distance(std::string_view field, Column column) {
     double value = 0;
     const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
     if (field.empty() || error != std::errc() || end != field.data() + field.size()) Refuse(column, "no es un número");
@@ -85,6 +95,47 @@ float Distance(std::string_view field, std::size_t column) {
 
 const std::string_view kRawHeader = kHeaderText;
 
+std::string ExtraColumn::Name() const {
+    if (kind == Kind::ClosureFarther) return std::string(kFartherPrefix) + tnorm;
+    return (kind == Kind::D1 ? "d1_" : "d2_") + method + "_" + tnorm;
+}
+
+std::optional<ExtraColumn> ParseExtraColumn(std::string_view name) {
+    ExtraColumn column;
+    std::string_view rest;
+    if (name.starts_with(kFartherPrefix)) {
+        column.kind = ExtraColumn::Kind::ClosureFarther;
+        rest = name.substr(kFartherPrefix.size());
+    } else {
+        if (!name.starts_with("d1_") && !name.starts_with("d2_")) return std::nullopt;
+        column.kind = name[1] == '1' ? ExtraColumn::Kind::D1 : ExtraColumn::Kind::D2;
+        name.remove_prefix(3);
+        for (const std::string_view method : kExtraMethods)
+            if (name.starts_with(method) && name.size() > method.size() && name[method.size()] == '_') {
+                column.method = method;
+                rest = name.substr(method.size() + 1);
+                break;
+            }
+        if (column.method.empty()) return std::nullopt;
+    }
+    // The t-norm, its parameter after the first '_' (no family name has one).
+    std::string typed(rest);
+    if (const std::size_t cut = typed.find('_'); cut != std::string::npos) typed[cut] = ':';
+    try {
+        if (engine::AnyTNorm::Parse(typed).Name() != typed) return std::nullopt;
+    } catch (const engine::TNormError&) {
+        return std::nullopt;
+    }
+    column.tnorm = rest;
+    return column;
+}
+
+std::string RawHeader(const std::vector<ExtraColumn>& extras) {
+    std::string header(kRawHeader);
+    for (const ExtraColumn& column : extras) header.append(",").append(column.Name());
+    return header;
+}
+
 TrialRecord RecordOf(int dimension, int trial, const engine::Analysis& results) {
     return {dimension, trial, results.d1Closure, results.d1Transitivized, results.d2Closure, results.d2Transitivized};
 }
@@ -96,11 +147,16 @@ std::string RawLine(const RawRun& run, const TrialRecord& record) {
     TrialRecord copy = record;
     for (const float* d : Distances(copy)) line.append(",").append(toolkit::FloatToShortestStr(*d, '.'));
     for (int t = 0; t < engine::kTNormCount; ++t) line.append(record.ClosureFarther(t) ? ",1" : ",0");
+    for (std::size_t c = 0; c < run.extras.size() && c < record.extras.size(); ++c)
+        line.append(",").append(run.extras[c].kind == ExtraColumn::Kind::ClosureFarther
+                                    ? (record.extras[c] != 0.0f ? "1" : "0")
+                                    : toolkit::FloatToShortestStr(record.extras[c], '.'));
     return line;
 }
 
 void ParseRawLine(std::string_view line, RawRun& run, TrialRecord& record) {
-    std::array<std::string_view, kColumns.size()> fields;
+    thread_local std::vector<std::string_view> fields;
+    fields.resize(kColumns.size() + run.extras.size());
     std::size_t count = 0;
     for (std::size_t start = 0;;) {
         const std::size_t comma = line.find(',', start);
@@ -130,9 +186,30 @@ void ParseRawLine(std::string_view line, RawRun& run, TrialRecord& record) {
     for (int t = 0; t < engine::kTNormCount; ++t, ++column)
         if (Flag(fields[column], column) != record.ClosureFarther(t))
             Refuse(column, "no concuerda con las distancias d1 de la línea");
+    record.extras.resize(run.extras.size());
+    for (std::size_t c = 0; c < run.extras.size(); ++c, ++column) {
+        const ExtraColumn& extra = run.extras[c];
+        const std::string name = extra.Name();
+        record.extras[c] = extra.kind == ExtraColumn::Kind::ClosureFarther ? (Flag(fields[column], name) ? 1.0f : 0.0f)
+                                                                           : Distance(fields[column], name);
+    }
+    // A flag must say what the d1 distances of its t-norm in the line say.
+    for (std::size_t c = 0; c < run.extras.size(); ++c) {
+        if (run.extras[c].kind != ExtraColumn::Kind::ClosureFarther) continue;
+        std::optional<float> closure, transitivized;
+        for (std::size_t d = 0; d < run.extras.size(); ++d) {
+            const ExtraColumn& e = run.extras[d];
+            if (e.kind != ExtraColumn::Kind::D1 || e.tnorm != run.extras[c].tnorm) continue;
+            if (e.method == "cierre") closure = record.extras[d];
+            if (e.method == "transitivizada") transitivized = record.extras[d];
+        }
+        if (closure && transitivized && (record.extras[c] != 0.0f) != (*closure > *transitivized))
+            Refuse(run.extras[c].Name(), "no concuerda con las distancias d1 de la línea");
+    }
 }
 
-RawRun ReadRawFile(const std::filesystem::path& path, const std::function<void(const TrialRecord&)>& take) {
+RawRun ReadRawFile(const std::filesystem::path& path, const std::function<void(const TrialRecord&)>& take,
+                   const std::function<void(const std::vector<ExtraColumn>&)>& header) {
     const std::string name = toolkit::ShortPath(path.string());
     const auto fail = [&](const std::string& reason) {
         return toolkit::FileError("No se ha podido leer el fichero «" + name + "»: " + reason);
@@ -149,7 +226,7 @@ RawRun ReadRawFile(const std::filesystem::path& path, const std::function<void(c
     if (S_ISDIR(status.st_mode)) throw fail("es una carpeta");
     if (!S_ISREG(status.st_mode)) throw fail("no es un fichero normal");
 
-    constexpr std::size_t kLongestLine = 4096;
+    constexpr std::size_t kLongestLine = 65536;
     RawRun first, run;
     TrialRecord record;
     long long lineNumber = 0, trials = 0;
@@ -158,8 +235,20 @@ RawRun ReadRawFile(const std::filesystem::path& path, const std::function<void(c
         if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
         if (text.size() > kLongestLine) throw fail("la línea " + std::to_string(lineNumber) + " es demasiado larga");
         if (lineNumber == 1) {
-            if (text != kRawHeader) throw fail("no es un fichero de ensayos (su primera línea no es la cabecera «" +
-                                               std::string(kRawHeader.substr(0, 30)) + "…»)");
+            if (!text.starts_with(kRawHeader) || (text.size() > kRawHeader.size() && text[kRawHeader.size()] != ','))
+                throw fail("no es un fichero de ensayos (su primera línea no es la cabecera «" +
+                           std::string(kRawHeader.substr(0, 30)) + "…»)");
+            for (std::string_view rest = text.substr(kRawHeader.size()); !rest.empty();) {
+                rest.remove_prefix(1);
+                const std::string_view name = rest.substr(0, rest.find(','));
+                const std::optional<ExtraColumn> column = ParseExtraColumn(name);
+                if (!column) throw fail("la cabecera nombra una columna desconocida, «" + toolkit::ValidUtf8(std::string(name)) + "»");
+                if (std::find(run.extras.begin(), run.extras.end(), *column) != run.extras.end())
+                    throw fail("la cabecera nombra dos veces la columna «" + std::string(name) + "»");
+                run.extras.push_back(*column);
+                rest.remove_prefix(name.size());
+            }
+            if (header) header(run.extras);
             return;
         }
         try {

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "toolkit/file_io.h"
 #include "formats/raw_trials.h"
@@ -25,7 +26,17 @@ void CheckLine(std::string_view line) {
         return;
     }
     formats::ParseRawLine(formats::RawLine(run, record), again, back);
-    if (!(again == run) || std::memcmp(&back, &record, sizeof back) != 0) std::abort();
+    // Bit for bit: -0 and 0 would compare equal.
+    const auto bits = [](const formats::TrialRecord& r) {
+        std::vector<float> all(r.d1Closure.begin(), r.d1Closure.end());
+        for (const auto* d : {&r.d1Transitivized, &r.d2Closure, &r.d2Transitivized}) all.insert(all.end(), d->begin(), d->end());
+        all.insert(all.end(), r.extras.begin(), r.extras.end());
+        std::vector<std::uint32_t> out(all.size());
+        std::memcpy(out.data(), all.data(), all.size() * sizeof(float));
+        return out;
+    };
+    if (!(again == run) || back.dimension != record.dimension || back.trial != record.trial || bits(back) != bits(record))
+        std::abort();
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ void TForm1::Button6Click(QObject*) {
     const engine::Engine& e = experiment().engine;
     if (!raw && !workbook) formats::CheckOutput(path, formats::OutputKind::Table);
     // The window's sequence did not start from a seed of the user's: the raw file leaves it empty.
-    experiments::BatchOutputs outputs({engine::ProgramName(e.variant()), std::nullopt, e.reflexive, e.symmetric},
+    experiments::BatchOutputs outputs({engine::ProgramName(e.variant()), std::nullopt, e.reflexive, e.symmetric, {}},
                                   raw ? std::optional(path) : std::nullopt,
                                   workbook ? std::optional(path) : std::nullopt);
     std::optional<toolkit::LineFile> table;

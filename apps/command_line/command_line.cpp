@@ -69,6 +69,7 @@ struct Options {
     std::optional<QString> matrices;       // the folder of every matrix as NumPy files
     std::optional<int> dimension;          // --dimension: a random relation of this size, not a file
     std::vector<int> dimensions;           // --dimensiones: the dimensions of the statistics
+    std::unique_ptr<experiments::TrialExtras> extras;  // --tnorma, --metodos with --estadisticas
 };
 
 void Print(std::FILE* stream, const char* text) { std::fputs(text, stream); }
@@ -188,10 +189,11 @@ int Statistics(const engine::Variant& variant, const Options& options) {
     // Without --semilla the sequence starts where the generator's own start state puts it,
     // which is that of its default seed.
     const formats::RawRun run{engine::ProgramName(variant), options.seed.value_or(std::mt19937::default_seed),
-                              experiment->engine.reflexive, experiment->engine.symmetric};
+                              experiment->engine.reflexive, experiment->engine.symmetric, {}};
     // Every output is checked before any is created, so that a refused run leaves nothing.
     formats::CheckOutput(PathOf(options.file), formats::OutputKind::Table);
-    experiments::BatchOutputs outputs(run, optionalPath(options.raw), optionalPath(options.workbook));
+    experiments::BatchOutputs outputs(run, optionalPath(options.raw), optionalPath(options.workbook),
+                                      options.extras.get());
     toolkit::LineFile table(PathOf(options.file), formats::kStatisticsLineEnd, experiments::kStatisticsLastLine);
     experiments::BatchOptions batch{options.threads, stop.get_token(), [&](const experiments::BatchProgress& p) {
                                         if (interrupted.load()) stop.request_stop();
@@ -200,6 +202,7 @@ int Statistics(const engine::Variant& variant, const Options& options) {
     batch.trial = [&](int dimension, int trial, const engine::Analysis& results) {
         outputs.Trial(dimension, trial, results);
     };
+    batch.extras = options.extras.get();
     const bool complete =
         experiments::RunStatisticsBatch(table, *experiment, options.largestDimension, options.sampleSize, batch);
     progress.reset();
@@ -218,10 +221,11 @@ int ChosenDimensions(const engine::Variant& variant, const Options& options) {
         return name ? std::optional<std::filesystem::path>(PathOf(*name)) : std::nullopt;
     };
     const formats::RawRun run{engine::ProgramName(variant), options.seed.value_or(std::mt19937::default_seed),
-                              experiment->engine.reflexive, experiment->engine.symmetric};
-    experiments::BatchOutputs outputs(run, optionalPath(options.raw), optionalPath(options.workbook));
-    const bool complete =
-        RunChosenDimensions(*experiment, options.dimensions, options.sampleSize, options.threads, outputs, interrupted);
+                              experiment->engine.reflexive, experiment->engine.symmetric, {}};
+    experiments::BatchOutputs outputs(run, optionalPath(options.raw), optionalPath(options.workbook),
+                                      options.extras.get());
+    const bool complete = RunChosenDimensions(*experiment, options.dimensions, options.sampleSize, options.threads,
+                                              outputs, interrupted, options.extras.get());
     outputs.Finish(variant.integerMeans, *std::max_element(options.dimensions.begin(), options.dimensions.end()),
                    options.sampleSize, options.threads, complete);
     if (complete) return kSuccess;
@@ -249,6 +253,31 @@ int Merge(const engine::Variant& variant, const QString& workbook, const QString
     const std::vector<int> dimensions = summary->Dimensions();
     formats::WriteWorkbook(reserved, name, *summary, variant.integerMeans, dimensions.back(), facts, 0);
     return kSuccess;
+}
+
+// The extra measures of --tnorma and --metodos in a batch: the asked t-norms' columns and the
+// methods' under them (under min, prod and w without --tnorma).
+std::unique_ptr<experiments::TrialExtras> StatisticsExtras(const QCommandLineParser& parser, MethodOptions& methods,
+                                                           const engine::Variant& variant, bool reflexiveSymmetric) {
+    std::vector<engine::AnyTNorm> tnorms, methodTNorms;
+    std::vector<engine::Method> list;
+    try {
+        for (const QString& name : parser.values(QStringLiteral("tnorma")))
+            tnorms.push_back(engine::AnyTNorm::Parse(name.toStdString()));
+        if (parser.isSet(QStringLiteral("metodos"))) {
+            methods.Read(parser);
+            list = methods.Methods();
+            methodTNorms = methods.TNorms();
+        }
+        return std::make_unique<experiments::TrialExtras>(tnorms, list, methodTNorms, reflexiveSymmetric,
+                                                          variant.symmetrizing);
+    } catch (const engine::TNormError& error) {
+        throw UsageError(std::string("--tnorma: ") + error.what());
+    } catch (const MethodOptionError& error) {
+        throw UsageError(error.what());
+    } catch (const experiments::TrialExtrasError& error) {
+        throw UsageError(std::string("--metodos: ") + error.what());
+    }
 }
 
 // The folder of the figures, checked before anything is computed or written.
@@ -522,10 +551,16 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
         if (const QString option = figureOptions.FirstGiven(parser); !option.isEmpty() && !parser.isSet(figures))
             throw UsageError(option.toStdString() + " solo va con --figuras");
         if (!analyzeMode && parser.isSet(matrices)) throw UsageError("--matrices solo va con --analiza");
-        if (!analyzeMode && tnormOptions.Given(parser))
-            throw UsageError("--tnorma, --barrido, --lineal y --barrido-csv solo van con --analiza");
-        if (!analyzeMode && methodOptions.Given(parser))
-            throw UsageError("--metodos, --tabla-metodos y --diagnostico solo van con --analiza");
+        // With --estadisticas, --tnorma and --metodos add their columns to the raw file and the workbook.
+        const bool statisticsExtras = statisticsMode && (parser.isSet(QStringLiteral("tnorma")) ||
+                                                         parser.isSet(QStringLiteral("metodos")));
+        for (const char* option : {"barrido", "lineal", "barrido-csv", "tabla-metodos", "diagnostico"})
+            if (statisticsMode && parser.isSet(QString::fromLatin1(option)))
+                throw UsageError(std::string("--") + option + " solo va con --analiza");
+        if (!analyzeMode && !statisticsMode && tnormOptions.Given(parser))
+            throw UsageError("--tnorma, --barrido, --lineal y --barrido-csv solo van con --analiza o --estadisticas");
+        if (!analyzeMode && !statisticsMode && methodOptions.Given(parser))
+            throw UsageError("--metodos, --tabla-metodos y --diagnostico solo van con --analiza o --estadisticas");
         if (parser.isSet(symmetric) && parser.isSet(notSymmetric))
             throw UsageError("--simetrica y --no-simetrica no van juntas");
 
@@ -546,8 +581,8 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                 options.reflexive = parser.isSet(reflexive);
                 if (parser.isSet(symmetric) || parser.isSet(notSymmetric)) options.symmetric = parser.isSet(symmetric);
                 if (parser.isSet(seed)) options.seed = Seed(parser.value(seed));
-                if (methodOptions.Given(parser) || tnormOptions.Given(parser))
-                    throw UsageError("--dimension no va con --metodos, --diagnostico, --tnorma ni --barrido");
+                if (methodOptions.Given(parser))
+                    throw UsageError("--dimension no va con --metodos ni --diagnostico");
             }
             if (parser.isSet(saveAll)) options.saveAll = parser.value(saveAll);
             if (parser.isSet(figures)) {
@@ -623,6 +658,13 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
         options.reflexive = parser.isSet(reflexive);
         if (parser.isSet(symmetric) || parser.isSet(notSymmetric)) options.symmetric = parser.isSet(symmetric);
         if (parser.isSet(seed)) options.seed = Seed(parser.value(seed));
+        if (statisticsExtras) {
+            if (!parser.isSet(raw) && !parser.isSet(workbook))
+                throw UsageError("--tnorma y --metodos con --estadisticas necesitan --crudo o --libro: la tabla de "
+                                 "texto tiene solo min, prod y w");
+            options.extras = StatisticsExtras(parser, methodOptions, variant,
+                                              options.reflexive && options.symmetric.value_or(variant.symmetricAtStart));
+        }
         if (parser.isSet(raw)) options.raw = parser.value(raw);
         if (parser.isSet(workbook)) options.workbook = parser.value(workbook);
         // Two outputs into one file would interleave their lines or replace one another: one

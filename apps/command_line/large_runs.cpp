@@ -94,7 +94,8 @@ void RunFollowed(int n, const std::function<void(engine::AnalysisControl&)>& ana
 }
 
 bool RunChosenDimensions(experiments::Experiment& experiment, const std::vector<int>& dimensions, int sampleSize,
-                         int threads, experiments::BatchOutputs& outputs, const std::atomic<bool>& interrupted) {
+                         int threads, experiments::BatchOutputs& outputs, const std::atomic<bool>& interrupted,
+                         experiments::TrialExtras* extras) {
     std::vector<experiments::TrialGroup> groups;
     int largest = 0;
     for (const int n : dimensions) {
@@ -118,7 +119,7 @@ bool RunChosenDimensions(experiments::Experiment& experiment, const std::vector<
             std::fflush(stderr);
         }
     };
-    const long long done = experiments::RunTrialGroups(experiment, groups, threads, stop.get_token(), hooks);
+    const long long done = experiments::RunTrialGroups(experiment, groups, threads, stop.get_token(), hooks, extras);
     if (terminal) std::fputs("\r\x1b[K", stderr);
     return done == static_cast<long long>(groups.size()) * sampleSize;
 }

@@ -35,6 +35,7 @@ void RunFollowed(int n, const std::function<void(engine::AnalysisControl&)>& ana
 /// S trials at each dimension of the list, each into `outputs`; stops at a trial boundary when
 /// `interrupted` becomes true. Returns whether every trial ran.
 bool RunChosenDimensions(experiments::Experiment& experiment, const std::vector<int>& dimensions, int sampleSize,
-                         int threads, experiments::BatchOutputs& outputs, const std::atomic<bool>& interrupted);
+                         int threads, experiments::BatchOutputs& outputs, const std::atomic<bool>& interrupted,
+                         experiments::TrialExtras* extras = nullptr);
 
 }  // namespace cli

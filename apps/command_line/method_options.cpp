@@ -180,7 +180,9 @@ MethodOptions::MethodOptions()
     : methods_(QStringLiteral("metodos"),
                QStringLiteral("Con --analiza: compara los métodos de LISTA (separados por comas, o «todos»): ") +
                    QString::fromStdString(engine::MethodNamesText()) +
-                   QStringLiteral("; una tabla por t-norma (las de --tnorma, o min, prod y w)."),
+                   QStringLiteral("; una tabla por t-norma (las de --tnorma, o min, prod y w). Con --estadisticas: añade "
+                                  "las distancias de cada método en cada ensayo al fichero de --crudo y una hoja "
+                                  "«Métodos» al libro."),
                QStringLiteral("LISTA")),
       table_(QStringLiteral("tabla-metodos"),
              QStringLiteral("Con --metodos: escribe además la tabla en FICHERO (CSV)."), QStringLiteral("FICHERO")),

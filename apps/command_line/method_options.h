@@ -37,6 +37,9 @@ public:
     /// for every method and t-norm (':' written '_'); those of a method that does not apply
     /// are not written.
     std::vector<std::string> MatrixFiles() const;
+    /// The methods and t-norms read.
+    const std::vector<engine::Method>& Methods() const { return list_; }
+    const std::vector<engine::AnyTNorm>& TNorms() const { return tnorms_; }
     /// Runs the methods on the relation of the file; with `matrices`, writes their matrices there.
     int Run(const engine::Variant& variant, const QString& relationFile,
             const std::optional<std::filesystem::path>& matrices = std::nullopt) const;

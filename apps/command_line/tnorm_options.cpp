@@ -56,7 +56,8 @@ void Write(const std::string& text) {
 TNormOptions::TNormOptions()
     : tnorm_(QStringLiteral("tnorma"),
              QStringLiteral("Con --analiza: analiza con la t-norma NOMBRE[:PARÁMETRO] en vez de Min, Prod y W; se "
-                            "puede repetir. Las t-normas:\n") +
+                            "puede repetir. Con --estadisticas: añade sus distancias en cada ensayo al fichero de --crudo y "
+                            "una hoja «T-normas» al libro. Las t-normas:\n") +
                  QString::fromStdString(engine::TNormFamiliesText()),
              QStringLiteral("T")),
       sweep_(QStringLiteral("barrido"),

@@ -152,7 +152,7 @@ TEST_P(CommandLine, HelpVersionUsageErrorsAndFailures) {
         {{"--dimension", "5001", "--simetrica"}, 2, "'5001' no es una dimensión válida: debe estar entre 1 y 5000"},
         {{"--dimension", "5", "--analiza", "m.txt"}, 2, "--analiza y --dimension no van juntas"},
         {{"--dimension", "5", "--crudo", "c.csv"}, 2, "--crudo solo va con --estadisticas"},
-        {{"--dimension", "5", "--tnorma", "min"}, 2, "--dimension no va con --metodos, --diagnostico, --tnorma ni --barrido"},
+        {{"--dimension", "5", "--metodos", "completada"}, 2, "--dimension no va con --metodos ni --diagnostico"},
         {{"--estadisticas", "--dimensiones", "200", "2", "f.txt"}, 2, "--estadisticas con --dimensiones necesita solo S"},
         {{"--estadisticas", "--dimensiones", "200", "2"}, 2,
          "--dimensiones necesita --crudo o --libro: la tabla de texto es la de 2 … D"},
@@ -165,6 +165,16 @@ TEST_P(CommandLine, HelpVersionUsageErrorsAndFailures) {
         {{"--estadisticas", "--dimensiones", "2:5000:2", "2", "--crudo", "c.csv"}, 2,
          "'2:5000:2' no es una lista de dimensiones: tiene más de 1000"},
         {{"--analiza", "m.txt", "--dimensiones", "3"}, 2, "--dimensiones solo va con --estadisticas"},
+        // Other t-norms and the lowering methods in a batch.
+        {S({"--tnorma", "hamacher:0.5"}), 2,
+         "--tnorma y --metodos con --estadisticas necesitan --crudo o --libro: la tabla de texto tiene solo min, prod y w"},
+        {S({"--barrido", "frank:0:1:3", "--crudo", "c.csv"}), 2, "--barrido solo va con --analiza"},
+        {S({"--metodos", "completa", "--crudo", "c.csv"}), 2,
+         "--metodos: el método «completa» necesita relaciones reflexivas y simétricas: añada --reflexiva y --simetrica"},
+        {S({"--metodos", "simple", "--tnorma", "prod", "--reflexiva", "--simetrica", "--libro", "l.xlsx"}), 2,
+         "--metodos: el método «simple» no se aplica con ninguna de las t-normas pedidas"},
+        {{"--reune", "l.xlsx", "c.csv", "--tnorma", "min"}, 2,
+         "--tnorma, --barrido, --lineal y --barrido-csv solo van con --analiza o --estadisticas"},
         {{"--analiza", In("mala.txt")}, 1,
          "El fichero «" + In("mala.txt") + "» no contiene una matriz válida: fila 2: tiene 1 valor y la fila 1 tiene 2"},
     };
@@ -341,13 +351,20 @@ TEST_P(CommandLine, StatisticsAsIfStartedWithTheOptionsARawFileOfEveryTrialRepli
     const std::string table = Contents(dir / "same.txt");
     EXPECT_EQ(Contents(dir / "f\xfd.txt"), table);
     EXPECT_EQ(Contents(dir / "one.csv"), Contents(dir / "three.csv"));
+    // So are the extra columns of other t-norms and methods, measured on the analysing threads.
+    for (const char* threads : {"1", "3"})
+        ASSERT_EQ(Run({"--estadisticas", "5", "4", std::string("e") + threads + ".txt", "--semilla", "9", "--hilos",
+                       threads, "--tnorma", "yager:2", "--metodos", "completada", "--crudo",
+                       std::string("e") + threads + ".csv"}).status, 0);
+    EXPECT_EQ(Contents(dir / "e1.csv"), Contents(dir / "e3.csv"));
+    EXPECT_NE(Contents(dir / "e1.csv").find(",d2_completada_yager_2\n"), std::string::npos);
     EXPECT_TRUE(LooksLikeAWorkbook(Contents(dir / "w.xlsx")));
 
     // The raw file tells the run it comes from and holds every trial. (Its means, the table's
     // and the pooled replicates' in the workbooks: workbook_check.sh.)
     int records = 0;
     EXPECT_EQ(formats::ReadRawFile(dir / "one.csv", [&](const formats::TrialRecord&) { ++records; }),
-              (formats::RawRun{Name(), 9u, true, false}));
+              (formats::RawRun{Name(), 9u, true, false, {}}));
     EXPECT_EQ(records, 35);
     // A replicate with a seed of its own, pooled into a workbook.
     ASSERT_EQ(Run({"--estadisticas", "6", "7", "ten.txt", "--reflexiva", "--no-simetrica", "--semilla", "10", "--crudo",
@@ -371,6 +388,8 @@ TEST_P(CommandLine, StatisticsAsIfStartedWithTheOptionsARawFileOfEveryTrialRepli
     // largest seed the help offers, written and read back as any other.
     ASSERT_EQ(Run({"--estadisticas", "3", "2", "x.txt", "--semilla", "4294967295", "--no-simetrica", "--crudo", "refl.csv"}).status, 0);
     ASSERT_EQ(Run({"--estadisticas", "3", "2", "x.txt", "--semilla", "5", "--reflexiva", "--simetrica", "--crudo", "sym.csv"}).status, 0);
+    ASSERT_EQ(Run({"--estadisticas", "3", "2", "x.txt", "--semilla", "6", "--reflexiva", "--no-simetrica", "--tnorma",
+                   "frank:2", "--crudo", "ext.csv"}).status, 0);
     // One file under two names, and a link to a file not there yet.
     const std::string tenBefore = Contents(dir / "ten.txt");
     fs::create_hard_link(dir / "ten.txt", dir / "hard.csv");
@@ -383,6 +402,7 @@ TEST_P(CommandLine, StatisticsAsIfStartedWithTheOptionsARawFileOfEveryTrialRepli
         {{"--reune", "no.xlsx", "one.csv", "other.csv"}, 1, "línea 2: es de " + otherName + "; reúnalo con " + otherName},
         {{"--reune", "no.xlsx", "one.csv", "refl.csv"}, 1, "sus opciones (reflexiva: no, simétrica: no)"},
         {{"--reune", "no.xlsx", "one.csv", "sym.csv"}, 1, "sus opciones (reflexiva: sí, simétrica: sí)"},
+        {{"--reune", "no.xlsx", "one.csv", "ext.csv"}, 1, "línea 1: sus columnas no son las de «"},
         {{"--reune", "no.xlsx", "r2.csv", "cut.csv"}, 1, "«" + (dir / "cut.csv").string() + "»: la línea 36 no vale: tiene "},
         {{"--reune", "no.xlsx", "nan.csv"}, 1, "la línea 2 no vale: la columna «d1_transitivizada_min» no es un número finito"},
         {{"--reune", "no.xlsx", "one.csv", "missing.csv"}, 1, "«" + (dir / "missing.csv").string() + "»: no existe"},

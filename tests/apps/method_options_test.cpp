@@ -43,7 +43,7 @@ TEST(MethodOptions, TableDiagnosisAndRefusals) {
     } refusals[] = {
         {{"--analiza", relation, "--metodos", "tecnica,ward"}, "método desconocido «ward»; los métodos son cierre,"},
         {{"--analiza", relation, "--metodos", "todos", "--barrido", "frank:1:10:3"}, "no van con --salva-todo"},
-        {{"--estadisticas", "3", "2", table, "--diagnostico"}, "solo van con --analiza"},
+        {{"--estadisticas", "3", "2", table, "--diagnostico"}, "--diagnostico solo va con --analiza"},
     };
     for (const auto& refusal : refusals) {
         const auto result = Zorvane(refusal.arguments);

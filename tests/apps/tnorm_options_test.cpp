@@ -67,6 +67,16 @@ TEST(TNormOptions, TextsTableAndRefusals) {
         for (const char* extension : {".svg", ".png"})
             EXPECT_GT(Contents(dir / (std::string(name) + extension)).size(), 100u) << name << extension;
 
+    // A drawn relation under the asked t-norms reads as that relation's file does.
+    const auto drawn = Zorvane({"--dimension", "9", "--semilla", "4", "--tnorma", "hamacher:0.5", "--barrido",
+                                "frank:0.01:100:3", "--matrices", dir.path.string()});
+    ASSERT_EQ(drawn.status, 2) << "--matrices does not go with --barrido";
+    const auto texts = Zorvane({"--dimension", "9", "--semilla", "4", "--tnorma", "hamacher:0.5", "--matrices",
+                                dir.path.string()});
+    ASSERT_EQ(texts.status, 0) << texts.err;
+    EXPECT_NE(texts.out.find("Cierre hamacher:0.5-transit."), std::string::npos);
+    EXPECT_EQ(Zorvane({"--analiza", (dir / "relacion.npy").string(), "--tnorma", "hamacher:0.5"}).out, texts.out);
+
     const struct {
         std::vector<std::string> arguments;
         const char* message;
@@ -78,7 +88,7 @@ TEST(TNormOptions, TextsTableAndRefusals) {
         {{"--analiza", relation, "--barrido", "dombi:1:10:1"}, "entre 2 y 10000"},
         {{"--analiza", relation, "--barrido", "sugeno-weber:-2:1:5", "--lineal"}, "l > -1"},
         {{"--analiza", relation, "--lineal"}, "--lineal solo va con --barrido"},
-        {{"--estadisticas", "3", "2", table, "--tnorma", "min"}, "solo van con --analiza"},
+        {{"--estadisticas", "3", "2", table, "--tnorma", "min"}, "necesitan --crudo o --libro"},
     };
     for (const auto& refusal : refusals) {
         const auto result = Zorvane(refusal.arguments);

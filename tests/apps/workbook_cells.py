@@ -81,12 +81,100 @@ def rows_of(cells, first):
     return [[cells.get((r, c)) for c in range(60)] for r in range(first, last + 1)]
 
 
+def mean_cells(cells, values, where):
+    """The four cells of a mean: mean, standard deviation, the ends of Student's interval."""
+    count = len(values)
+    close(cells[0], statistics.fmean(values), f"{where} media", 1e-7)
+    if count > 1:
+        sd = statistics.stdev(values)
+        half = stats.t.ppf(0.975, count - 1) * sd / math.sqrt(count)
+        close(cells[1], sd, f"{where} desviación", 1e-6)
+        close(cells[2], statistics.fmean(values) - half, f"{where} IC inferior", 1e-6)
+        close(cells[3], statistics.fmean(values) + half, f"{where} IC superior", 1e-6)
+
+
+def check_extras(sheets, rows_by_dimension, extra_names):
+    """The sheets of the columns after the program's 21: "T-normas" and "Métodos"; and what
+    the raw file's columns must say of one another: Hamacher at 1 is Prod, single linkage the
+    Min closure, and the completed technique never farther from the relation than the technique."""
+    for rows in rows_by_dimension.values():
+        for x in rows:
+            if "d1_cierre_hamacher_1" in extra_names:
+                for part in ("d1_cierre", "d1_transitivizada", "d2_cierre", "d2_transitivizada"):
+                    if x[f"{part}_hamacher_1"] != x[f"{part}_prod"]:
+                        failures.append(f"{part}: hamacher:1 {x[part + '_hamacher_1']} y prod {x[part + '_prod']}")
+            if "d1_simple_min" in extra_names and x["d1_simple_min"] != x["d1_cierre_min"]:
+                failures.append(f"d1 simple {x['d1_simple_min']} y cierre min {x['d1_cierre_min']}")
+            for name in extra_names:
+                if name.startswith("d1_completada_"):
+                    t = name[len("d1_completada_"):]
+                    if float(x[name]) > float(x[f"d1_transitivizada_{t}"]):
+                        failures.append(f"{name} {x[name]} más lejos que la técnica {x['d1_transitivizada_' + t]}")
+    tnorms = [n[len("d1_cierre_"):] for n in extra_names if n.startswith("d1_cierre_")]
+    with_methods = []
+    for name in extra_names:
+        kind, _, rest = name.partition("_")
+        method = next((m for m in ("completada", "completa", "promedio", "simple") if rest.startswith(m + "_")), None)
+        if kind == "d1" and method and rest[len(method) + 1:] not in with_methods:
+            with_methods.append(rest[len(method) + 1:])
+    if ("T-normas" in sheets) != bool(tnorms) or ("Métodos" in sheets) != bool(with_methods):
+        failures.append(f"hojas {sorted(sheets)} para las columnas {extra_names}")
+        return
+    value = lambda row, name: f32(float(row[name]))
+    if tnorms:
+        cells = rows_of(sheets["T-normas"], 2)
+        expected = [(n, t) for n in sorted(rows_by_dimension) for t in tnorms]
+        if [(r[0], r[1]) for r in cells] != expected:
+            failures.append(f"T-normas: filas {[(r[0], r[1]) for r in cells]} en vez de {expected}")
+            return
+        for r, (n, t) in zip(cells, expected):
+            rows, where = rows_by_dimension[n], f"T-normas {n} {t}"
+            close(r[2], len(rows), where, 0)
+            lowers = f"d1_transitivizada_{t}" in extra_names
+            series = [f"d1_cierre_{t}", f"d1_transitivizada_{t}", f"d2_cierre_{t}", f"d2_transitivizada_{t}"]
+            for k, name in enumerate(series):
+                if name in extra_names:
+                    mean_cells(r[3 + 4 * k: 7 + 4 * k], [value(x, name) for x in rows], f"{where} {name}")
+                elif r[3 + 4 * k] is not None:
+                    failures.append(f"{where}: {name} no existe y la hoja tiene {r[3 + 4 * k]}")
+            if lowers:
+                mean_cells(r[19:23], [value(x, series[0]) - value(x, series[1]) for x in rows], f"{where} diferencia")
+                p = sum(int(x[f"cierre_mas_lejos_{t}"]) for x in rows) / len(rows)
+                close(r[23], 100 * p, f"{where} porcentaje")
+    if with_methods:
+        cells = rows_of(sheets["Métodos"], 2)
+        expected = []
+        for n in sorted(rows_by_dimension):
+            for t in with_methods:
+                methods = ["cierre", "tecnica"] + [n_[3:-len(t) - 1] for n_ in extra_names
+                                                   if n_.startswith("d1_") and n_.endswith("_" + t)
+                                                   and n_[3:-len(t) - 1] not in ("cierre", "transitivizada")]
+                expected += [(n, t, m) for m in methods]
+        if [(r[0], r[1], r[2]) for r in cells] != expected:
+            failures.append(f"Métodos: filas {[(r[0], r[1], r[2]) for r in cells]} en vez de {expected}")
+            return
+        for r, (n, t, m) in zip(cells, expected):
+            rows, where = rows_by_dimension[n], f"Métodos {n} {t} {m}"
+            column = "transitivizada" if m == "tecnica" else m
+            close(r[3], len(rows), where, 0)
+            mean_cells(r[4:8], [value(x, f"d1_{column}_{t}") for x in rows], f"{where} d1")
+            mean_cells(r[8:12], [value(x, f"d2_{column}_{t}") for x in rows], f"{where} d2")
+            if m != "tecnica":
+                mean_cells(r[12:16], [value(x, f"d1_{column}_{t}") - value(x, f"d1_transitivizada_{t}") for x in rows],
+                           f"{where} diferencia")
+
+
 def main():
     path, table, dump, raws = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4:]
     trials = {}  # dimension -> [(12 distances, 3 flags)]
+    rows_by_dimension = {}  # dimension -> [the raw rows as dictionaries]
+    extra_names = []
     for raw in raws:
         with open(raw, encoding="utf-8", newline="") as f:
-            for row in csv.DictReader(f):
+            reader = csv.DictReader(f)
+            extra_names = reader.fieldnames[21:]
+            for row in reader:
+                rows_by_dimension.setdefault(int(row["dimension"]), []).append(row)
                 values = []
                 for part in ("d1", "d2"):
                     for t in ("min", "prod", "w"):
@@ -146,6 +234,8 @@ def main():
             close(cells[4], 100 * p, f"{where} porcentaje")
             close(cells[5], 100 * max(0.0, centre - half), f"{where} Wilson inferior", 1e-7)
             close(cells[6], 100 * min(1.0, centre + half), f"{where} Wilson superior", 1e-7)
+
+    check_extras(sheets, rows_by_dimension, extra_names)
 
     with open(dump, "w", encoding="utf-8") as f:
         for name, cells in sheets.items():
