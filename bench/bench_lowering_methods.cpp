@@ -15,15 +15,17 @@
 
 namespace {
 
-constexpr int n = engine::kInitialCapacity;
+constexpr int kDimension = engine::kInitialCapacity;
 
 struct Fixture {
+    int n;
     engine::AnyTNorm t;
     std::vector<engine::RelationMatrix> pool, lowered;
     std::unique_ptr<engine::MethodScratch> scratch = std::make_unique<engine::MethodScratch>();
     std::unique_ptr<engine::RelationMatrix> out = std::make_unique<engine::RelationMatrix>();
-    Fixture(const char* name, bool symmetrizing)
-        : t(engine::AnyTNorm::Parse(name)), pool(RelationPool(symmetrizing ? engine::kZorvath : engine::kZorvane, n)), lowered(pool) {
+    Fixture(const char* name, bool symmetrizing, int dimension = kDimension)
+        : n(dimension), t(engine::AnyTNorm::Parse(name)),
+          pool(RelationPool(symmetrizing ? engine::kZorvath : engine::kZorvane, n)), lowered(pool) {
         for (int p = 0; p < kPoolSize; ++p) engine::Transitivize(t, n, pool[p], lowered[p], scratch->order, symmetrizing);
     }
 };
@@ -32,7 +34,7 @@ void Technique(benchmark::State& state, const char* name) {
     Fixture f(name, state.range(0) != 0);
     int next = 0;
     for (auto _ : state) {
-        engine::Transitivize(f.t, n, f.pool[next], *f.out, f.scratch->order, state.range(0) != 0);
+        engine::Transitivize(f.t, f.n, f.pool[next], *f.out, f.scratch->order, state.range(0) != 0);
         next = (next + 1) % kPoolSize;
         benchmark::ClobberMemory();
     }
@@ -44,19 +46,22 @@ void Completion(benchmark::State& state, const char* name) {
     int next = 0, passes = 0;
     for (auto _ : state) {
         *f.out = f.lowered[next];
-        passes = engine::CompleteLowering(f.t, n, f.pool[next], *f.out, state.range(0) != 0, *f.scratch).passes;
+        passes = engine::CompleteLowering(f.t, f.n, f.pool[next], *f.out, state.range(0) != 0, *f.scratch).passes;
         next = (next + 1) % kPoolSize;
         benchmark::ClobberMemory();
     }
     state.counters["pasadas"] = passes;
 }
 
+// The measures of transitivity of a relation and (second argument 1) the rise measures of its
+// technique's result, at the dimension of the first argument.
 void Measures(benchmark::State& state, const char* name) {
-    Fixture f(name, false);
+    Fixture f(name, false, static_cast<int>(state.range(0)));
     int next = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(engine::MeasureTransitivity(f.t, n, f.pool[next]));
-        benchmark::DoNotOptimize(engine::MeasureRise(f.t, n, f.pool[next], f.lowered[next], false));
+        benchmark::DoNotOptimize(engine::MeasureTransitivity(f.t, f.n, f.pool[next]));
+        if (state.range(1) != 0)
+            benchmark::DoNotOptimize(engine::MeasureRise(f.t, f.n, f.pool[next], f.lowered[next], false));
         next = (next + 1) % kPoolSize;
     }
 }
@@ -71,7 +76,10 @@ BENCHMARK_CAPTURE(Technique, w, "w")->Arg(0)->Arg(1)->Unit(benchmark::kMilliseco
 BENCHMARK_CAPTURE(Completion, w, "w")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Technique, hamacher_0_5, "hamacher:0.5")->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Completion, hamacher_0_5, "hamacher:0.5")->Arg(0)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(Measures, min, "min")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(Measures, prod, "prod")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Measures, min, "min")->ArgsProduct({{100, 1000}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Measures, prod, "prod")->ArgsProduct({{100, 1000}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Measures, w, "w")->ArgsProduct({{1000}, {0}})->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Measures, hamacher_0_5, "hamacher:0.5")->ArgsProduct({{100, 1000}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Measures, yager_2, "yager:2")->ArgsProduct({{100}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

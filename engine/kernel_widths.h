@@ -14,3 +14,5 @@
 #define WORKBENCH_KERNEL_WIDTHS
 #endif
 #define WORKBENCH_INLINE [[gnu::always_inline]] inline
+// The same for a lambda inside a kernel: `[&](int j) WORKBENCH_LAMBDA_INLINE { … }`.
+#define WORKBENCH_LAMBDA_INLINE __attribute__((always_inline))

@@ -2,31 +2,199 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <limits>
+#include <type_traits>
+#include <vector>
 
+#include "engine/kernel_widths.h"
 #include "engine/lowering_methods.h"
 #include "engine/tnorm_ops.h"
+#include "toolkit/machine.h"
 
 namespace engine {
 
 namespace {
 
 constexpr double kSmallestSubnormal = 0x1p-149;
+constexpr double kInf = std::numeric_limits<double>::infinity();
+using ops::MinOp;
+using ops::ProdOp;
+using ops::WOp;
+
+// One row i of the scan of every triple (i, j, k), kept per j: the violations and the largest
+// T. The largest excess T − X[i][j] of a violation is that of the largest T (a rounded
+// difference does not decrease when T grows); the first k that reaches it is looked for only
+// for an entry whose excess is the largest so far. Doubles throughout, so that a vector unit
+// runs the loop over j.
+struct RowScan {
+    std::vector<double> x, limit, count, top;
+    void Start(int n, const float* row) {
+        for (auto* v : {&x, &limit, &count, &top}) v->resize(static_cast<std::size_t>(n));
+        for (int j = 0; j < n; ++j) {
+            x[j] = row[j];
+            limit[j] = x[j] + ViolationTolerance(row[j]);
+            count[j] = 0.0;
+            top[j] = -kInf;
+        }
+    }
+};
+
+// T of two stored floats in double for Min (0), Prod (1) and W (2, as WOp: (larger − 1) + smaller).
+template <int Core>
+WORKBENCH_INLINE double CoreT(double a, double b) {
+    if constexpr (Core == 0) return std::min(a, b);
+    else if constexpr (Core == 1) return a * b;
+    else return (std::max(a, b) - 1.0) + std::min(a, b);
+}
+
+// The triples of row i for eight j from j0 (all k): violations and largest T into count and top.
+// Kept in local arrays over the whole k loop, which the compiler turns into vector registers.
+template <int Core>
+WORKBENCH_INLINE void CoreBlock(int n, const float* row, const RelationMatrix& X, int j0, RowScan& r) {
+    constexpr int kWidth = 8;
+    double count[kWidth] = {}, top[kWidth], limit[kWidth];
+    for (int l = 0; l < kWidth; ++l) top[l] = -kInf, limit[l] = r.limit[static_cast<std::size_t>(j0 + l)];
+    for (int k = 0; k < n; ++k) {
+        const double a = row[k];
+        const float* b = X[k].data() + j0;
+        for (int l = 0; l < kWidth; ++l) {
+            const double v = CoreT<Core>(a, static_cast<double>(b[l]));
+            // min(a, b) > limit, as both above it: the compiler would otherwise split the test
+            // into two jumps, and the loop would not be vectorized.
+            const bool violates = Core == 0 ? (a > limit[l]) & (static_cast<double>(b[l]) > limit[l]) : v > limit[l];
+            count[l] += violates ? 1.0 : 0.0;
+            top[l] = std::max(top[l], v);
+        }
+    }
+    for (int l = 0; l < kWidth; ++l) r.count[static_cast<std::size_t>(j0 + l)] = count[l], r.top[static_cast<std::size_t>(j0 + l)] = top[l];
+}
+
+// All the triples of row i: blocks of eight j, then the rest one j at a time.
+template <int Core>
+WORKBENCH_INLINE void CoreRow(int n, const float* row, const RelationMatrix& X, RowScan& r) {
+    int j0 = 0;
+    for (; j0 + 8 <= n; j0 += 8) CoreBlock<Core>(n, row, X, j0, r);
+    for (int j = j0; j < n; ++j)
+        for (int k = 0; k < n; ++k) {
+            const double v = CoreT<Core>(row[k], X[k][j]);
+            r.count[static_cast<std::size_t>(j)] += v > r.limit[static_cast<std::size_t>(j)] ? 1.0 : 0.0;
+            r.top[static_cast<std::size_t>(j)] = std::max(r.top[static_cast<std::size_t>(j)], v);
+        }
+}
+
+WORKBENCH_KERNEL_WIDTHS void MinRow(int n, const float* row, const RelationMatrix& X, RowScan& r) { CoreRow<0>(n, row, X, r); }
+WORKBENCH_KERNEL_WIDTHS void ProdRow(int n, const float* row, const RelationMatrix& X, RowScan& r) { CoreRow<1>(n, row, X, r); }
+WORKBENCH_KERNEL_WIDTHS void WRow(int n, const float* row, const RelationMatrix& X, RowScan& r) { CoreRow<2>(n, row, X, r); }
+
+// The same for a t-norm with an additive generator f (decreasing, f(1) = 0, f(0) = ∞), in sums of
+// generator values: T(a, b) > limit exactly when f(a) + f(b) < f(limit), and the largest T is
+// that of the smallest sum. A sum decides what T computed directly in double decides except
+// within a few units of 1e-16 of the limit, far inside the two float steps of tolerance.
+struct SumScan {
+    std::vector<double> bound, count, least;
+};
+WORKBENCH_INLINE void SumBlock(int n, const double* G, std::size_t size, std::size_t i, std::size_t j0, SumScan& r) {
+    constexpr int kWidth = 8;
+    double count[kWidth] = {}, least[kWidth], bound[kWidth];
+    for (int l = 0; l < kWidth; ++l) least[l] = kInf, bound[l] = r.bound[j0 + static_cast<std::size_t>(l)];
+    for (int k = 0; k < n; ++k) {
+        const double a = G[i * size + static_cast<std::size_t>(k)];
+        const double* b = G + static_cast<std::size_t>(k) * size + j0;
+        for (int l = 0; l < kWidth; ++l) {
+            const double sum = a + b[l];
+            count[l] += sum < bound[l] ? 1.0 : 0.0;
+            least[l] = std::min(least[l], sum);
+        }
+    }
+    for (int l = 0; l < kWidth; ++l) r.count[j0 + static_cast<std::size_t>(l)] = count[l], r.least[j0 + static_cast<std::size_t>(l)] = least[l];
+}
+
+WORKBENCH_KERNEL_WIDTHS void SumRow(int n, const double* G, std::size_t i, SumScan& r) {
+    const auto size = static_cast<std::size_t>(n);
+    std::size_t j0 = 0;
+    for (; j0 + 8 <= size; j0 += 8) SumBlock(n, G, size, i, j0, r);
+    for (std::size_t j = j0; j < size; ++j)
+        for (std::size_t k = 0; k < size; ++k) {
+            const double sum = G[i * size + k] + G[k * size + j];
+            r.count[j] += sum < r.bound[j] ? 1.0 : 0.0;
+            r.least[j] = std::min(r.least[j], sum);
+        }
+}
+
+// What row i adds to the measures, in (j, k) order. `value(k, j)` is T(X[i][k], X[k][j]) as the
+// scan of every triple computes it; `violates(k, j)` whether that triple violates.
+template <class Value, class Violates, class Inverse>
+void JoinRow(int i, int n, const RelationMatrix& X, const double* count, const double* top, const Value& value,
+             const Violates& violates, const Inverse& implication, TransitivityMeasures& m) {
+    for (int j = 0; j < n; ++j) {
+        if (count[j] == 0.0) continue;
+        const double x = X[i][j];
+        m.violations += static_cast<long long>(count[j]);
+        if (top[j] - x > m.largest) {
+            m.largest = top[j] - x, m.i = i, m.j = j;
+            for (int k = 0; k < n; ++k)
+                if (violates(k, j) && value(k, j) - x == m.largest) {
+                    m.k = k;
+                    break;
+                }
+        }
+        // I is decreasing in its first argument: the largest T of the triples of (i, j) gives
+        // the least degree among them.
+        m.degree = std::min(m.degree, implication(top[j], x));
+    }
+}
 
 template <class Op>
-TransitivityMeasures Measure(const Op& op, int n, const RelationMatrix& X) {
-    TransitivityMeasures m;
-    for (int i = 0; i < n; ++i) {
-        for (int j = 0; j < n; ++j) {
-            const float x = X[i][j];
-            const double limit = static_cast<double>(x) + ViolationTolerance(x);
-            for (int k = 0; k < n; ++k) {
-                const double value = op.T(X[i][k], X[k][j]);
-                if (!(value > limit)) continue;
-                ++m.violations;
-                if (value - x > m.largest) m.largest = value - x, m.i = i, m.j = j, m.k = k;
-                m.degree = std::min(m.degree, op.I(value, x));
+void AddRow(const Op& op, int i, int n, const RelationMatrix& X, RowScan& r, TransitivityMeasures& m) {
+    const float* row = X[i].data();
+    r.Start(n, row);
+    if constexpr (std::is_same_v<Op, MinOp>) MinRow(n, row, X, r);
+    else if constexpr (std::is_same_v<Op, ProdOp>) ProdRow(n, row, X, r);
+    else if constexpr (std::is_same_v<Op, WOp>) WRow(n, row, X, r);
+    else
+        for (int k = 0; k < n; ++k)
+            for (int j = 0; j < n; ++j) {
+                const double v = op.T(row[k], X[k][j]);
+                r.count[j] += v > r.limit[j] ? 1.0 : 0.0;
+                r.top[j] = std::max(r.top[j], v);
             }
-        }
+    const auto value = [&](int k, int j) { return op.T(row[k], X[k][j]); };
+    JoinRow(i, n, X, r.count.data(), r.top.data(), value,
+            [&](int k, int j) { return value(k, j) > r.limit[j]; },
+            [&](double v, double x) { return op.I(v, x); }, m);
+}
+
+void AddGeneratorRow(const AnyTNorm& t, int i, int n, const RelationMatrix& X, const std::vector<double>& G,
+                     SumScan& r, std::vector<double>& top, TransitivityMeasures& m) {
+    const auto size = static_cast<std::size_t>(n);
+    for (auto* v : {&r.bound, &r.count, &r.least, &top}) v->resize(size);
+    for (int j = 0; j < n; ++j) {
+        r.bound[j] = t.Generator(static_cast<double>(X[i][j]) + ViolationTolerance(X[i][j]));
+        r.count[j] = 0.0;
+        r.least[j] = kInf;
+    }
+    SumRow(n, G.data(), static_cast<std::size_t>(i), r);
+    for (int j = 0; j < n; ++j) top[j] = r.count[j] > 0.0 ? t.GeneratorInverse(r.least[j]) : 0.0;
+    const auto sum = [&](int k, int j) { return G[i * size + static_cast<std::size_t>(k)] + G[static_cast<std::size_t>(k) * size + static_cast<std::size_t>(j)]; };
+    JoinRow(i, n, X, r.count.data(), top.data(), [&](int k, int j) { return t.GeneratorInverse(sum(k, j)); },
+            [&](int k, int j) { return sum(k, j) < r.bound[j]; }, [&](double v, double x) { return t.I(v, x); }, m);
+}
+
+// Rows in bands over the cores; each band's measures, joined in row order, are those of one
+// scan in (i, j, k) order.
+TransitivityMeasures Joined(int n, const std::function<void(int i, TransitivityMeasures&)>& row) {
+    constexpr int kBand = 8;
+    const int bands = (n + kBand - 1) / kBand;
+    std::vector<TransitivityMeasures> parts(static_cast<std::size_t>(bands));
+    toolkit::ParallelFor(bands, [&](int b) {
+        for (int i = b * kBand; i < std::min(n, (b + 1) * kBand); ++i) row(i, parts[static_cast<std::size_t>(b)]);
+    });
+    TransitivityMeasures m;
+    for (const TransitivityMeasures& p : parts) {
+        m.violations += p.violations;
+        if (p.largest > m.largest) m.largest = p.largest, m.i = p.i, m.j = p.j, m.k = p.k;
+        m.degree = std::min(m.degree, p.degree);
     }
     return m;
 }
@@ -39,7 +207,23 @@ double ViolationTolerance(float x) {
 
 TransitivityMeasures MeasureTransitivity(const AnyTNorm& t, int n, const RelationMatrix& X) {
     CheckHolds(n, X);
-    return ops::WithOp(t, [&](const auto& op) { return Measure(op, n, X); });
+    if (!t.Core() && t.HasGenerator()) {
+        const auto size = static_cast<std::size_t>(n);
+        std::vector<double> G(size * size);
+        for (int i = 0; i < n; ++i)
+            for (int k = 0; k < n; ++k) G[i * size + k] = t.Generator(X[i][k]);
+        return Joined(n, [&](int i, TransitivityMeasures& m) {
+            thread_local SumScan scan;
+            thread_local std::vector<double> top;
+            AddGeneratorRow(t, i, n, X, G, scan, top, m);
+        });
+    }
+    return ops::WithOp(t, [&](const auto& op) {
+        return Joined(n, [&](int i, TransitivityMeasures& m) {
+            thread_local RowScan scan;
+            AddRow(op, i, n, X, scan, m);
+        });
+    });
 }
 
 RiseMeasures MeasureRise(const AnyTNorm& t, int n, const RelationMatrix& relation, const RelationMatrix& X,
