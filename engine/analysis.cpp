@@ -6,12 +6,14 @@
 
 namespace engine {
 
+bool TransitivizationsSideBySide(int n) { return n >= ParallelDimension() && n <= kSideBySideLargest; }
 
 void AnalyzeRelation(int n, const RelationMatrix& relation, bool symmetrizing, ClosureMemory& memory,
                      Analysis& out, AnalysisControl* control) {
     CheckHolds(n, relation);
     // The closures one after another, each spread over the cores by rows when it is large; the
-    // transitivizations, each a sequence of steps, side by side when they are long enough.
+    // transitivizations, each a sequence of steps, side by side when they are long enough and
+    // the working space of two at once fits in the memory an analysis may take.
     for (int t = Min; t <= W; ++t) {
         const auto tn = static_cast<TNorm>(t);
         out.closureCounts[t] = ComputeClosure(tn, n, relation, out.Closure(tn), memory, control);
@@ -31,7 +33,7 @@ void AnalyzeRelation(int n, const RelationMatrix& relation, bool symmetrizing, C
         out.resultText[TransitivizedTextIndex(tn)] = TransitivizedText(tn, c, out.reducedCount[t]);
         out.d2Transitivized[t] = static_cast<float>(c.euclidean);
     };
-    if (n >= ParallelDimension()) {
+    if (TransitivizationsSideBySide(n)) {
         toolkit::ParallelFor(kTNormCount, transitivize);
     } else {
         for (int t = Min; t <= W; ++t) transitivize(t);

@@ -48,6 +48,10 @@ private:
     static constexpr Member kOrder[kTNormCount] = {&Analysis::minOrder, &Analysis::prodOrder, &Analysis::wOrder};
 };
 
+/// True when the transitivizations of an analysis at dimension n run side by side (from
+/// ParallelDimension up to kSideBySideLargest).
+bool TransitivizationsSideBySide(int n);
+
 /// The analysis of the n × n block of `relation`: the Min, Prod and W closures, each measured
 /// against the relation, then the three transitivizations (writing each lowered value into the
 /// mirror entry too when `symmetrizing`), each measured likewise, and the six result texts in

@@ -31,6 +31,10 @@ struct PaddedMatrix {
     std::vector<char> rowRaised;
     std::vector<int> raisedRows;
 
+    void Release() {
+        std::vector<float>().swap(values);
+        rows = stride = 0;
+    }
     void Size(int n) {
         rows = RoundUp(n, kTile);
         stride = RoundUp(n, kBlock);
@@ -216,6 +220,13 @@ ClosureCounts Close(int n, const RelationMatrix& relation, RelationMatrix& M, Cl
     P.Reserve(n);  // grown with zeros, as if it had always been this large
     if (ClosureShortcut(T, n, relation, memory)) return counts;
     PaddedMatrix& S = tScratch;
+    struct Released {
+        PaddedMatrix& scratch;
+        bool release;
+        ~Released() {
+            if (release) scratch.Release();
+        }
+    } released{S, n >= kScratchKeptBelow};
     S.Size(n);
     for (int i = 0; i < S.rows; ++i) std::fill(S.row(i) + (i < n ? n : 0), S.row(i) + S.stride, 0.0f);
     if (tRaised.size() < static_cast<std::size_t>(S.rows)) tRaised.resize(static_cast<std::size_t>(S.rows));

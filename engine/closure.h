@@ -40,10 +40,16 @@ private:
 };
 
 /// Smallest dimension whose closures and transitivizations are spread over the cores (160 at
-/// start; below it an analysis takes milliseconds). Results never depend on it: tests lower it to
+/// start; below it an analysis takes milliseconds; the transitivizations only up to
+/// kSideBySideLargest). Results never depend on it: tests lower it to
 /// run the shared paths at every size.
 int ParallelDimension();
 void SetParallelDimension(int n);
+
+/// From this dimension on, the working space of a closure or a transitivization is given back
+/// when it ends, so that an analysis holds each only while it is used (below it, the space is
+/// kept for the next one, as an analysis there takes milliseconds).
+inline constexpr int kScratchKeptBelow = 1000;
 
 /// What lets the caller of a long analysis follow it and stop it, from any thread: the analysis
 /// reads `stop` between iterations and every few thousand steps, and counts what it has done.

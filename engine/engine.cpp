@@ -79,6 +79,16 @@ void Engine::LoadRelation(int n, const RelationMatrix& matrix) {
     AnalyzeRelation();
 }
 
+void Engine::LoadRelation(int n, RelationMatrix&& matrix) {
+    CheckDegrees(n, matrix);
+    Reserve(n);
+    ++trialCount;
+    dimension = n;
+    MatrixCopy(n, matrix, relation);
+    matrix = RelationMatrix(0);
+    AnalyzeRelation();
+}
+
 void Engine::AdoptTrial(int n, const RelationMatrix& drawn, const ClosureMemory& memoryAfter,
                         const Analysis& analysis) {
     CheckHolds(n, drawn);

@@ -41,6 +41,9 @@ public:
     /// before anything changes, for a dimension outside 1 … kLargestDimension or a value that is
     /// not a number in [0, 1] (MemoryError, an out_of_range, when the memory is missing).
     void LoadRelation(int n, const RelationMatrix& matrix);
+    /// The same, giving the storage of `matrix` back (it is left empty) before the analysis,
+    /// which then runs without the caller's copy of the relation beside it.
+    void LoadRelation(int n, RelationMatrix&& matrix);
 
     /// Draws the next relation of the sequence at dimension n with the current options, for a
     /// trial analysed elsewhere (AdoptTrial).

@@ -4,36 +4,58 @@
 #include <cstdint>
 #include <vector>
 
-#include <algorithm>
-
 namespace engine {
 
 /// Min-heap of matrix entries keyed by (value, row-major position), with each entry's place
-/// indexed so that it can be re-keyed or removed. Entry ids are i·n + j for the dimension n
-/// given to Clear, which orders them row by row. A 4-ary heap of packed 64-bit keys: one integer
-/// comparison orders two entries, and a level of children shares a cache line. The storage
-/// grows with the dimension and is kept: a heap allocates only when the dimension grows.
+/// indexed so that it can be re-keyed or removed. An entry's id is its position i·stride + j in
+/// a row-major float storage of that stride, which orders the ids row by row. A 4-ary heap of
+/// packed 64-bit keys: one integer comparison orders two entries, and a level of children
+/// shares a cache line.
+///
+/// The heap keeps no index of places of its own: the place of entry id lives in places[id] of
+/// a float storage the caller lends (Clear), as the bits of a tiny float: place s as the bits
+/// s + 1, far below those of 1.0f (ids stay below 2^25), and +0.0f for an absent entry. The
+/// caller may store in places[id] anything whose bits are those of 1.0f or above while the
+/// entry is absent (Absent tells such values apart), and must not touch it while present.
+/// The storage of the keys grows with the dimension and is kept until Release.
 class IndexHeap {
 public:
     IndexHeap() = default;
     IndexHeap(const IndexHeap&) = delete;  // the operations' pointers lead into its own storage
     IndexHeap& operator=(const IndexHeap&) = delete;
 
-    /// Empties the heap for the ids of an n × n block, all absent.
-    void Clear(int n) {
+    /// Empties the heap for up to `entries` entries whose places live in `places`, which the
+    /// caller has set to +0.0f or to values Absent accepts.
+    void Clear(std::size_t entries, float* places) {
         size_ = 0;
-        const auto entries = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
-        if (heapStorage_.size() < entries) {
-            heapStorage_.resize(entries);
-            slotStorage_.resize(entries);
-            heap_ = heapStorage_.data();
-            slot_ = slotStorage_.data();
+        places_ = places;
+        if (keyStorage_.size() < entries) {
+            keyStorage_.resize(entries);
+            heap_ = keyStorage_.data();
         }
-        std::fill_n(slot_, entries, kAbsent);
+    }
+
+    /// Gives the storage of the keys back.
+    void Release() {
+        std::vector<std::uint64_t>().swap(keyStorage_);
+        heap_ = nullptr;
+        size_ = 0;
+    }
+
+    /// Sets the place of every entry still in the heap to +0.0f and empties it.
+    void Drain() {
+        for (int s = 0; s < size_; ++s) places_[IdOf(heap_[s])] = 0.0f;
+        size_ = 0;
+    }
+
+    /// True when the bits of `place` cannot be a place of this heap (+0.0f, 1.0f and above).
+    static bool Absent(float place) {
+        const std::uint32_t bits = std::bit_cast<std::uint32_t>(place);
+        return bits == 0 || bits >= kOne;
     }
 
     bool Empty() const { return size_ == 0; }
-    bool Contains(int id) const { return slot_[id] != kAbsent; }
+    bool Contains(int id) const { return !Absent(places_[id]); }
 
     /// Appends without ordering; call Heapify before any other operation.
     void AppendUnordered(int id, float value) { Place(size_++, Pack(value, id)); }
@@ -47,8 +69,8 @@ public:
     int Top() const { return IdOf(heap_[0]); }
 
     void Remove(int id) {
-        const int s = slot_[id];
-        slot_[id] = kAbsent;
+        const int s = PlaceOf(id);
+        places_[id] = 0.0f;
         --size_;
         if (s == size_) return;
         Place(s, heap_[size_]);
@@ -62,14 +84,14 @@ public:
 
     /// New value for a present entry, in either direction.
     void Update(int id, float value) {
-        const int s = slot_[id];
+        const int s = PlaceOf(id);
         heap_[s] = Pack(value, id);
         Restore(s);
     }
 
 private:
     static constexpr int kArity = 4;
-    static constexpr std::int32_t kAbsent = -1;
+    static constexpr std::uint32_t kOne = 0x3f800000u;  // the bits of 1.0f
 
     // The value in the high half, mapped to an unsigned integer of the same order as the
     // float comparison `<` (with −0 and +0 made equal, as that comparison has them), the id
@@ -81,9 +103,11 @@ private:
     }
     static int IdOf(std::uint64_t key) { return static_cast<int>(key & 0xffffffffu); }
 
+    int PlaceOf(int id) const { return static_cast<int>(std::bit_cast<std::uint32_t>(places_[id]) - 1); }
+
     void Place(int s, std::uint64_t key) {
         heap_[s] = key;
-        slot_[IdOf(key)] = s;
+        places_[IdOf(key)] = std::bit_cast<float>(static_cast<std::uint32_t>(s) + 1);
     }
 
     void Restore(int s) {
@@ -119,11 +143,10 @@ private:
     }
 
     int size_ = 0;
-    // The storage, and plain pointers into it for the operations.
-    std::vector<std::uint64_t> heapStorage_;
-    std::vector<std::int32_t> slotStorage_;
+    // The storage of the keys, and plain pointers into it and into the places for the operations.
+    std::vector<std::uint64_t> keyStorage_;
     std::uint64_t* heap_ = nullptr;
-    std::int32_t* slot_ = nullptr;
+    float* places_ = nullptr;
 };
 
 }  // namespace engine

@@ -54,10 +54,11 @@ void CheckHolds(int n, const RelationMatrix& m) {
 
 std::size_t AnalysisBytes(int n) {
     // Thirteen matrices (the relation, nine results, three previous iterates), the closure's
-    // padded copy of its iterate, the transposed copy and the 12-byte heap entries of each
-    // transitivization (three at once when they run side by side).
+    // padded copy of its iterate, and the transposed copy and the 8-byte heap entries of each
+    // transitivization running (three at most side by side, one above kSideBySideLargest).
     const std::size_t entries = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
-    return entries * (13 * sizeof(float) + sizeof(float)) + entries * 3 * (sizeof(float) + 12);
+    const std::size_t transitivizations = n <= kSideBySideLargest ? 3 : 1;
+    return entries * (13 * sizeof(float) + sizeof(float) + transitivizations * (sizeof(float) + 8));
 }
 
 void CheckMemoryFor(int n, int analyses) {

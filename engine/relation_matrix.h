@@ -69,6 +69,11 @@ void CheckDimension(int n);
 /// Throws std::out_of_range unless m holds an n × n block.
 void CheckHolds(int n, const RelationMatrix& m);
 
+/// Largest dimension whose transitivizations run side by side, each on a core of its own: up to
+/// it, the working space of a second one (12 bytes an entry) fits in the 100 MB an analysis
+/// may take beyond 64 bytes an entry; above it they run one after another.
+inline constexpr int kSideBySideLargest = 2500;
+
 /// Bytes an analysis at dimension n keeps (its matrices, the closures' memory and the working
 /// space of the closures and transitivizations), for the memory check.
 std::size_t AnalysisBytes(int n);

@@ -9,10 +9,16 @@
 namespace engine {
 
 /// What one transitivization works in besides its results: a transposed copy of X and the heap
-/// of candidates. One per thread (ThreadTransitivizeScratch), grown with the dimension and kept.
+/// of candidates, whose places live in O while the steps run. One per thread
+/// (ThreadTransitivizeScratch), grown with the dimension; kept for the next transitivization
+/// below kScratchKeptBelow, given back after each one from there on.
 struct TransitivizeScratch {
-    RelationMatrix columns;  // columns[j][i] == X[i][j] on the n × n block
+    RelationMatrix columns = RelationMatrix(0);  // columns[j][i] == X[i][j] on the n × n block
     IndexHeap candidates;
+    void Release() {
+        columns = RelationMatrix(0);
+        candidates.Release();
+    }
 };
 
 TransitivizeScratch& ThreadTransitivizeScratch();
@@ -39,6 +45,13 @@ int TransitivizeSteps(int n, const RelationMatrix& relation, RelationMatrix& X, 
     MatrixCopy(n, relation, X);
     O.Reserve(n);
     TransitivizeScratch& scratch = ThreadTransitivizeScratch();
+    struct Released {
+        TransitivizeScratch& scratch;
+        bool release;
+        ~Released() {
+            if (release) scratch.Release();
+        }
+    } released{scratch, n >= kScratchKeptBelow};
     RelationMatrix& columns = scratch.columns;
     columns.Reserve(n);
     for (int i = 0; i < n; ++i) {
@@ -49,11 +62,14 @@ int TransitivizeSteps(int n, const RelationMatrix& relation, RelationMatrix& X, 
         }
     }
 
+    // An entry's id is its place in O's storage, which holds its place in the heap until it is
+    // processed and its step from then on.
+    const int stride = O.capacity();
     IndexHeap& candidates = scratch.candidates;
-    candidates.Clear(n);
+    candidates.Clear(static_cast<std::size_t>(n) * static_cast<std::size_t>(n), O[0].data());
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j)
-            if (X[i][j] < 1.0f) candidates.AppendUnordered(i * n + j, X[i][j]);
+            if (X[i][j] < 1.0f) candidates.AppendUnordered(i * stride + j, X[i][j]);
     candidates.Heapify();
 
     // Writes (i, j) and keeps the heap equal to the set of unprocessed entries below 1.
@@ -61,12 +77,11 @@ int TransitivizeSteps(int n, const RelationMatrix& relation, RelationMatrix& X, 
         X[i][j] = value;
         columns[j][i] = value;
         test.Written(i, j, value);
-        const int id = i * n + j;
-        const bool candidate = O[i][j] == 0.0f && value < 1.0f;
+        const int id = i * stride + j;
         if (candidates.Contains(id)) {
-            if (candidate) candidates.Update(id, value);
+            if (value < 1.0f) candidates.Update(id, value);
             else candidates.Remove(id);
-        } else if (candidate) {
+        } else if (value < 1.0f && O[i][j] == 0.0f) {
             candidates.Insert(id, value);
         }
     };
@@ -83,8 +98,8 @@ int TransitivizeSteps(int n, const RelationMatrix& relation, RelationMatrix& X, 
         if (!candidates.Empty()) {
             const int id = candidates.Top();
             candidates.Remove(id);
-            p = id / n;
-            q = id % n;
+            p = id / stride;
+            q = id % stride;
         }
         O[p][q] = static_cast<float>(step);
         const float v = X[p][q];
@@ -103,6 +118,8 @@ int TransitivizeSteps(int n, const RelationMatrix& relation, RelationMatrix& X, 
             ++reduced;
         }
     }
+    // Entries lowered below 1 by the last steps, never processed, leave the heap: their order is 0.
+    candidates.Drain();
     if (stepsDone) stepsDone->store(steps, std::memory_order_relaxed);
     return reduced;
 }

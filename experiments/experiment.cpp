@@ -5,6 +5,7 @@
 #include <exception>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <memory>
 
 #include "engine/generation.h"
@@ -22,6 +23,11 @@ void Experiment::RunTrial() {
 
 void Experiment::LoadRelation(int n, const engine::RelationMatrix& matrix) {
     engine.LoadRelation(n, matrix);
+    Counted();
+}
+
+void Experiment::LoadRelation(int n, engine::RelationMatrix&& matrix) {
+    engine.LoadRelation(n, std::move(matrix));
     Counted();
 }
 

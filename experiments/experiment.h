@@ -31,6 +31,8 @@ public:
     void RunTrial();
     /// A trial on a relation from outside (Engine::LoadRelation), counted.
     void LoadRelation(int n, const engine::RelationMatrix& matrix);
+    /// The same, the matrix's storage given back before the analysis (it is left empty).
+    void LoadRelation(int n, engine::RelationMatrix&& matrix);
     /// A trial analysed elsewhere (Engine::AdoptTrial), counted.
     void AdoptTrial(int n, const engine::RelationMatrix& drawn, const engine::ClosureMemory& memoryAfter,
                     const engine::Analysis& analysis);

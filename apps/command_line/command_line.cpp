@@ -29,6 +29,7 @@
 #include <stop_token>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "experiments/experiment.h"
@@ -351,7 +352,7 @@ int Analyze(const engine::Variant& variant, const Options& options, TNormOptions
         RunFollowed(n, [&](engine::AnalysisControl& control) {
             e.control = &control;
             if (matrix) {
-                experiment->LoadRelation(n, *matrix);
+                experiment->LoadRelation(n, std::move(*matrix));
             } else {
                 e.dimension = n;
                 experiment->RunTrial();
