@@ -5,8 +5,11 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
+#include "engine/kernel_widths.h"
 #include "engine/tnorm.h"
 #include "engine/tnorm_ops.h"
 #include "engine/transitivize.h"
@@ -30,40 +33,266 @@ std::string Quoted(Method method) { return std::string("«") + MethodName(method
 struct Sides {
     const RelationMatrix& X;
     const RelationMatrix& Xt;  // Xt[j][i] == X[i][j]
+    /// Every entry of X and of the relation is in [0, 1], so the float filters below apply.
+    bool filtered;
+    /// X is symmetric and stays so (pairs rise together): a pair's triangles through column i
+    /// and row j are those through row i and column j, read the other way round.
+    bool symmetric;
 };
 
-// True when T(v, a[k]) > b[k] (left) or T(a[k], v) > b[k] (right) for some k other than s1, s2.
-// Whole blocks of eight are tested at once, without a branch inside (the block loop
-// vectorizes); most tests that fail, fail in the first blocks.
+// ---- The triangle scans ----
+//
+// A scan looks for a k with T(v, a[k]) > b[k] (or T(a[k], v) > b[k]), the test in double of
+// ops.h. For Min, Prod and W a cheaper test in float runs first over whole blocks of kLanes,
+// compiled for the processor's vector width, and only where it holds is the double test taken.
+// The float test holds wherever the double one does, for entries in [0, 1], and it settles the
+// double one where it is strict:
+//  - Min: the minimum is one of the two floats; it exceeds b exactly when both do.
+//  - Prod: v · a rounded to float is at least b when the exact product exceeds b (rounding is
+//    monotone and b is a float), and above b only then; where it equals b = 0, the exact
+//    product exceeds 0 only when both factors do.
+//  - W: the test is exact: a double value above b ≥ 0 needs the larger operand above 0.5,
+//    where larger − 1 is exact in float too, and then the double value is the exact sum
+//    s = larger + smaller − 1. That sum is a multiple of the smaller operand's float step and
+//    at most the smaller operand, so when s > b, s − b is at least b's float step: s rounded
+//    to float stays above b.
+// The t-norms are commutative, so one test serves both sides.
+constexpr int kLanes = 16;
+
+struct MinFilter {
+    static bool Lane(float v, float a, float b) { return (v > b) & (a > b); }
+    static bool Sure(float, float, float) { return true; }
+};
+struct ProdFilter {
+    static bool Lane(float v, float a, float b) {
+        const float p = v * a;
+        return (p > b) | ((p == b) & ((b > 0.0f) | ((v > 0.0f) & (a > 0.0f))));
+    }
+    static bool Sure(float v, float a, float b) { return v * a > b; }
+};
+struct WFilter {
+    static bool Lane(float v, float a, float b) {
+        const float larger = v > a ? v : a, smaller = v > a ? a : v;
+        return (larger - 1.0f) + smaller > b;
+    }
+    static bool Sure(float, float, float) { return true; }
+};
+
+// The first k in [start, n), other than s1 and s2, where the filter holds, or n. Blocks of
+// four times kLanes are tested first (one reduction of the lanes for the four), then the
+// block of kLanes, then the lane.
+template <class Filter>
+WORKBENCH_INLINE int FirstFlagged(const float* a, const float* b, float v, int start, int n, int s1, int s2) {
+    const auto flagged = [&](int k) {
+        return static_cast<int>(Filter::Lane(v, a[k], b[k])) & static_cast<int>(k != s1) & static_cast<int>(k != s2);
+    };
+    const auto any = [&](int k, auto lanes) {
+        int found = 0;
+        for (int l = 0; l < decltype(lanes)::value; ++l) found |= flagged(k + l);
+        return found != 0;
+    };
+    using Four = std::integral_constant<int, 4 * kLanes>;
+    using One = std::integral_constant<int, kLanes>;
+    int k = start;
+    while (k + Four::value <= n && !any(k, Four{})) k += Four::value;
+    for (; k + kLanes <= n; k += kLanes)
+        if (any(k, One{})) break;
+    for (; k < n; ++k)
+        if (flagged(k) != 0) return k;
+    return n;
+}
+
+WORKBENCH_KERNEL_WIDTHS int MinFlagged(const float* a, const float* b, float v, int start, int n, int s1, int s2) {
+    return FirstFlagged<MinFilter>(a, b, v, start, n, s1, s2);
+}
+WORKBENCH_KERNEL_WIDTHS int ProdFlagged(const float* a, const float* b, float v, int start, int n, int s1, int s2) {
+    return FirstFlagged<ProdFilter>(a, b, v, start, n, s1, s2);
+}
+WORKBENCH_KERNEL_WIDTHS int WFlagged(const float* a, const float* b, float v, int start, int n, int s1, int s2) {
+    return FirstFlagged<WFilter>(a, b, v, start, n, s1, s2);
+}
+
+template <class Op>
+constexpr bool kFiltered = std::is_same_v<Op, ops::MinOp> || std::is_same_v<Op, ops::ProdOp> || std::is_same_v<Op, ops::WOp>;
+
+template <class Op>
+int Flagged(const float* a, const float* b, float v, int start, int n, int s1, int s2) {
+    if constexpr (std::is_same_v<Op, ops::MinOp>) return MinFlagged(a, b, v, start, n, s1, s2);
+    else if constexpr (std::is_same_v<Op, ops::ProdOp>) return ProdFlagged(a, b, v, start, n, s1, s2);
+    else return WFlagged(a, b, v, start, n, s1, s2);
+}
+
+template <class Op>
+bool Sure(float v, float a, float b) {
+    if constexpr (std::is_same_v<Op, ops::MinOp>) return MinFilter::Sure(v, a, b);
+    else if constexpr (std::is_same_v<Op, ops::ProdOp>) return ProdFilter::Sure(v, a, b);
+    else return WFilter::Sure(v, a, b);
+}
+
+// The first k other than s1 and s2 with T(v, a[k]) > b[k] (left) or T(a[k], v) > b[k] (right),
+// or −1 (with the filter, the first the filter leaves, which is as good a witness). Without the
+// filter, whole blocks of eight are tested at once, without a branch inside (the block loop
+// vectorizes); most scans that find one, find it in the first blocks.
 template <class Op, bool Left>
-bool AnyAbove(const Op& op, const float* a, const float* b, float v, int n, int s1, int s2) {
+int FirstAbove(const Op& op, bool filtered, const float* a, const float* b, float v, int n, int s1, int s2) {
     const auto hit = [&](int k) {
         return static_cast<int>(k != s1) & static_cast<int>(k != s2) &
                static_cast<int>((Left ? op.T(v, a[k]) : op.T(a[k], v)) > b[k]);
     };
+    if constexpr (kFiltered<Op>) {
+        if (filtered) {
+            for (int k = Flagged<Op>(a, b, v, 0, n, s1, s2); k < n; k = Flagged<Op>(a, b, v, k + 1, n, s1, s2))
+                if (Sure<Op>(v, a[k], b[k]) || hit(k) != 0) return k;
+            return -1;
+        }
+    }
     int k = 0;
     for (; k + 8 <= n; k += 8) {
         int hits = 0;
         for (int l = 0; l < 8; ++l) hits |= hit(k + l);
-        if (hits != 0) return true;
+        if (hits == 0) continue;
+        for (int l = k;; ++l)
+            if (hit(l) != 0) return l;
     }
     for (; k < n; ++k)
-        if (hit(k) != 0) return true;
-    return false;
+        if (hit(k) != 0) return k;
+    return -1;
 }
 
-// Whether (i, j) — and (j, i) with it, for a pair — can take the value v.
+// What keeps (i, j) — and (j, i) with it, for a pair — from taking the value v: −1 when
+// nothing does, else the id r·n + c of the entry (r, c) bounding a triangle that v would break
+// (the right-hand side b of its test), which only that entry's rise can loosen.
+template <class Op>
+int Blocker(const Op& op, int n, const Sides& s, int i, int j, bool pair, float v) {
+    const RelationMatrix &X = s.X, &Xt = s.Xt;
+    const bool f = s.filtered;
+    int k;
+    if (!pair) {
+        if ((k = FirstAbove<Op, true>(op, f, X[j].data(), X[i].data(), v, n, j, j)) >= 0) return i * n + k;
+        if ((k = FirstAbove<Op, false>(op, f, Xt[i].data(), Xt[j].data(), v, n, i, i)) >= 0) return k * n + j;
+        return -1;
+    }
+    if (!(op.T(v, v) <= SmallerOf(X[i][i], X[j][j]))) return X[i][i] < X[j][j] ? i * n + i : j * n + j;
+    if ((k = FirstAbove<Op, true>(op, f, X[j].data(), X[i].data(), v, n, i, j)) >= 0) return i * n + k;
+    if ((k = FirstAbove<Op, true>(op, f, X[i].data(), X[j].data(), v, n, i, j)) >= 0) return j * n + k;
+    if (s.symmetric) return -1;
+    if ((k = FirstAbove<Op, false>(op, f, Xt[i].data(), Xt[j].data(), v, n, i, j)) >= 0) return k * n + j;
+    if ((k = FirstAbove<Op, false>(op, f, Xt[j].data(), Xt[i].data(), v, n, i, j)) >= 0) return k * n + i;
+    return -1;
+}
+
 template <class Op>
 bool Fits(const Op& op, int n, const Sides& s, int i, int j, bool pair, float v) {
+    return Blocker(op, n, s, i, j, pair, v) < 0;
+}
+
+// ---- Exact bounds ----
+//
+// Where the floats are filtered, each test is monotone in v (the float tests above are exact or
+// settled exactly), so the largest float that fits is the least, over the triangles, of the
+// largest float each allows: u(a, b), the largest v with T(v, a) ≤ b, which is no bound at all
+// (2) when a ≤ b, since T(v, a) ≤ a. Each u is found from its real value, rounded to float and
+// taken a float down when it breaks the triangle.
+//  - Min: b.
+//  - Prod: b / a rounded, a float down when its exact product with a exceeds b.
+//  - W: b + 1 − a in double rounded to float (at most a float above the real bound), a float
+//    down when the exact float test finds it above b.
+constexpr float kNoBound = 2.0f;
+
+float Down(float value) { return std::bit_cast<float>(std::bit_cast<std::uint32_t>(value) - 1u); }
+
+struct MinBound {
+    static float Of(float a, float b) { return a > b ? b : kNoBound; }
+};
+struct ProdBound {
+    static float Of(float a, float b) {
+        const float q = b / a;
+        const int over = static_cast<double>(q) * static_cast<double>(a) > static_cast<double>(b) ? 1 : 0;
+        const float u = over ? Down(q) : q;
+        const int bound = a > b ? 1 : 0;
+        return bound ? u : kNoBound;
+    }
+};
+struct WBound {
+    static float Of(float a, float b) {
+        const float c = static_cast<float>((1.0 - a) + b);
+        const int over = WFilter::Lane(c, a, b) ? 1 : 0;
+        const float u = over ? Down(c) : c;
+        const int bound = a > b ? 1 : 0;
+        return bound ? u : kNoBound;
+    }
+};
+
+// min over k in [0, n), other than s1 and s2, of u(a[k], b[k]), and kNoBound: the minimum is
+// exact, so lane by lane.
+template <class Bound>
+WORKBENCH_INLINE float LeastBound(const float* a, const float* b, int n, int s1, int s2) {
+    // Taken in every lane and then chosen, so that the loop vectorizes.
+    const auto bound = [&](int k) {
+        const float u = Bound::Of(a[k], b[k]);
+        return (k == s1) | (k == s2) ? kNoBound : u;
+    };
+    float least[kLanes];
+    for (float& u : least) u = kNoBound;
+    int k = 0;
+    for (; k + kLanes <= n; k += kLanes) {
+        for (int l = 0; l < kLanes; ++l) {
+            const float u = bound(k + l);
+            least[l] = u < least[l] ? u : least[l];
+        }
+    }
+    float result = kNoBound;
+    for (; k < n; ++k) {
+        const float u = bound(k);
+        result = u < result ? u : result;
+    }
+    for (const float u : least) result = u < result ? u : result;
+    return result;
+}
+
+WORKBENCH_KERNEL_WIDTHS float MinLeastBound(const float* a, const float* b, int n, int s1, int s2) {
+    return LeastBound<MinBound>(a, b, n, s1, s2);
+}
+WORKBENCH_KERNEL_WIDTHS float ProdLeastBound(const float* a, const float* b, int n, int s1, int s2) {
+    return LeastBound<ProdBound>(a, b, n, s1, s2);
+}
+WORKBENCH_KERNEL_WIDTHS float WLeastBound(const float* a, const float* b, int n, int s1, int s2) {
+    return LeastBound<WBound>(a, b, n, s1, s2);
+}
+
+template <class Op>
+float Least(const float* a, const float* b, int n, int s1, int s2) {
+    if constexpr (std::is_same_v<Op, ops::MinOp>) return MinLeastBound(a, b, n, s1, s2);
+    else if constexpr (std::is_same_v<Op, ops::ProdOp>) return ProdLeastBound(a, b, n, s1, s2);
+    else return WLeastBound(a, b, n, s1, s2);
+}
+
+// The largest v with T(v, v) ≤ d: d for Min; √d rounded, a float down when its exact square
+// exceeds d, for Prod; (1 + d) / 2 rounded, a float down when the exact test finds it above d,
+// for W.
+template <class Op>
+float DiagonalBound(float d) {
+    if constexpr (std::is_same_v<Op, ops::MinOp>) {
+        return d;
+    } else if constexpr (std::is_same_v<Op, ops::ProdOp>) {
+        const float q = std::sqrt(d);
+        return static_cast<double>(q) * static_cast<double>(q) > static_cast<double>(d) ? Down(q) : q;
+    } else {
+        const auto c = static_cast<float>((1.0 + d) / 2.0);
+        return WFilter::Lane(c, c, d) ? Down(c) : c;
+    }
+}
+
+// The largest float (i, j) — and (j, i) with it, for a pair — can take, ignoring its cap.
+template <class Op>
+float ExactBound(int n, const Sides& s, int i, int j, bool pair) {
     const RelationMatrix &X = s.X, &Xt = s.Xt;
-    if (!pair)
-        return !AnyAbove<Op, true>(op, X[j].data(), X[i].data(), v, n, j, j) &&
-               !AnyAbove<Op, false>(op, Xt[i].data(), Xt[j].data(), v, n, i, i);
-    return op.T(v, v) <= SmallerOf(X[i][i], X[j][j]) &&
-           !AnyAbove<Op, true>(op, X[j].data(), X[i].data(), v, n, i, j) &&
-           !AnyAbove<Op, false>(op, Xt[i].data(), Xt[j].data(), v, n, i, j) &&
-           !AnyAbove<Op, true>(op, X[i].data(), X[j].data(), v, n, i, j) &&
-           !AnyAbove<Op, false>(op, Xt[j].data(), Xt[i].data(), v, n, i, j);
+    if (!pair) return std::min(Least<Op>(X[j].data(), X[i].data(), n, j, j), Least<Op>(Xt[i].data(), Xt[j].data(), n, i, i));
+    float u = std::min({Least<Op>(X[j].data(), X[i].data(), n, i, j), Least<Op>(X[i].data(), X[j].data(), n, i, j),
+                        DiagonalBound<Op>(SmallerOf(X[i][i], X[j][j]))});
+    if (!s.symmetric)
+        u = std::min({u, Least<Op>(Xt[i].data(), Xt[j].data(), n, i, j), Least<Op>(Xt[j].data(), Xt[i].data(), n, i, j)});
+    return u;
 }
 
 // The real bound from the residua, in double: the float search starts there.
@@ -85,31 +314,48 @@ double Estimate(const Op& op, int n, const Sides& s, int i, int j, bool pair) {
 
 float FromBits(std::uint32_t bits) { return std::bit_cast<float>(bits); }
 std::uint32_t Bits(float value) { return std::bit_cast<std::uint32_t>(value); }
-float Up(float value) { return std::nextafter(value, 2.0f); }
+// The next float up, for the degrees (non-negative, below 2) by its bits.
+float Up(float value) {
+    if (!(value >= 0.0f && value < 2.0f)) return std::nextafter(value, 2.0f);
+    return FromBits(value == 0.0f ? 1u : Bits(value) + 1);
+}
 
 bool Paired(const RelationMatrix& X, int i, int j, bool symmetrizing) {
     return symmetrizing && i != j && X[j][i] == X[i][j];
 }
 
+// The state of an entry that cannot rise: stuck for good (at or above its cap, which never
+// grows), or held by a blocker (an entry id, ≥ 0).
+constexpr int kStuck = -2;
+constexpr int kLook = -1;  // to be looked at: its bound may have grown
+
+struct BoundFound {
+    float value;
+    int held;  ///< when value is the entry's own: kStuck or its blocker at the next float up
+};
+
 template <class Op>
-float Bound(const Op& op, int n, const RelationMatrix& R, const Sides& s, int i, int j, bool symmetrizing) {
+BoundFound Bound(const Op& op, int n, const RelationMatrix& R, const Sides& s, int i, int j, bool symmetrizing) {
     const float x = s.X[i][j];
     const bool pair = Paired(s.X, i, j, symmetrizing);
     const float cap = pair ? SmallerOf(R[i][j], R[j][i]) : R[i][j];
-    if (!(x >= 0.0f && x < cap)) return x;
+    if (!(x >= 0.0f && x < cap)) return {x, kStuck};
     // Most entries of a fresh lowering cannot rise by a single float: one test tells.
     const float up = Up(x);
-    if (!Fits(op, n, s, i, j, pair, up)) return x;
+    if (const int blocker = Blocker(op, n, s, i, j, pair, up); blocker >= 0) return {x, blocker};
+    if constexpr (kFiltered<Op>) {
+        if (s.filtered) return {std::min(ExactBound<Op>(n, s, i, j, pair), cap), kLook};
+    }
     float f = static_cast<float>(std::min(Estimate(op, n, s, i, j, pair), static_cast<double>(cap)));
     f = std::clamp(f, up, cap);
     std::uint32_t lo, hi;
     if (Fits(op, n, s, i, j, pair, f)) {
         // The estimate is the real bound rounded: the largest fitting float is at most a step or two above.
         for (int step = 0; step < 2 && f < cap; ++step) {
-            if (!Fits(op, n, s, i, j, pair, Up(f))) return f;
+            if (!Fits(op, n, s, i, j, pair, Up(f))) return {f, kLook};
             f = Up(f);
         }
-        if (f == cap || Fits(op, n, s, i, j, pair, cap)) return cap;
+        if (f == cap || Fits(op, n, s, i, j, pair, cap)) return {cap, kLook};
         lo = Bits(f);
         hi = Bits(cap);
     } else {
@@ -121,7 +367,7 @@ float Bound(const Op& op, int n, const RelationMatrix& R, const Sides& s, int i,
         const std::uint32_t mid = lo + (hi - lo) / 2;
         (Fits(op, n, s, i, j, pair, FromBits(mid)) ? lo : hi) = mid;
     }
-    return FromBits(lo);
+    return {FromBits(lo), kLook};
 }
 
 void Transpose(int n, const RelationMatrix& X, RelationMatrix& Xt) {
@@ -129,52 +375,114 @@ void Transpose(int n, const RelationMatrix& X, RelationMatrix& Xt) {
         for (int j = 0; j < n; ++j) Xt[j][i] = X[i][j];
 }
 
+bool Symmetric(int n, const RelationMatrix& m) {
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < i; ++j)
+            if (!(m[i][j] == m[j][i])) return false;
+    return true;
+}
+
+bool Degrees(int n, const RelationMatrix& m) {
+    bool inside = true;
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) inside &= m[i][j] >= 0.0f && m[i][j] <= 1.0f;
+    return inside;
+}
+
+// The visiting order: the entry ids by decreasing gap, increasing id among equal gaps. The gap's
+// bits are mapped to an integer of the same order as `<` (−0 and +0 made equal) and inverted,
+// and the ids, in increasing order at first, are sorted by that key with a stable radix sort,
+// eleven bits a round.
+void VisitingOrder(int n, const RelationMatrix& R, const RelationMatrix& X, std::vector<std::uint64_t>& order,
+                   std::vector<std::uint64_t>& spare) {
+    const auto entries = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+    order.resize(entries);
+    spare.resize(entries);
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            const float gap = R[i][j] - X[i][j];
+            std::uint32_t bits = Bits(gap == 0.0f ? 0.0f : gap);
+            bits = (bits & 0x80000000u) != 0 ? ~bits : bits | 0x80000000u;
+            order[static_cast<std::size_t>(i * n + j)] = (static_cast<std::uint64_t>(~bits) << 32) | static_cast<std::uint32_t>(i * n + j);
+        }
+    }
+    constexpr int kBits = 11;
+    for (int shift = 32; shift < 64; shift += kBits) {
+        std::vector<std::size_t> start(std::size_t{1} << kBits, 0);
+        for (const std::uint64_t key : order) ++start[(key >> shift) & ((1u << kBits) - 1)];
+        std::size_t sum = 0;
+        for (std::size_t& c : start) sum += std::exchange(c, sum);
+        for (const std::uint64_t key : order) spare[start[(key >> shift) & ((1u << kBits) - 1)]++] = key;
+        order.swap(spare);
+    }
+}
+
+// The passes over the visiting order, an entry's bound taken only when it may have grown. An
+// entry that cannot rise is held by a blocker: the entry bounding a triangle that its next float
+// up would break. While the blocker stays, that triangle stays broken at that value (the other
+// entries only rise, and T is monotone), so the entry's bound stays its own value; it is looked
+// at again only when its blocker rises. An entry at or above its cap never rises. A pair shares
+// its blocker: both entries face the same triangles. The entries held by one blocker form a
+// list threaded through `next` and `previous`, from `first[blocker]`.
 template <class Op>
 CompletionCounts Complete(const Op& op, int n, const RelationMatrix& R, RelationMatrix& X, bool symmetrizing,
                           MethodScratch& scratch) {
     RelationMatrix& Xt = scratch.transposed;
-    RelationMatrix& gap = scratch.order;
     Xt.Reserve(n);
-    gap.Reserve(n);
     Transpose(n, X, Xt);
     const auto entries = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
-    scratch.visit.resize(entries);
-    scratch.dirty.resize(entries);
-    int count = 0;
-    for (int i = 0; i < n; ++i) {
-        for (int j = 0; j < n; ++j) {
-            gap[i][j] = R[i][j] - X[i][j];
-            scratch.visit[static_cast<std::size_t>(count++)] = i * n + j;
+    std::vector<std::uint64_t>& order = scratch.visit;
+    std::vector<int>&state = scratch.held, &first = scratch.first, &next = scratch.next, &previous = scratch.previous;
+    VisitingOrder(n, R, X, order, scratch.spare);
+    state.assign(entries, kLook);
+    first.assign(entries, -1);
+    next.resize(entries);
+    previous.resize(entries);
+    const Sides sides{X, Xt, Degrees(n, X) && Degrees(n, R), symmetrizing && Symmetric(n, X)};
+    const auto at = [](std::vector<int>& v, int e) -> int& { return v[static_cast<std::size_t>(e)]; };
+    const auto hold = [&](int e, int held) {
+        if (const int old = at(state, e); old >= 0) {  // leaves the list it is in
+            (at(previous, e) >= 0 ? at(next, at(previous, e)) : at(first, old)) = at(next, e);
+            if (at(next, e) >= 0) at(previous, at(next, e)) = at(previous, e);
         }
-    }
-    std::fill(scratch.dirty.begin(), scratch.dirty.end(), 1);
-    const auto dirty = [&](int i, int j) -> char& { return scratch.dirty[static_cast<std::size_t>(i * n + j)]; };
-    std::sort(scratch.visit.begin(), scratch.visit.begin() + count, [&](int a, int b) {
-        const float ga = gap[a / n][a % n], gb = gap[b / n][b % n];
-        return ga != gb ? ga > gb : a < b;
-    });
-    const Sides sides{X, Xt};
+        at(state, e) = held;
+        if (held < 0) return;
+        at(previous, e) = -1;
+        at(next, e) = at(first, held);
+        if (at(first, held) >= 0) at(previous, at(first, held)) = e;
+        at(first, held) = e;
+    };
     const auto set = [&](int i, int j, float v) {
         X[i][j] = v;
         Xt[j][i] = v;
-        for (int k = 0; k < n; ++k) dirty(i, k) = dirty(k, j) = 1;
+        // The entries it held are looked at again.
+        int& list = at(first, i * n + j);
+        for (int e = list; e >= 0; e = at(next, e)) at(state, e) = kLook;
+        list = -1;
     };
     CompletionCounts counts;
     for (bool moved = true; moved;) {
         moved = false;
         ++counts.passes;
-        for (int e = 0; e < count; ++e) {
-            const int i = scratch.visit[static_cast<std::size_t>(e)] / n, j = scratch.visit[static_cast<std::size_t>(e)] % n;
+        for (const std::uint64_t key : order) {
+            const int e = static_cast<int>(key & 0xffffffffu);
+            if (at(state, e) != kLook) continue;
+            const int i = e / n, j = e % n, mirror = j * n + i;
             const bool pair = Paired(X, i, j, symmetrizing);
-            if (!dirty(i, j) && !(pair && dirty(j, i))) continue;
-            dirty(i, j) = false;
-            if (pair) dirty(j, i) = false;
-            const float v = Bound(op, n, R, sides, i, j, symmetrizing);
-            if (!(v > X[i][j])) continue;
-            set(i, j, v);
-            if (pair) set(j, i, v);
-            dirty(i, j) = false;
-            if (pair) dirty(j, i) = false;
+            const BoundFound b = Bound(op, n, R, sides, i, j, symmetrizing);
+            if (!(b.value > X[i][j])) {
+                hold(e, b.held);
+                if (pair && at(state, mirror) == kLook) hold(mirror, b.held);
+                continue;
+            }
+            set(i, j, b.value);
+            if (pair) set(j, i, b.value);
+            // Raised to its bound, it can rise no further until its new blocker rises.
+            const float v = b.value;
+            const bool capped = v == (pair ? SmallerOf(R[i][j], R[j][i]) : R[i][j]);
+            const int held = capped ? kStuck : Blocker(op, n, sides, i, j, pair, Up(v));
+            hold(e, held);
+            if (pair) hold(mirror, held);
             counts.raised += pair ? 2 : 1;
             moved = true;
         }
@@ -227,10 +535,10 @@ void RiseBounds(const AnyTNorm& t, int n, const RelationMatrix& relation, const 
     RelationMatrix Xt(n);
     bounds.Reserve(n);
     Transpose(n, X, Xt);
-    const Sides sides{X, Xt};
+    const Sides sides{X, Xt, Degrees(n, X) && Degrees(n, relation), symmetrizing && Symmetric(n, X)};
     WithOp(t, [&](const auto& op) {
         for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j) bounds[i][j] = Bound(op, n, relation, sides, i, j, symmetrizing);
+            for (int j = 0; j < n; ++j) bounds[i][j] = Bound(op, n, relation, sides, i, j, symmetrizing).value;
         return 0;
     });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -46,8 +47,8 @@ struct MethodScratch {
     FamilyClosureMemory closure;
     RelationMatrix order{};
     RelationMatrix transposed{};
-    std::vector<int> visit;    ///< entry ids i·n + j
-    std::vector<char> dirty;   ///< by entry id
+    std::vector<std::uint64_t> visit, spare;  ///< the visiting order: keys ending in the entry ids i·n + j
+    std::vector<int> held, first, next, previous;  ///< by entry id: what holds it, the lists of what each holds
 };
 
 /// How the completion went: full passes over the visiting order, entries raised (a pair
@@ -77,9 +78,10 @@ void RiseBounds(const AnyTNorm& t, int n, const RelationMatrix& relation, const 
 /// `symmetrizing`) can rise: every entry, visited in a fixed order, is raised to its
 /// bound (RiseBounds), and passes repeat until one moves nothing. The order: by decreasing
 /// relation − X at the start, row-major among equal gaps, the same in every pass. A pass
-/// skips the entries whose bound cannot have grown since they were last visited (raising
-/// (a, b) can only loosen the bounds of row a and column b); the result is that of full
-/// passes. The last pass moving nothing is the proof that no entry can rise.
+/// skips the entries whose bound cannot have grown since they were last visited: an entry
+/// that could not rise by one float is held by the entry bounding a triangle that stopped it,
+/// and is looked at again only when that entry rises; the result is that of full passes. The
+/// last pass moving nothing is the proof that no entry can rise.
 /// Note: no entry can rise alone; a few entries that could only rise together (two elements
 /// with degree 1 both ways force equal rows) are not looked for.
 CompletionCounts CompleteLowering(const AnyTNorm& t, int n, const RelationMatrix& relation, RelationMatrix& X,
