@@ -31,6 +31,21 @@ TransitivityMeasures Measure(const Op& op, int n, const RelationMatrix& X) {
     return m;
 }
 
+template <class Op>
+std::vector<ViolatedEntry> Violated(const Op& op, int n, const RelationMatrix& X) {
+    std::vector<ViolatedEntry> entries;
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            const float x = X[i][j];
+            const double limit = static_cast<double>(x) + ViolationTolerance(x);
+            int triples = 0;
+            for (int k = 0; k < n; ++k) triples += op.T(X[i][k], X[k][j]) > limit;
+            if (triples > 0) entries.push_back({i, j, triples});
+        }
+    }
+    return entries;
+}
+
 }  // namespace
 
 double ViolationTolerance(float x) {
@@ -40,6 +55,11 @@ double ViolationTolerance(float x) {
 TransitivityMeasures MeasureTransitivity(const AnyTNorm& t, int n, const RelationMatrix& X) {
     CheckHolds(n, X);
     return ops::WithOp(t, [&](const auto& op) { return Measure(op, n, X); });
+}
+
+std::vector<ViolatedEntry> ViolatedEntries(const AnyTNorm& t, int n, const RelationMatrix& X) {
+    CheckHolds(n, X);
+    return ops::WithOp(t, [&](const auto& op) { return Violated(op, n, X); });
 }
 
 RiseMeasures MeasureRise(const AnyTNorm& t, int n, const RelationMatrix& relation, const RelationMatrix& X,
@@ -78,7 +98,9 @@ std::vector<int> WitnessPath(const AnyTNorm& t, int n, const RelationMatrix& rel
     // before v on that path when it has exactly L steps, −1 when a shorter one is as good.
     const auto size = static_cast<std::size_t>(n);
     std::vector<double> best(size), next(size);
-    std::vector<std::vector<int>> from(size + 1, std::vector<int>(size, -1));
+    // Levels are added as the search deepens: a path has few steps, and n + 1 levels of a
+    // large relation would take hundreds of megabytes.
+    std::vector<std::vector<int>> from(2, std::vector<int>(size, -1));
     for (int v = 0; v < n; ++v) {
         best[v] = relation[i][v];
         from[1][v] = i;
@@ -87,6 +109,7 @@ std::vector<int> WitnessPath(const AnyTNorm& t, int n, const RelationMatrix& rel
     while (best[j] < target) {
         if (steps == n) return {};
         ++steps;
+        from.emplace_back(size, -1);
         for (int v = 0; v < n; ++v) {
             next[v] = best[v];
             for (int u = 0; u < n; ++u) {
