@@ -126,11 +126,13 @@ WORKBENCH_KERNEL_WIDTHS void SumRow(int n, const double* G, std::size_t i, SumSc
 // scan of every triple computes it; `violates(k, j)` whether that triple violates.
 template <class Value, class Violates, class Inverse>
 void JoinRow(int i, int n, const RelationMatrix& X, const double* count, const double* top, const Value& value,
-             const Violates& violates, const Inverse& implication, TransitivityMeasures& m) {
+             const Violates& violates, const Inverse& implication, TransitivityMeasures& m,
+             std::vector<ViolatedEntry>* entries) {
     for (int j = 0; j < n; ++j) {
         if (count[j] == 0.0) continue;
         const double x = X[i][j];
         m.violations += static_cast<long long>(count[j]);
+        if (entries) entries->push_back({i, j, static_cast<int>(count[j])});
         if (top[j] - x > m.largest) {
             m.largest = top[j] - x, m.i = i, m.j = j;
             for (int k = 0; k < n; ++k)
@@ -146,7 +148,8 @@ void JoinRow(int i, int n, const RelationMatrix& X, const double* count, const d
 }
 
 template <class Op>
-void AddRow(const Op& op, int i, int n, const RelationMatrix& X, RowScan& r, TransitivityMeasures& m) {
+void AddRow(const Op& op, int i, int n, const RelationMatrix& X, RowScan& r, TransitivityMeasures& m,
+            std::vector<ViolatedEntry>* entries) {
     const float* row = X[i].data();
     r.Start(n, row);
     if constexpr (std::is_same_v<Op, MinOp>) MinRow(n, row, X, r);
@@ -162,11 +165,12 @@ void AddRow(const Op& op, int i, int n, const RelationMatrix& X, RowScan& r, Tra
     const auto value = [&](int k, int j) { return op.T(row[k], X[k][j]); };
     JoinRow(i, n, X, r.count.data(), r.top.data(), value,
             [&](int k, int j) { return value(k, j) > r.limit[j]; },
-            [&](double v, double x) { return op.I(v, x); }, m);
+            [&](double v, double x) { return op.I(v, x); }, m, entries);
 }
 
 void AddGeneratorRow(const AnyTNorm& t, int i, int n, const RelationMatrix& X, const std::vector<double>& G,
-                     SumScan& r, std::vector<double>& top, TransitivityMeasures& m) {
+                     SumScan& r, std::vector<double>& top, TransitivityMeasures& m,
+                     std::vector<ViolatedEntry>* entries) {
     const auto size = static_cast<std::size_t>(n);
     for (auto* v : {&r.bound, &r.count, &r.least, &top}) v->resize(size);
     for (int j = 0; j < n; ++j) {
@@ -178,17 +182,22 @@ void AddGeneratorRow(const AnyTNorm& t, int i, int n, const RelationMatrix& X, c
     for (int j = 0; j < n; ++j) top[j] = r.count[j] > 0.0 ? t.GeneratorInverse(r.least[j]) : 0.0;
     const auto sum = [&](int k, int j) { return G[i * size + static_cast<std::size_t>(k)] + G[static_cast<std::size_t>(k) * size + static_cast<std::size_t>(j)]; };
     JoinRow(i, n, X, r.count.data(), top.data(), [&](int k, int j) { return t.GeneratorInverse(sum(k, j)); },
-            [&](int k, int j) { return sum(k, j) < r.bound[j]; }, [&](double v, double x) { return t.I(v, x); }, m);
+            [&](int k, int j) { return sum(k, j) < r.bound[j]; }, [&](double v, double x) { return t.I(v, x); }, m,
+            entries);
 }
 
-// Rows in bands over the cores; each band's measures, joined in row order, are those of one
-// scan in (i, j, k) order.
-TransitivityMeasures Joined(int n, const std::function<void(int i, TransitivityMeasures&)>& row) {
+// Rows in bands over the cores; each band's measures (and violated entries, when asked), joined
+// in row order, are those of one scan in (i, j, k) order.
+using RowFunction = std::function<void(int i, TransitivityMeasures&, std::vector<ViolatedEntry>*)>;
+TransitivityMeasures Joined(int n, const RowFunction& row, std::vector<ViolatedEntry>* entries) {
     constexpr int kBand = 8;
     const int bands = (n + kBand - 1) / kBand;
     std::vector<TransitivityMeasures> parts(static_cast<std::size_t>(bands));
+    std::vector<std::vector<ViolatedEntry>> found(entries ? static_cast<std::size_t>(bands) : 0);
     toolkit::ParallelFor(bands, [&](int b) {
-        for (int i = b * kBand; i < std::min(n, (b + 1) * kBand); ++i) row(i, parts[static_cast<std::size_t>(b)]);
+        const auto part = static_cast<std::size_t>(b);
+        for (int i = b * kBand; i < std::min(n, (b + 1) * kBand); ++i)
+            row(i, parts[part], entries ? &found[part] : nullptr);
     });
     TransitivityMeasures m;
     for (const TransitivityMeasures& p : parts) {
@@ -196,7 +205,29 @@ TransitivityMeasures Joined(int n, const std::function<void(int i, TransitivityM
         if (p.largest > m.largest) m.largest = p.largest, m.i = p.i, m.j = p.j, m.k = p.k;
         m.degree = std::min(m.degree, p.degree);
     }
+    for (const auto& part : found) entries->insert(entries->end(), part.begin(), part.end());
     return m;
+}
+
+TransitivityMeasures Scan(const AnyTNorm& t, int n, const RelationMatrix& X, std::vector<ViolatedEntry>* entries) {
+    CheckHolds(n, X);
+    if (!t.Core() && t.HasGenerator()) {
+        const auto size = static_cast<std::size_t>(n);
+        std::vector<double> G(size * size);
+        for (int i = 0; i < n; ++i)
+            for (int k = 0; k < n; ++k) G[i * size + k] = t.Generator(X[i][k]);
+        return Joined(n, [&](int i, TransitivityMeasures& m, std::vector<ViolatedEntry>* found) {
+            thread_local SumScan scan;
+            thread_local std::vector<double> top;
+            AddGeneratorRow(t, i, n, X, G, scan, top, m, found);
+        }, entries);
+    }
+    return ops::WithOp(t, [&](const auto& op) {
+        return Joined(n, [&](int i, TransitivityMeasures& m, std::vector<ViolatedEntry>* found) {
+            thread_local RowScan scan;
+            AddRow(op, i, n, X, scan, m, found);
+        }, entries);
+    });
 }
 
 }  // namespace
@@ -206,24 +237,13 @@ double ViolationTolerance(float x) {
 }
 
 TransitivityMeasures MeasureTransitivity(const AnyTNorm& t, int n, const RelationMatrix& X) {
-    CheckHolds(n, X);
-    if (!t.Core() && t.HasGenerator()) {
-        const auto size = static_cast<std::size_t>(n);
-        std::vector<double> G(size * size);
-        for (int i = 0; i < n; ++i)
-            for (int k = 0; k < n; ++k) G[i * size + k] = t.Generator(X[i][k]);
-        return Joined(n, [&](int i, TransitivityMeasures& m) {
-            thread_local SumScan scan;
-            thread_local std::vector<double> top;
-            AddGeneratorRow(t, i, n, X, G, scan, top, m);
-        });
-    }
-    return ops::WithOp(t, [&](const auto& op) {
-        return Joined(n, [&](int i, TransitivityMeasures& m) {
-            thread_local RowScan scan;
-            AddRow(op, i, n, X, scan, m);
-        });
-    });
+    return Scan(t, n, X, nullptr);
+}
+
+std::vector<ViolatedEntry> ViolatedEntries(const AnyTNorm& t, int n, const RelationMatrix& X) {
+    std::vector<ViolatedEntry> entries;
+    Scan(t, n, X, &entries);
+    return entries;
 }
 
 RiseMeasures MeasureRise(const AnyTNorm& t, int n, const RelationMatrix& relation, const RelationMatrix& X,
@@ -262,7 +282,9 @@ std::vector<int> WitnessPath(const AnyTNorm& t, int n, const RelationMatrix& rel
     // before v on that path when it has exactly L steps, −1 when a shorter one is as good.
     const auto size = static_cast<std::size_t>(n);
     std::vector<double> best(size), next(size);
-    std::vector<std::vector<int>> from(size + 1, std::vector<int>(size, -1));
+    // Levels are added as the search deepens: a path has few steps, and n + 1 levels of a
+    // large relation would take hundreds of megabytes.
+    std::vector<std::vector<int>> from(2, std::vector<int>(size, -1));
     for (int v = 0; v < n; ++v) {
         best[v] = relation[i][v];
         from[1][v] = i;
@@ -271,6 +293,7 @@ std::vector<int> WitnessPath(const AnyTNorm& t, int n, const RelationMatrix& rel
     while (best[j] < target) {
         if (steps == n) return {};
         ++steps;
+        from.emplace_back(size, -1);
         for (int v = 0; v < n; ++v) {
             next[v] = best[v];
             for (int u = 0; u < n; ++u) {

@@ -30,6 +30,17 @@ struct TransitivityMeasures {
 /// 1e-15; the other families take T and I per triple.
 TransitivityMeasures MeasureTransitivity(const AnyTNorm& t, int n, const RelationMatrix& X);
 
+/// An entry (i, j) that some triples violate, in MeasureTransitivity's sense, and how many: the
+/// k with T(X[i][k], X[k][j]) above X[i][j] by more than the tolerance. 0-based.
+struct ViolatedEntry {
+    int i = 0, j = 0;
+    int triples = 0;
+    bool operator==(const ViolatedEntry&) const = default;
+};
+/// The violated entries of the n × n block in row-major order; their triples add up to
+/// MeasureTransitivity's violations.
+std::vector<ViolatedEntry> ViolatedEntries(const AnyTNorm& t, int n, const RelationMatrix& X);
+
 /// For a lowering X of R (X ≤ R): how many entries could still rise alone (pairs together,
 /// with `symmetrizing`, each entry counted) without breaking T-transitivity or leaving R,
 /// and the largest such rise with its place (first in row-major order), from RiseBounds.

@@ -1,21 +1,16 @@
 #include "apps/command_line/method_options.h"
 
 #include <algorithm>
-
-#include "formats/analysis_matrices.h"
-
-#include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <system_error>
 
-#include "engine/compare.h"
 #include "engine/transitivity_measures.h"
+#include "experiments/method_table.h"
+#include "formats/analysis_matrices.h"
 #include "formats/relation_file.h"
 #include "toolkit/file_io.h"
 #include "toolkit/number_text.h"
@@ -27,49 +22,7 @@ namespace cli {
 namespace {
 
 using engine::Method;
-
-// One method's matrix measured against the relation under one t-norm.
-struct Row {
-    Method method = Method::Cierre;
-    std::string refusal;  // not empty: the method does not apply, and nothing else is set
-    float d1 = 0.0f;
-    double euclidean = 0.0, milliseconds = 0.0;
-    float largest = 0.0f;
-    int li = 0, lj = 0;
-    int changed = 0;
-    engine::TransitivityMeasures transitivity;
-    bool below = false;  // rise is measured only for a matrix below the relation
-    engine::RiseMeasures rise;
-    std::vector<int> witness;  // the closure's witness path for its largest difference
-};
-
-Row Measure(Method method, const engine::AnyTNorm& t, int n, const engine::RelationMatrix& relation,
-            bool symmetrizing, engine::MethodScratch& scratch, engine::RelationMatrix& out) {
-    Row row;
-    row.method = method;
-    row.refusal = engine::MethodRefusal(method, t, n, relation);
-    if (!row.refusal.empty()) return row;
-    const auto start = std::chrono::steady_clock::now();
-    engine::RunMethod(method, t, n, relation, symmetrizing, out, scratch);
-    row.milliseconds = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    // Both signs count: average linkage lies neither above nor below the relation. For the
-    // other methods one side is empty and the figures are the program's own.
-    const auto up = engine::CompareWithRelation(n, relation, out, engine::Direction::ClosureMinusRelation);
-    const auto down = engine::CompareWithRelation(n, relation, out, engine::Direction::RelationMinusTransitivized);
-    row.d1 = up.d1 + down.d1;
-    row.euclidean = std::sqrt(static_cast<double>(up.sumSquares) + static_cast<double>(down.sumSquares));
-    const auto& larger = up.maxDiff >= down.maxDiff ? up : down;
-    row.largest = larger.maxDiff;
-    row.li = larger.pi;
-    row.lj = larger.pj;
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j) row.changed += out[i][j] != relation[i][j];
-    row.transitivity = engine::MeasureTransitivity(t, n, out);
-    row.below = engine::Below(n, out, relation);
-    if (row.below) row.rise = engine::MeasureRise(t, n, relation, out, symmetrizing);
-    if (method == Method::Cierre && up.maxDiff > 0.0f) row.witness = engine::WitnessPath(t, n, relation, out, up.pi, up.pj);
-    return row;
-}
+using Row = experiments::MethodRow;
 
 std::string F(double value) { return toolkit::FloatToStrF(value, 5, 3); }
 std::string Place(int i, int j) { return "(" + std::to_string(i + 1) + ", " + std::to_string(j + 1) + ")"; }
@@ -259,7 +212,7 @@ int MethodOptions::Run(const engine::Variant& variant, const QString& relationFi
     for (const engine::AnyTNorm& t : tnorms_) {
         std::vector<Row> rows;
         for (Method method : list_) {
-            rows.push_back(Measure(method, t, n, *relation, variant.symmetrizing, *scratch, *out));
+            rows.push_back(experiments::MeasureMethod(method, t, n, *relation, variant.symmetrizing, *scratch, *out));
             if (matrices && rows.back().refusal.empty())
                 formats::WriteMatrixFiles(*matrices, n, {{MatrixFile(method, t), out.get()}});
         }

@@ -282,4 +282,26 @@ TEST(Measures, HandWorkedViolationsAndTheFloatTolerance) {
     }
 }
 
+TEST(Measures, ViolatedEntriesAreThoseOfATripleScanAndAClosureHasNone) {
+    toolkit::RandomGenerator random(11);
+    constexpr int n = 7;
+    for (const char* name : {"min", "prod", "w", "hamacher:0.5", "yager:2"}) {
+        const AnyTNorm t = AnyTNorm::Parse(name);
+        RelationMatrix X{};
+        GenerateRelation(n, false, false, random, X);
+        std::vector<ViolatedEntry> expected;
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < n; ++j) {
+                int triples = 0;
+                for (int k = 0; k < n; ++k) triples += t.T(X[i][k], X[k][j]) > X[i][j] + ViolationTolerance(X[i][j]);
+                if (triples > 0) expected.push_back({i, j, triples});
+            }
+        ASSERT_FALSE(expected.empty()) << name;
+        EXPECT_EQ(ViolatedEntries(t, n, X), expected) << name;
+        Result closure;
+        RunMethod(Method::Cierre, t, n, X, false, closure.out, *closure.scratch);
+        EXPECT_TRUE(ViolatedEntries(t, n, closure.out).empty()) << name;
+    }
+}
+
 }  // namespace
