@@ -582,8 +582,6 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                 options.reflexive = parser.isSet(reflexive);
                 if (parser.isSet(symmetric) || parser.isSet(notSymmetric)) options.symmetric = parser.isSet(symmetric);
                 if (parser.isSet(seed)) options.seed = Seed(parser.value(seed));
-                if (methodOptions.Given(parser))
-                    throw UsageError("--dimension no va con --metodos ni --diagnostico");
             }
             if (parser.isSet(saveAll)) options.saveAll = parser.value(saveAll);
             if (parser.isSet(figures)) {
@@ -605,15 +603,22 @@ int RunCommandLine(int argc, char** argv, const engine::Variant& variant) {
                 } catch (const MethodOptionError& error) {
                     throw UsageError(error.what());
                 }
-                if (!options.matrices) return methodOptions.Run(variant, options.file);
-                const std::filesystem::path folder = PathOf(*options.matrices);
-                CheckFolder(*options.matrices);
-                const toolkit::FileIdentity input = toolkit::IdentityOf(PathOf(options.file));
-                for (const std::string& file : methodOptions.MatrixFiles())
-                    if (toolkit::IdentityOf(folder / file) == input)
-                        throw UsageError("--matrices no puede escribir en la matriz que se analiza");
-                formats::CheckMatrixFiles(folder, methodOptions.MatrixFiles());
-                return methodOptions.Run(variant, options.file, folder);
+                std::optional<std::filesystem::path> folder;
+                if (options.matrices) {
+                    folder = PathOf(*options.matrices);
+                    CheckFolder(*options.matrices);
+                    const auto input = drawMode ? std::nullopt : std::optional(toolkit::IdentityOf(PathOf(options.file)));
+                    for (const std::string& file : methodOptions.MatrixFiles())
+                        if (input && toolkit::IdentityOf(*folder / file) == *input)
+                            throw UsageError("--matrices no puede escribir en la matriz que se analiza");
+                    formats::CheckMatrixFiles(*folder, methodOptions.MatrixFiles());
+                }
+                if (!drawMode) return methodOptions.Run(variant, options.file, folder);
+                // The relation --dimension alone would analyse, drawn with the same options.
+                auto experiment = Started(variant, options);
+                auto drawn = std::make_unique<engine::RelationMatrix>();
+                experiment->engine.DrawRelation(*options.dimension, *drawn);
+                return methodOptions.Run(variant, *options.dimension, *drawn, folder);
             }
             if (!tnormOptions.Given(parser)) return Analyze(variant, options, nullptr);
             try {

@@ -202,9 +202,15 @@ std::vector<std::string> MethodOptions::MatrixFiles() const {
 
 int MethodOptions::Run(const engine::Variant& variant, const QString& relationFile,
                        const std::optional<std::filesystem::path>& matrices) const {
-    toolkit::SetDecimalSeparator(ui::StartDecimalSeparator(variant));
     auto relation = std::make_unique<engine::RelationMatrix>();
     const int n = formats::ReadRelationFile(ui::FileName(relationFile), *relation);
+    return Run(variant, n, *relation, matrices);
+}
+
+int MethodOptions::Run(const engine::Variant& variant, int n, const engine::RelationMatrix& relationMatrix,
+                       const std::optional<std::filesystem::path>& matrices) const {
+    toolkit::SetDecimalSeparator(ui::StartDecimalSeparator(variant));
+    const engine::RelationMatrix* const relation = &relationMatrix;
     auto scratch = std::make_unique<engine::MethodScratch>();
     auto out = std::make_unique<engine::RelationMatrix>();
     std::string text, csv = "tnorma,metodo,d1,euclidea,dif_maxima,fila,columna,cambiadas,transitiva,violaciones,grado,"
@@ -220,7 +226,7 @@ int MethodOptions::Run(const engine::Variant& variant, const QString& relationFi
         if (diagnose_) text += (text.empty() ? "" : "\n") + DiagnosisText(t, n, *relation, rows);
         csv += CsvRows(t, rows);
     }
-    if (matrices) formats::WriteMatrixFiles(*matrices, n, {{"relacion.npy", relation.get()}});
+    if (matrices) formats::WriteMatrixFiles(*matrices, n, {{"relacion.npy", relation}});
     Write(text);
     if (tableFile_) toolkit::SaveFileAtomically(ui::FileName(*tableFile_), csv);
     return 0;

@@ -43,6 +43,9 @@ public:
     /// Runs the methods on the relation of the file; with `matrices`, writes their matrices there.
     int Run(const engine::Variant& variant, const QString& relationFile,
             const std::optional<std::filesystem::path>& matrices = std::nullopt) const;
+    /// The same on the n × n block of a relation already read or drawn.
+    int Run(const engine::Variant& variant, int n, const engine::RelationMatrix& relation,
+            const std::optional<std::filesystem::path>& matrices) const;
 
 private:
     QCommandLineOption methods_, table_, diagnosis_;

@@ -152,7 +152,6 @@ TEST_P(CommandLine, HelpVersionUsageErrorsAndFailures) {
         {{"--dimension", "5001", "--simetrica"}, 2, "'5001' no es una dimensión válida: debe estar entre 1 y 5000"},
         {{"--dimension", "5", "--analiza", "m.txt"}, 2, "--analiza y --dimension no van juntas"},
         {{"--dimension", "5", "--crudo", "c.csv"}, 2, "--crudo solo va con --estadisticas"},
-        {{"--dimension", "5", "--metodos", "completada"}, 2, "--dimension no va con --metodos ni --diagnostico"},
         {{"--estadisticas", "--dimensiones", "200", "2", "f.txt"}, 2, "--estadisticas con --dimensiones necesita solo S"},
         {{"--estadisticas", "--dimensiones", "200", "2"}, 2,
          "--dimensiones necesita --crudo o --libro: la tabla de texto es la de 2 … D"},

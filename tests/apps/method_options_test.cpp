@@ -37,6 +37,27 @@ TEST(MethodOptions, TableDiagnosisAndRefusals) {
     EXPECT_NE(run.out.find("  tecnica     T-transitiva (grado 1)\n              1 entradas pueden subir aún"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("la mayor subida, en (1, 3), la da el camino 1 → 2 → 4 → 3"), std::string::npos);
 
+    // A drawn relation: the same table as its file's, but for the times.
+    const auto drawn = Zorvane({"--dimension", "9", "--semilla", "5", "--reflexiva", "--simetrica", "--metodos", "todos",
+                                "--tabla-metodos", table, "--matrices", dir.path.string()});
+    ASSERT_EQ(drawn.status, 0) << drawn.err;
+    const auto withoutTimes = [](const std::string& csv) {
+        std::string kept;
+        for (std::size_t start = 0; start < csv.size();) {
+            const std::size_t end = csv.find('\n', start);
+            std::string line = csv.substr(start, end - start);
+            // tiempo_ms is the next to last field.
+            const std::size_t last = line.rfind(','), before = line.rfind(',', last - 1);
+            kept += line.substr(0, before) + line.substr(last) + "\n";
+            start = end + 1;
+        }
+        return kept;
+    };
+    const std::string drawnTable = withoutTimes(test_support::Contents(table));
+    ASSERT_EQ(Zorvane({"--analiza", (dir / "relacion.npy").string(), "--metodos", "todos", "--tabla-metodos", table}).status, 0);
+    EXPECT_EQ(withoutTimes(test_support::Contents(table)), drawnTable);
+    EXPECT_NE(drawnTable.find("min,promedio,"), std::string::npos) << drawnTable;
+
     const struct {
         std::vector<std::string> arguments;
         const char* message;
