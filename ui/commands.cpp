@@ -12,6 +12,7 @@
 #include "toolkit/number_text.h"
 #include "ui/charts.h"
 #include "ui/form1.h"
+#include "ui/methods_window.h"
 #include "ui/tnorm_window.h"
 
 namespace {
@@ -137,6 +138,14 @@ void TForm1::OtrasTNormas1Click(QObject*) {
     tnorms_->show();
     tnorms_->raise();
     tnorms_->activateWindow();
+}
+
+void TForm1::CompararMetodos1Click(QObject*) {
+    if (!methods_) methods_ = new ui::MethodsWindow(variant_.symmetrizing, dialogs_, this);
+    methods_->Present(shown_);
+    methods_->show();
+    methods_->raise();
+    methods_->activateWindow();
 }
 
 void TForm1::Button7Click(QObject*) {

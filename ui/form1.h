@@ -23,6 +23,7 @@ namespace ui {
 class Canvas;
 class ChartsWindow;
 class TNormWindow;
+class MethodsWindow;
 class MatrixViewer;
 class Pie;
 class StringGrid;
@@ -96,6 +97,9 @@ public:
     /// Shows the window of the other t-norms (made at the first call), which follows every
     /// presented snapshot.
     void OtrasTNormas1Click(QObject* sender);
+    /// Shows the window of the methods' comparison (made at the first call), which follows
+    /// every presented snapshot.
+    void CompararMetodos1Click(QObject* sender);
 
     /// Opens the viewer of one matrix (numbered as its grid, 1 … 10), or brings it forward
     /// when it is open already; it follows every snapshot the window presents.
@@ -176,6 +180,7 @@ private:
     std::array<QPointer<ui::MatrixViewer>, 11> viewers_{};  // one per grid, at 1 … 10
     ui::ChartsWindow* charts_ = nullptr;  // a child window, made when first asked for
     ui::TNormWindow* tnorms_ = nullptr;  // the same
+    ui::MethodsWindow* methods_ = nullptr;  // the same
     bool destroyed_ = false;
     bool busy_ = false;
     bool closeRequested_ = false;

@@ -150,11 +150,13 @@ void HeatMapModel::SetSnapshot(std::shared_ptr<const experiments::Snapshot> snap
         beginResetModel();
         snapshot_ = std::move(snapshot);
         n_ = n;
+        CountViolations();
         Recompute();
         endResetModel();
         return;
     }
     snapshot_ = std::move(snapshot);
+    CountViolations();
     Recompute();
     if (n_ > 0) emit dataChanged(index(0, 0), index(n_ - 1, n_ - 1));
 }
@@ -263,7 +265,7 @@ QString HeatMapModel::ToolTip(int row, int col) const {
                         matrix_ <= 4 ? QStringLiteral("cierre − relación") : QStringLiteral("relación − transitivizada"),
                         Number(DifferenceAt(i, j), false));
     }
-    return tip;
+    return tip + MeasuresTip(i, j);
 }
 
 std::pair<int, int> HeatMapModel::LargestDifference() const {

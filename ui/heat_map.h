@@ -8,9 +8,11 @@
 #include <QString>
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "engine/relation_matrix.h"
+#include "engine/tnorm_family.h"
 #include "experiments/experiment.h"
 #include "ui/figure_export.h"
 
@@ -71,6 +73,27 @@ public:
     void SetTitle(const QString& title) { title_ = title; }
     QString Title() const;
 
+    /// The t-norm the matrix is a closure or a lowering under, for its witness paths and its
+    /// violations: the main window's results have their grid's (Min, Prod or W) unless one is
+    /// set (another t-norm's result in Min's place, a t-norm to test the relation under);
+    /// the relation and the visit orders have none until one is set.
+    void SetTNorm(std::optional<engine::AnyTNorm> t);
+    std::optional<engine::AnyTNorm> TNorm() const;
+    /// A closure of the relation (matrices 2 … 4): each tool tip names the path that gives the
+    /// entry its value (engine::WitnessPath).
+    bool IsClosure() const { return matrix_ >= 2 && matrix_ <= 4; }
+    /// Counts, entry by entry, the triples that violate TNorm()-transitivity
+    /// (engine::ViolatedEntries), again with each snapshot while on; nothing without a t-norm
+    /// or above kLargestViolationScan elements (ViolationsRefused says so).
+    void SetViolations(bool on);
+    bool ShowsViolations() const { return violations_; }
+    static constexpr int kLargestViolationScan = 500;
+    bool ViolationsRefused() const { return violations_ && n_ > kLargestViolationScan; }
+    /// Triples that violate at the cell's entry (0 while violations are off).
+    int ViolatedTriples(int row, int col) const;
+    long long ViolatingTriples() const { return violatingTriples_; }
+    int ViolatedEntryCount() const { return violatedEntries_; }
+
     int matrix() const { return matrix_; }
     int Size() const { return n_; }
     bool difference() const { return difference_; }
@@ -117,6 +140,10 @@ private:
     void Recompute();
     QString Number(double value, bool full) const;
     QRgb Colour(float shown, ColourScale scale) const;
+    /// The counts of ViolatedTriples for the snapshot shown, when on.
+    void CountViolations();
+    /// The tool tip's lines on the entry [i][j] as a closure or under violations.
+    QString MeasuresTip(std::size_t i, std::size_t j) const;
 
     int matrix_;
     QString title_;
@@ -132,6 +159,11 @@ private:
     std::vector<QRgb> colour_;
     QImage picture_;
     std::vector<unsigned char> darkInk_;
+    std::optional<engine::AnyTNorm> tnorm_;
+    bool violations_ = false;
+    std::vector<int> violated_;  // by element i·n + j; empty while off
+    long long violatingTriples_ = 0;
+    int violatedEntries_ = 0;
 };
 
 /// The colour bar of a scale from `low` (bottom) to `high` (top) inside `area`, its ends and

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QScrollBar>
 #include <QStaticText>
 #include <QWheelEvent>
@@ -155,6 +156,19 @@ void HeatMapView::paintEvent(QPaintEvent* event) {
                 painter.setPen(model_.DarkInk(row, col) ? Qt::black : Qt::white);
                 painter.drawStaticText(cell.left() + (width - found->second) / 2,
                                        cell.top() + (height - metrics.height()) / 2, found->first);
+            }
+    }
+    // Entries of violating triples: an outline inside the cell in a colour no scale holds.
+    if (model_.ViolatingTriples() > 0) {
+        const int pen = width >= 12 ? 2 : 1;
+        const int firstRow = std::max(rowAt(0), 0), lastRow = rowAt(visible.height() - 1);
+        const int firstCol = std::max(columnAt(0), 0), lastCol = columnAt(visible.width() - 1);
+        for (int row = firstRow; row <= (lastRow < 0 ? n - 1 : lastRow); ++row)
+            for (int col = firstCol; col <= (lastCol < 0 ? n - 1 : lastCol); ++col) {
+                if (model_.ViolatedTriples(row, col) == 0) continue;
+                const QRect cell(origin + QPoint(col * width, row * height), QSize(width, height));
+                const QRegion frame = QRegion(cell) - QRegion(cell.adjusted(pen, pen, -pen, -pen));
+                for (const QRect& side : frame) painter.fillRect(side, kViolationColor);
             }
     }
     const auto area = [&](int top, int left, int bottom, int right) {

@@ -18,6 +18,7 @@
 #include "ui/form1.h"
 #include "ui/tnorm_window.h"
 #include "ui/matrix_viewer.h"
+#include "ui/methods_window.h"
 #include "ui/string_grid.h"
 
 namespace {
@@ -47,6 +48,7 @@ void TForm1::Present(std::shared_ptr<const experiments::Snapshot> snapshot) {
     UpdatePaintState();
     if (charts_) charts_->Present(shown_);
     if (tnorms_) tnorms_->Present(shown_);
+    if (methods_) methods_->Present(shown_);
     // The grids repaint the cells that change on their own, and the plot never reaches under a
     // grid, so the client area is repainted around them: the grids' frames and scroll bars,
     // which stay as they are, are not painted again on every trial.

@@ -141,6 +141,7 @@ void MatrixViewer::BuildActions() {
         ShowStatus();
     }, true);
     pin_->setToolTip(QStringLiteral("Conserva la prueba que se ve mientras el experimento sigue"));
+    BuildViolations(bar);
     bar->addSeparator();
     add("Copiar", QStringLiteral("Copiar"), QKeySequence::keyBindings(QKeySequence::Copy),
         [this](bool) { QGuiApplication::clipboard()->setText(SelectedText()); });
@@ -352,6 +353,7 @@ void MatrixViewer::ShowStatus() {
     if (model_->difference())
         text += matrix_ <= 4 ? QStringLiteral(" · cierre − relación") : QStringLiteral(" · relación − transitivizada");
     if (pin_->isChecked()) text += QStringLiteral(" · fijada");
+    text += ViolationsStatus();
     if (ShowsOverview())
         text += QStringLiteral(" · entera: un píxel por unas %1 × %1 entradas")
                     .arg((s->dimension + overview_->Side() - 1) / overview_->Side());

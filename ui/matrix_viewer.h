@@ -14,6 +14,7 @@
 class QAction;
 class QComboBox;
 class QLabel;
+class QToolBar;
 
 namespace ui {
 
@@ -28,6 +29,9 @@ public:
     static constexpr int kTextWidth = 12;
     /// Width of the frame of the marked cell, drawn around it so that its number stays whole.
     static constexpr int kMarkWidth = 3;
+    /// The outline of an entry of violating triples, inside its cell: 2 pixels from cells of
+    /// 12 on, 1 below.
+    static inline const QColor kViolationColor{255, 0, 255};
 
     const QFont& CellFont() const { return cellFont_; }
     void SetCellFont(const QFont& font);
@@ -111,9 +115,18 @@ public:
     /// Asks for the figure settings and a file name and saves the whole matrix as a PNG, SVG or
     /// PDF figure.
     void SaveImage();
+    /// The t-norm of what it shows (HeatMapModel::SetTNorm): another t-norm's result, or the
+    /// t-norm to test the relation under.
+    void SetTNorm(const engine::AnyTNorm& t);
+    /// "Violaciones": outlines the entries (i, j) of the triples (i, j, k) that violate
+    /// transitivity under the matrix's t-norm and counts them in the status line.
+    void ShowViolations(bool on);
 
 private:
     void BuildActions();
+    /// The "Violaciones" button; the relation's also chooses the t-norm (Min, Prod, W).
+    void BuildViolations(QToolBar* bar);
+    QString ViolationsStatus() const;
     void SetCellSize(int side);
     /// The next level above (steps > 0) or below the cell's side.
     void Zoom(int steps);
@@ -136,6 +149,7 @@ private:
     QLabel* status_;
     class OverviewWidget* overview_;
     QAction* pin_ = nullptr;
+    QAction* violations_ = nullptr;
     QComboBox* orientation_ = nullptr;
     std::shared_ptr<const experiments::Snapshot> latest_;
     int cell_ = 0;  // 0 until the first snapshot

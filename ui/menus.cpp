@@ -77,6 +77,9 @@ void TForm1::BuildViewMenu() {
     QAction* others = ver->addAction(QStringLiteral("Ot&ras t-normas…"));
     others->setObjectName(QStringLiteral("OtrasTNormas1"));
     connect(others, &QAction::triggered, this, [this, others] { Guarded(&TForm1::OtrasTNormas1Click, others); });
+    QAction* methods = ver->addAction(QStringLiteral("&Comparar métodos"));
+    methods->setObjectName(QStringLiteral("CompararMetodos1"));
+    connect(methods, &QAction::triggered, this, [this, methods] { Guarded(&TForm1::CompararMetodos1Click, methods); });
 }
 
 void TForm1::BuildViewerItems() {

@@ -89,6 +89,15 @@ private:
     const SweepChart& chart_;
 };
 
+// A viewer shows the chosen t-norm's matrix under its title, its paths and violations under it.
+void ShowFamily(MatrixViewer& viewer, int matrix, const engine::AnyTNorm& t,
+                std::shared_ptr<const experiments::Snapshot> snapshot) {
+    viewer.model().SetTitle(FamilyTitle(matrix, t));
+    viewer.setWindowTitle(FamilyTitle(matrix, t));
+    viewer.SetTNorm(t);
+    viewer.Show(std::move(snapshot));
+}
+
 }  // namespace
 
 TNormWindow::TNormWindow(bool symmetrizing, Dialogs& dialogs, QWidget* parent)
@@ -281,8 +290,8 @@ void TNormWindow::Update(bool sweep) {
     transitivizedModel_->SetSnapshot(analysis_->transitivizable ? shown_ : nullptr);
     closureText_->setText(QString::fromStdString(analysis_->closureText));
     transitivizedText_->setText(QString::fromStdString(analysis_->transitivizedText));
-    for (const int k : {0, 1})
-        if (viewers_[k]) viewers_[k]->Show(shown_);
+    for (const int matrix : {kFamilyClosure, kFamilyTransitivized})
+        if (MatrixViewer* viewer = viewers_[matrix == kFamilyClosure ? 0 : 1]) ShowFamily(*viewer, matrix, tnorm_, shown_);
     if (sweep || chart_.family != CommandName(tnorm_.family()) || chart_.dimension != s.dimension) StartSweep();
     export_->setEnabled(!chart_.points.empty());
     closureMap_->update();
@@ -320,9 +329,7 @@ void TNormWindow::OpenViewer(int matrix) {
     if (!shown_ || (matrix == kFamilyTransitivized && !analysis_->transitivizable)) return;
     QPointer<MatrixViewer>& viewer = viewers_[matrix == kFamilyClosure ? 0 : 1];
     if (!viewer) viewer = new MatrixViewer(matrix, dialogs_, this);
-    viewer->model().SetTitle(FamilyTitle(matrix, tnorm_));
-    viewer->setWindowTitle(FamilyTitle(matrix, tnorm_));
-    viewer->Show(shown_);
+    ShowFamily(*viewer, matrix, tnorm_, shown_);
     viewer->show();
     viewer->raise();
 }
