@@ -98,7 +98,8 @@ TEST_F(ViewerTest, EachValueLandsAtItsRowAndColumnAsTheResultTextsCountThemAndDi
             EXPECT_EQ(closure.model().Text(row, col), raised ? "0,4762" : "") << row << col;
             EXPECT_EQ(SeenAt(closure, row, col), raised ? ui::HeatColor(1.0) : QColor(Qt::white)) << row << col;
         }
-    EXPECT_TRUE(closure.model().ToolTip(0, 2).endsWith("Relación: 0\nDiferencia (cierre − relación): 0,4762"));
+    EXPECT_TRUE(closure.model().ToolTip(0, 2).contains("Relación: 0\nDiferencia (cierre − relación): 0,4762\nCamino: "))
+        << closure.model().ToolTip(0, 2).toStdString();
     // The relation and the visit orders have no difference to show.
     EXPECT_FALSE(Open(1).findChild<QAction*>("Diferencia")->isEnabled());
     EXPECT_FALSE(Open(8).findChild<QAction*>("IrDiferenciaMaxima")->isEnabled());
