@@ -13,6 +13,7 @@
 #include "engine/tnorm.h"
 #include "engine/tnorm_ops.h"
 #include "engine/transitivize.h"
+#include "toolkit/machine.h"
 
 namespace engine {
 
@@ -48,9 +49,9 @@ struct Sides {
 // The float test holds wherever the double one does, for entries in [0, 1], and it settles the
 // double one where it is strict:
 //  - Min: the minimum is one of the two floats; it exceeds b exactly when both do.
-//  - Prod: v · a rounded to float is at least b when the exact product exceeds b (rounding is
-//    monotone and b is a float), and above b only then; where it equals b = 0, the exact
-//    product exceeds 0 only when both factors do.
+//  - Prod: the test itself, in double lanes (the product of two floats is exact there). A
+//    float product would tie with b wherever the lowering made b the rounded product, as it
+//    does all over, and each tie would cost a test in double outside the vector loop.
 //  - W: the test is exact: a double value above b ≥ 0 needs the larger operand above 0.5,
 //    where larger − 1 is exact in float too, and then the double value is the exact sum
 //    s = larger + smaller − 1. That sum is a multiple of the smaller operand's float step and
@@ -63,12 +64,12 @@ struct MinFilter {
     static bool Lane(float v, float a, float b) { return (v > b) & (a > b); }
     static bool Sure(float, float, float) { return true; }
 };
+// The product of two floats is exact in double: the lane test is the program's own.
 struct ProdFilter {
     static bool Lane(float v, float a, float b) {
-        const float p = v * a;
-        return (p > b) | ((p == b) & ((b > 0.0f) | ((v > 0.0f) & (a > 0.0f))));
+        return static_cast<double>(v) * static_cast<double>(a) > static_cast<double>(b);
     }
-    static bool Sure(float v, float a, float b) { return v * a > b; }
+    static bool Sure(float, float, float) { return true; }
 };
 struct WFilter {
     static bool Lane(float v, float a, float b) {
@@ -617,8 +618,13 @@ void RiseBounds(const AnyTNorm& t, int n, const RelationMatrix& relation, const 
     Transpose(n, X, Xt);
     WithOp(t, [&](const auto& op) {
         const Sides sides{X, Xt, Filtered(op, n, X, relation), symmetrizing && Symmetric(n, X)};
-        for (int i = 0; i < n; ++i)
-            for (int j = 0; j < n; ++j) bounds[i][j] = Bound(op, n, relation, sides, i, j, symmetrizing, false).value;
+        // Each entry's bound reads X alone: rows in bands over the cores.
+        constexpr int kBand = 8;
+        toolkit::ParallelFor((n + kBand - 1) / kBand, [&](int band) {
+            for (int i = band * kBand; i < std::min(n, (band + 1) * kBand); ++i)
+                for (int j = 0; j < n; ++j)
+                    bounds[i][j] = Bound(op, n, relation, sides, i, j, symmetrizing, false).value;
+        });
         return 0;
     });
 }
