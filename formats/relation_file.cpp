@@ -201,7 +201,13 @@ std::vector<std::string_view> SplitFields(std::string_view line, Fields fields) 
     }
     const char separator = fields == Fields::Tab ? '\t' : fields == Fields::Semicolon ? ';' : ',';
     for (std::size_t start = 0; items.size() <= kMaxDim;) {
-        const std::size_t end = line.find(separator, start);
+        // A quoted cell may hold the separator: a spreadsheet in a decimal-comma locale writes
+        // "0,5" between quotes in a comma-separated file.
+        std::size_t from = start;
+        while (from < line.size() && IsBlank(line[from])) ++from;
+        if (from < line.size() && line[from] == '"')
+            if (const std::size_t close = line.find('"', from + 1); close != std::string_view::npos) from = close + 1;
+        const std::size_t end = line.find(separator, from);
         items.push_back(Trim(line.substr(start, end == std::string_view::npos ? end : end - start)));
         if (end == std::string_view::npos) break;
         start = end + 1;
@@ -252,11 +258,14 @@ Reading Read(std::string_view content, Fields fields) {
             if (c > kMaxDim) return fail(r, c, row + ": tiene más de " + std::to_string(kMaxDim) + " valores");
             const std::string cell = row + ", columna " + std::to_string(c) + ": ";
             std::string_view item = items[k];
-            // A spreadsheet writes a cell it holds as text between double quotes.
-            if (item.size() >= 2 && item.front() == '"' && item.back() == '"') item = Trim(item.substr(1, item.size() - 2));
+            // A spreadsheet writes a cell it holds as text, or one holding the separator,
+            // between double quotes.
+            const bool quoted = item.size() >= 2 && item.front() == '"' && item.back() == '"';
+            if (quoted) item = Trim(item.substr(1, item.size() - 2));
             if (item.empty()) return fail(r, c, cell + "falta el valor");
             float value = 0.0f;
-            if (auto reason = ReadValue(item, fields != Fields::Comma, value)) return fail(r, c, cell + *reason);
+            if (auto reason = ReadValue(item, fields != Fields::Comma || quoted, value))
+                return fail(r, c, cell + *reason);
             reading.values.push_back(value);
         }
         const int count = static_cast<int>(items.size());

@@ -72,6 +72,8 @@ TEST(RelationFile, ReadsWhatOtherProgramsWriteAndSaysWhereTheRestIsNotAMatrix) {
         {"\" 0,5 \"\t\"1 \"\n\"0,1\"\t\" 0\"\n", ""},              // blanks inside the quotes
         {"\"0.5 \" \" 1\"\n\"0.1\"  0\n", ""},                      // the same, blanks between fields
         {"\" 0,5 \" 1\r\n\"0,1 \" \"0\"\r\n", ""},                  // and decimal commas
+        {"\"0,5\",1\r\n\"0,1\",0\r\n", ""},                         // CSV of a decimal-comma spreadsheet
+        {"\"0,5\", \"1\"\n \"0.1\" ,\"0,\"\n", ""},                   // quoted, blanks around, "0,"
         {Utf16(tab, false), ""}, {Utf16(tab + "\r\n", true), ""},  // "Unicode text"
         {"0.5,1\n0.1,0\n", ""},                                   // R write.table(sep = ",")
         {"0.5 1\n0.1 0\n", ""},                                   // R write.table(sep = " ")
@@ -98,6 +100,7 @@ TEST(RelationFile, ReadsWhatOtherProgramsWriteAndSaysWhereTheRestIsNotAMatrix) {
         {"0.5;;1\n", "fila 1, columna 2: falta el valor"},
         {"0.5 \" \"\n", "fila 1, columna 2: falta el valor"},
         {"\"0.5 1\n", "fila 1, columna 1: '\"0.5' no es un número"},  // a quote never closed
+        {"\"0,5\",1,5\n\"0,1\",0,0\n", "fila 1, columna 3: '5' no está entre 0 y 1"},  // unquoted: ',' separates
         {"0.5\t1\t\n", "fila 1: termina en un separador sin valor detrás"},
         {"0.5;1 ; \n", "fila 1: termina en un separador sin valor detrás"},
         {full + "\t\n", "fila 1: termina en un separador sin valor detrás"},  // not "más de 100"
