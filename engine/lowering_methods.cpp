@@ -427,6 +427,15 @@ BoundFound Bound(const Op& op, int n, const RelationMatrix& R, const Sides& s, i
     } else {
         lo = Bits(up);
         hi = Bits(f);
+        // The estimate is the real bound rounded, a few floats above what fits: look below it in
+        // growing strides first.
+        for (std::uint32_t stride = 1; hi - lo > stride; stride *= 2) {
+            if (Fits(op, n, s, i, j, pair, FromBits(hi - stride))) {
+                lo = hi - stride;
+                break;
+            }
+            hi -= stride;
+        }
     }
     // Non-negative floats order as their bit patterns: lo fits, hi does not.
     while (hi - lo > 1) {
