@@ -34,7 +34,7 @@ std::string Quoted(Method method) { return std::string("«") + MethodName(method
 struct Sides {
     const RelationMatrix& X;
     const RelationMatrix& Xt;  // Xt[j][i] == X[i][j]
-    /// Every entry of X and of the relation is in [0, 1], so the float filters below apply.
+    /// Min, Prod or W, and every entry of X and of the relation in [0, 1]: the lane tests below apply.
     bool filtered;
     /// X is symmetric and stays so (pairs rise together): a pair's triangles through column i
     /// and row j are those through row i and column j, read the other way round.
@@ -44,10 +44,8 @@ struct Sides {
 // ---- The triangle scans ----
 //
 // A scan looks for a k with T(v, a[k]) > b[k] (or T(a[k], v) > b[k]), the test in double of
-// ops.h. For Min, Prod and W a cheaper test in float runs first over whole blocks of kLanes,
-// compiled for the processor's vector width, and only where it holds is the double test taken.
-// The float test holds wherever the double one does, for entries in [0, 1], and it settles the
-// double one where it is strict:
+// ops.h. For Min, Prod and W, on entries in [0, 1], a lane test gives the same answer and runs
+// over whole blocks of kLanes, compiled for the processor's vector width:
 //  - Min: the minimum is one of the two floats; it exceeds b exactly when both do.
 //  - Prod: the test itself, in double lanes (the product of two floats is exact there). A
 //    float product would tie with b wherever the lowering made b the rounded product, as it
@@ -62,21 +60,18 @@ constexpr int kLanes = 16;
 
 struct MinFilter {
     static bool Lane(float v, float a, float b) { return (v > b) & (a > b); }
-    static bool Sure(float, float, float) { return true; }
 };
 // The product of two floats is exact in double: the lane test is the program's own.
 struct ProdFilter {
     static bool Lane(float v, float a, float b) {
         return static_cast<double>(v) * static_cast<double>(a) > static_cast<double>(b);
     }
-    static bool Sure(float, float, float) { return true; }
 };
 struct WFilter {
     static bool Lane(float v, float a, float b) {
         const float larger = v > a ? v : a, smaller = v > a ? a : v;
         return (larger - 1.0f) + smaller > b;
     }
-    static bool Sure(float, float, float) { return true; }
 };
 
 // Two sides of an entry's triangles, scanned together: T(v, a[k]) (or T(a[k], v), the same for
@@ -87,11 +82,11 @@ struct Side {
     int s1, s2;
 };
 
-// 2k + s for the first k in [start, n) where the filter holds on side s (0 for p, 1 for q,
-// p first), or 2n. Blocks of four times kLanes are tested first (one reduction of the lanes
-// for the four), then the block of kLanes, then the lane.
+// 2k + s for the first k where the lane test holds on side s (0 for p, 1 for q, p first), or
+// −1. Blocks of four times kLanes are tested first (one reduction of the lanes for the four),
+// then the block of kLanes, then the lane.
 template <class Filter>
-WORKBENCH_INLINE int FirstFlagged(const Side& p, const Side& q, float v, int start, int n) {
+WORKBENCH_INLINE int FirstFlagged(const Side& p, const Side& q, float v, int n) {
     const auto on = [&](const Side& s, int k) {
         return static_cast<int>(Filter::Lane(v, s.a[k], s.b[k])) & static_cast<int>(k != s.s1) &
                static_cast<int>(k != s.s2);
@@ -103,7 +98,7 @@ WORKBENCH_INLINE int FirstFlagged(const Side& p, const Side& q, float v, int sta
     };
     using Four = std::integral_constant<int, 4 * kLanes>;
     using One = std::integral_constant<int, kLanes>;
-    int k = start;
+    int k = 0;
     while (k + Four::value <= n && !any(k, Four{})) k += Four::value;
     for (; k + kLanes <= n; k += kLanes)
         if (any(k, One{})) break;
@@ -111,45 +106,32 @@ WORKBENCH_INLINE int FirstFlagged(const Side& p, const Side& q, float v, int sta
         if (on(p, k) != 0) return 2 * k;
         if (on(q, k) != 0) return 2 * k + 1;
     }
-    return 2 * n;
+    return -1;
 }
 
-WORKBENCH_KERNEL_WIDTHS int MinFlagged(Side p, Side q, float v, int start, int n) {
-    return FirstFlagged<MinFilter>(p, q, v, start, n);
+WORKBENCH_KERNEL_WIDTHS int MinFlagged(Side p, Side q, float v, int n) {
+    return FirstFlagged<MinFilter>(p, q, v, n);
 }
-WORKBENCH_KERNEL_WIDTHS int ProdFlagged(Side p, Side q, float v, int start, int n) {
-    return FirstFlagged<ProdFilter>(p, q, v, start, n);
+WORKBENCH_KERNEL_WIDTHS int ProdFlagged(Side p, Side q, float v, int n) {
+    return FirstFlagged<ProdFilter>(p, q, v, n);
 }
-WORKBENCH_KERNEL_WIDTHS int WFlagged(Side p, Side q, float v, int start, int n) {
-    return FirstFlagged<WFilter>(p, q, v, start, n);
+WORKBENCH_KERNEL_WIDTHS int WFlagged(Side p, Side q, float v, int n) {
+    return FirstFlagged<WFilter>(p, q, v, n);
 }
 
 template <class Op>
 constexpr bool kCore = std::is_same_v<Op, ops::MinOp> || std::is_same_v<Op, ops::ProdOp> || std::is_same_v<Op, ops::WOp>;
 
+// The lane test over two sides at once, as FirstFlagged.
 template <class Op>
-int Flagged(const Side& p, const Side& q, float v, int start, int n) {
-    if constexpr (std::is_same_v<Op, ops::MinOp>) return MinFlagged(p, q, v, start, n);
-    else if constexpr (std::is_same_v<Op, ops::ProdOp>) return ProdFlagged(p, q, v, start, n);
-    else return WFlagged(p, q, v, start, n);
-}
-
-template <class Op>
-bool FilterLane(float v, float a, float b) {
-    if constexpr (std::is_same_v<Op, ops::MinOp>) return MinFilter::Lane(v, a, b);
-    else if constexpr (std::is_same_v<Op, ops::ProdOp>) return ProdFilter::Lane(v, a, b);
-    else return WFilter::Lane(v, a, b);
-}
-
-template <class Op>
-bool Sure(float v, float a, float b) {
-    if constexpr (std::is_same_v<Op, ops::MinOp>) return MinFilter::Sure(v, a, b);
-    else if constexpr (std::is_same_v<Op, ops::ProdOp>) return ProdFilter::Sure(v, a, b);
-    else return WFilter::Sure(v, a, b);
+int FirstAboveOfTwo(const Side& p, const Side& q, float v, int n) {
+    if constexpr (std::is_same_v<Op, ops::MinOp>) return MinFlagged(p, q, v, n);
+    else if constexpr (std::is_same_v<Op, ops::ProdOp>) return ProdFlagged(p, q, v, n);
+    else return WFlagged(p, q, v, n);
 }
 
 // The first k other than s1 and s2 with T(v, a[k]) > b[k] (left) or T(a[k], v) > b[k] (right),
-// or −1, without the filter: whole blocks of eight are tested at once, without a branch inside
+// or −1, without the lane tests: whole blocks of eight are tested at once, without a branch inside
 // (the block loop vectorizes); most scans that find one, find it in the first blocks.
 template <class Op, bool Left>
 int FirstAbove(const Op& op, const float* a, const float* b, float v, int n, int s1, int s2) {
@@ -170,22 +152,6 @@ int FirstAbove(const Op& op, const float* a, const float* b, float v, int n, int
     return -1;
 }
 
-// With the filter, over two sides at once: 2k + s for the first k the filter leaves on side s
-// whose test in double holds too (as good a witness as the first that holds), or −1.
-template <class Op>
-int FirstAboveOfTwo(const Op& op, const Side& p, const Side& q, float v, int n) {
-    const auto holds = [&](const Side& s, int k) {
-        return k != s.s1 && k != s.s2 && FilterLane<Op>(v, s.a[k], s.b[k]) &&
-               (Sure<Op>(v, s.a[k], s.b[k]) || op.T(v, s.a[k]) > s.b[k]);
-    };
-    for (int f = Flagged<Op>(p, q, v, 0, n); f < 2 * n; f = Flagged<Op>(p, q, v, f / 2 + 1, n)) {
-        const int k = f / 2;
-        if (holds(p, k)) return 2 * k;
-        if (holds(q, k)) return 2 * k + 1;
-    }
-    return -1;
-}
-
 // What keeps (i, j) — and (j, i) with it, for a pair — from taking the value v: −1 when
 // nothing does, else the id r·n + c of the entry (r, c) bounding a triangle that v would break
 // (the right-hand side b of its test), which only that entry's rise can loosen.
@@ -197,14 +163,14 @@ int Blocker(const Op& op, int n, const Sides& s, int i, int j, bool pair, float 
         if (s.filtered) {
             int f;
             if (!pair) {
-                f = FirstAboveOfTwo(op, Side{X[j].data(), X[i].data(), j, j}, Side{Xt[i].data(), Xt[j].data(), i, i}, v, n);
+                f = FirstAboveOfTwo<Op>(Side{X[j].data(), X[i].data(), j, j}, Side{Xt[i].data(), Xt[j].data(), i, i}, v, n);
                 return f < 0 ? -1 : f % 2 == 0 ? i * n + f / 2 : f / 2 * n + j;
             }
-            f = FirstAboveOfTwo(op, Side{X[j].data(), X[i].data(), i, j}, Side{X[i].data(), X[j].data(), i, j}, v, n);
+            f = FirstAboveOfTwo<Op>(Side{X[j].data(), X[i].data(), i, j}, Side{X[i].data(), X[j].data(), i, j}, v, n);
             if (f >= 0) return f % 2 == 0 ? i * n + f / 2 : j * n + f / 2;
             // Min, Prod and W are commutative: on a symmetric matrix the columns' triangles are the rows'.
             if (s.symmetric) return -1;
-            f = FirstAboveOfTwo(op, Side{Xt[i].data(), Xt[j].data(), i, j}, Side{Xt[j].data(), Xt[i].data(), i, j}, v, n);
+            f = FirstAboveOfTwo<Op>(Side{Xt[i].data(), Xt[j].data(), i, j}, Side{Xt[j].data(), Xt[i].data(), i, j}, v, n);
             return f < 0 ? -1 : f % 2 == 0 ? f / 2 * n + j : f / 2 * n + i;
         }
     }
@@ -228,10 +194,9 @@ bool Fits(const Op& op, int n, const Sides& s, int i, int j, bool pair, float v)
 
 // ---- Exact bounds ----
 //
-// Where the floats are filtered, each test is monotone in v (the float tests above are exact or
-// settled exactly), so the largest float that fits is the least, over the triangles, of the
-// largest float each allows: u(a, b), the largest v with T(v, a) ≤ b, which is no bound at all
-// (2) when a ≤ b, since T(v, a) ≤ a. Each u is found from its real value, rounded to float and
+// Where the lane tests apply, each is exact and monotone in v, so the largest float that fits
+// is the least, over the triangles, of the largest float each allows: u(a, b), the largest v
+// with T(v, a) ≤ b, which is no bound at all (2) when a ≤ b, since T(v, a) ≤ a. Each u is found from its real value, rounded to float and
 // taken a float down when it breaks the triangle.
 //  - Min: b.
 //  - Prod: b / a rounded, a float down when its exact product with a exceeds b.
@@ -388,7 +353,7 @@ struct BoundFound {
     int held;
 };
 
-// The entry's bound. With `boundFirst`, where the floats are filtered, the exact bound is taken
+// The entry's bound. With `boundFirst`, where the lane tests apply, the exact bound is taken
 // at once (the better when most entries rise); otherwise the next float up is tried first (the
 // better when most cannot, as the scan stops at the first triangle that forbids it).
 template <class Op>
@@ -464,7 +429,7 @@ bool Degrees(int n, const RelationMatrix& m) {
     return inside;
 }
 
-// Whether the float filters apply: Min, Prod or W, and entries in [0, 1].
+// Whether the lane tests apply: Min, Prod or W, and entries in [0, 1].
 template <class Op>
 bool Filtered(const Op&, int n, const RelationMatrix& X, const RelationMatrix& R) {
     return kCore<Op> && Degrees(n, X) && Degrees(n, R);
