@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -35,29 +34,12 @@ bool Fits(const Op& op, int n, const RelationMatrix& X, const RelationMatrix& Xt
            !AnyAbove<Op, false>(op, Xt[j].data(), Xt[i].data(), v, n, i, j);
 }
 
-template <class Op>
-double Estimate(const Op& op, int n, const RelationMatrix& X, const RelationMatrix& Xt, int i, int j, bool pair) {
-    double b = 1.0;
-    for (int k = 0; k < n; ++k) {
-        if (k != j && !(pair && k == i)) b = std::min(b, op.I(X[j][k], X[i][k]));
-        if (k != i && !(pair && k == j)) b = std::min(b, op.I(Xt[i][k], Xt[j][k]));
-        if (pair && k != i && k != j) {
-            b = std::min(b, op.I(X[i][k], X[j][k]));
-            b = std::min(b, op.I(Xt[j][k], Xt[i][k]));
-        }
-    }
-    if (pair) b = std::min(b, op.Root(engine::SmallerOf(X[i][i], X[j][j])));
-    return b;
-}
-
-float Up(float value) { return std::nextafter(value, 2.0f); }
-
 bool Paired(const RelationMatrix& X, int i, int j, bool symmetrizing) {
     return symmetrizing && i != j && X[j][i] == X[i][j];
 }
 
-// The largest float v in [x, cap] that fits: the residua's estimate, a step or two up from it,
-// or a bisection between the floats that fit and those that do not.
+// The largest float v in [x, cap] that fits, by bisection over the floats' bits (non-negative
+// floats order as their bits; the floats that fit are those up to the bound).
 template <class Op>
 float Bound(const Op& op, int n, const RelationMatrix& R, const RelationMatrix& X, const RelationMatrix& Xt, int i,
             int j, bool symmetrizing) {
@@ -65,23 +47,9 @@ float Bound(const Op& op, int n, const RelationMatrix& R, const RelationMatrix& 
     const bool pair = Paired(X, i, j, symmetrizing);
     const float cap = pair ? engine::SmallerOf(R[i][j], R[j][i]) : R[i][j];
     if (!(x >= 0.0f && x < cap)) return x;
-    const float up = Up(x);
-    if (!Fits(op, n, X, Xt, i, j, pair, up)) return x;
-    float f = static_cast<float>(std::min(Estimate(op, n, X, Xt, i, j, pair), static_cast<double>(cap)));
-    f = std::clamp(f, up, cap);
-    std::uint32_t lo, hi;
-    if (Fits(op, n, X, Xt, i, j, pair, f)) {
-        for (int step = 0; step < 2 && f < cap; ++step) {
-            if (!Fits(op, n, X, Xt, i, j, pair, Up(f))) return f;
-            f = Up(f);
-        }
-        if (f == cap || Fits(op, n, X, Xt, i, j, pair, cap)) return cap;
-        lo = std::bit_cast<std::uint32_t>(f);
-        hi = std::bit_cast<std::uint32_t>(cap);
-    } else {
-        lo = std::bit_cast<std::uint32_t>(up);
-        hi = std::bit_cast<std::uint32_t>(f);
-    }
+    if (Fits(op, n, X, Xt, i, j, pair, cap)) return cap;
+    // x + 0 turns −0 into +0, whose bits are the least.
+    std::uint32_t lo = std::bit_cast<std::uint32_t>(x + 0.0f), hi = std::bit_cast<std::uint32_t>(cap);
     while (hi - lo > 1) {
         const std::uint32_t mid = lo + (hi - lo) / 2;
         (Fits(op, n, X, Xt, i, j, pair, std::bit_cast<float>(mid)) ? lo : hi) = mid;
