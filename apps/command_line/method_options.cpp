@@ -207,10 +207,9 @@ int MethodOptions::Run(const engine::Variant& variant, const QString& relationFi
     return Run(variant, n, *relation, matrices);
 }
 
-int MethodOptions::Run(const engine::Variant& variant, int n, const engine::RelationMatrix& relationMatrix,
+int MethodOptions::Run(const engine::Variant& variant, int n, const engine::RelationMatrix& relation,
                        const std::optional<std::filesystem::path>& matrices) const {
     toolkit::SetDecimalSeparator(ui::StartDecimalSeparator(variant));
-    const engine::RelationMatrix* const relation = &relationMatrix;
     auto scratch = std::make_unique<engine::MethodScratch>();
     auto out = std::make_unique<engine::RelationMatrix>();
     std::string text, csv = "tnorma,metodo,d1,euclidea,dif_maxima,fila,columna,cambiadas,transitiva,violaciones,grado,"
@@ -218,15 +217,15 @@ int MethodOptions::Run(const engine::Variant& variant, int n, const engine::Rela
     for (const engine::AnyTNorm& t : tnorms_) {
         std::vector<Row> rows;
         for (Method method : list_) {
-            rows.push_back(experiments::MeasureMethod(method, t, n, *relation, variant.symmetrizing, *scratch, *out));
+            rows.push_back(experiments::MeasureMethod(method, t, n, relation, variant.symmetrizing, *scratch, *out));
             if (matrices && rows.back().refusal.empty())
                 formats::WriteMatrixFiles(*matrices, n, {{MatrixFile(method, t), out.get()}});
         }
         if (printTable_) text += (text.empty() ? "" : "\n") + TextTable(t, variant, rows);
-        if (diagnose_) text += (text.empty() ? "" : "\n") + DiagnosisText(t, n, *relation, rows);
+        if (diagnose_) text += (text.empty() ? "" : "\n") + DiagnosisText(t, n, relation, rows);
         csv += CsvRows(t, rows);
     }
-    if (matrices) formats::WriteMatrixFiles(*matrices, n, {{"relacion.npy", relation}});
+    if (matrices) formats::WriteMatrixFiles(*matrices, n, {{"relacion.npy", &relation}});
     Write(text);
     if (tableFile_) toolkit::SaveFileAtomically(ui::FileName(*tableFile_), csv);
     return 0;
