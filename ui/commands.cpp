@@ -17,6 +17,13 @@
 
 namespace {
 
+// Shows a window of the program's and brings it in front of the others, with the focus.
+void ShowInFront(QWidget& window) {
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
 // A typed number: StrToInt's conversion error for anything but an integer, a range error
 // naming the accepted values for an integer outside them ("'0' no es una dimensión válida: …").
 int AskedNumber(const QString& text, int lowest, int highest, const char* valid) {
@@ -127,25 +134,19 @@ void TForm1::Button5Click(QObject*) {
 void TForm1::Graficas1Click(QObject*) {
     if (!charts_) charts_ = new ui::ChartsWindow(dialogs_, this);
     charts_->Present(shown_);
-    charts_->show();
-    charts_->raise();
-    charts_->activateWindow();
+    ShowInFront(*charts_);
 }
 
 void TForm1::OtrasTNormas1Click(QObject*) {
     if (!tnorms_) tnorms_ = new ui::TNormWindow(variant_.symmetrizing, dialogs_, this);
     tnorms_->Present(shown_);
-    tnorms_->show();
-    tnorms_->raise();
-    tnorms_->activateWindow();
+    ShowInFront(*tnorms_);
 }
 
 void TForm1::CompararMetodos1Click(QObject*) {
     if (!methods_) methods_ = new ui::MethodsWindow(variant_.symmetrizing, dialogs_, this);
     methods_->Present(shown_);
-    methods_->show();
-    methods_->raise();
-    methods_->activateWindow();
+    ShowInFront(*methods_);
 }
 
 void TForm1::Button7Click(QObject*) {
