@@ -28,11 +28,6 @@ bool Raises(Method method) { return method == Method::Cierre || method == Method
 // As the result texts write their numbers.
 QString F(double value) { return QString::fromStdString(toolkit::FloatToStrF(value, 5, 3)); }
 
-// "hamacher:0,5": the t-norm's name in the program's separator.
-QString Shown(const engine::AnyTNorm& t) {
-    return QString::fromStdString(t.Name()).replace(QLatin1Char('.'), QLatin1Char(toolkit::DecimalSeparator()));
-}
-
 QString MethodText(Method method) { return QString::fromLatin1(engine::MethodName(method)); }
 
 }  // namespace
@@ -54,11 +49,11 @@ MethodsWindow::MethodsWindow(bool symmetrizing, Dialogs& dialogs, QWidget* paren
     chooser_->addItems({QStringLiteral("min"), QStringLiteral("prod"), QStringLiteral("w")});
     chooser_->setMinimumContentsLength(16);
     chooser_->setToolTip(QStringLiteral("Min, Prod, W u otra t-norma escrita NOMBRE:PARÁMETRO (%1); Intro la aplica")
-                             .arg(Shown(engine::AnyTNorm::Parse("hamacher:0.5"))));
+                             .arg(TNormText(engine::AnyTNorm::Parse("hamacher:0.5"))));
     auto* label = new QLabel(QStringLiteral("&T-norma:"), this);
     label->setBuddy(chooser_);
     auto* hint = new QLabel(QStringLiteral("o escriba otra como NOMBRE:PARÁMETRO, %1 (las de --tnorma)")
-                                .arg(Shown(engine::AnyTNorm::Parse("hamacher:0.5"))),
+                                .arg(TNormText(engine::AnyTNorm::Parse("hamacher:0.5"))),
                             this);
     hint->setEnabled(false);
     message_ = new QLabel(this);
@@ -111,7 +106,7 @@ MethodsWindow::MethodsWindow(bool symmetrizing, Dialogs& dialogs, QWidget* paren
 
     connect(chooser_, &QComboBox::activated, this, [this](int index) { SetTNormText(chooser_->itemText(index)); });
     connect(chooser_->lineEdit(), &QLineEdit::editingFinished, this, [this] {
-        if (chooser_->currentText() != Shown(tnorm_)) SetTNormText(chooser_->currentText());
+        if (chooser_->currentText() != TNormText(tnorm_)) SetTNormText(chooser_->currentText());
     });
     connect(table_, &QAbstractItemView::activated, this, [this](const QModelIndex& index) { OpenViewer(index.row()); });
     for (int k = 0; k < engine::kMethodCount; ++k) ShowRow(k);
@@ -144,7 +139,7 @@ bool MethodsWindow::SetTNormText(const QString& text) {
     try {
         const engine::AnyTNorm t = engine::AnyTNorm::Parse(typed.toStdString());
         message_->clear();
-        chooser_->setEditText(Shown(t));
+        chooser_->setEditText(TNormText(t));
         if (t == tnorm_) return true;
         tnorm_ = t;
         Update();
@@ -153,7 +148,7 @@ bool MethodsWindow::SetTNormText(const QString& text) {
         // The first line: the list of every family that follows it is the command line's.
         const std::string what = error.what();
         message_->setText(QStringLiteral("No se cambia la t-norma: ") + QString::fromStdString(what.substr(0, what.find('\n'))));
-        chooser_->setEditText(Shown(tnorm_));
+        chooser_->setEditText(TNormText(tnorm_));
         return false;
     }
 }
@@ -316,7 +311,7 @@ void MethodsWindow::ShowStatus() {
                              .arg(s.dimension));
         return;
     }
-    QString text = QStringLiteral("Relación de %1 elementos, prueba %2 · t-norma %3 · ").arg(s.dimension).arg(s.trialCount).arg(Shown(tnorm_));
+    QString text = QStringLiteral("Relación de %1 elementos, prueba %2 · t-norma %3 · ").arg(s.dimension).arg(s.trialCount).arg(TNormText(tnorm_));
     if (running_ && rows_.size() < static_cast<std::size_t>(engine::kMethodCount))
         text += QStringLiteral("calculando «%1»…").arg(MethodText(engine::kAllMethods[rows_.size()]));
     else
@@ -325,7 +320,7 @@ void MethodsWindow::ShowStatus() {
 }
 
 QString MethodsWindow::MethodTitle(Method method) const {
-    return QStringLiteral("Método «%1» con la t-norma %2").arg(MethodText(method), Shown(tnorm_));
+    return QStringLiteral("Método «%1» con la t-norma %2").arg(MethodText(method), TNormText(tnorm_));
 }
 
 MatrixViewer* MethodsWindow::OpenViewer(int k) {

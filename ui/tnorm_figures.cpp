@@ -104,6 +104,10 @@ QString FamilyName(const engine::AnyTNorm& t) {
     return QString::fromStdString(name.substr(0, name.find(':')));
 }
 
+QString TNormText(const engine::AnyTNorm& t) {
+    return QString::fromStdString(t.Name()).replace(QLatin1Char('.'), QLatin1Char(toolkit::DecimalSeparator()));
+}
+
 void PaintSweep(QPainter& painter, const QRect& area, const SweepChart& chart, char separator) {
     painter.save();
     painter.fillRect(area, Qt::white);

@@ -52,6 +52,8 @@ struct SweepChart {
 
 /// The family's name as the command line writes it, "frank", from any of its t-norms.
 QString FamilyName(const engine::AnyTNorm& t);
+/// The t-norm's name with its parameter in the program's decimal separator: "hamacher:0,5".
+QString TNormText(const engine::AnyTNorm& t);
 
 inline const QSize kSweepFigureSize(720, 420);
 /// Draws the chart into `area`, numbers with `separator`.

@@ -6,19 +6,10 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "toolkit/number_text.h"
 #include "ui/matrix_viewer.h"
+#include "ui/tnorm_figures.h"
 
 namespace ui {
-
-namespace {
-
-// "hamacher:0,5": the t-norm's name in the program's separator.
-QString TNormText(const engine::AnyTNorm& t) {
-    return QString::fromStdString(t.Name()).replace(QLatin1Char('.'), QLatin1Char(toolkit::DecimalSeparator()));
-}
-
-}  // namespace
 
 void MatrixViewer::BuildViolations(QToolBar* bar) {
     violations_ = new QAction(QStringLiteral("Violaciones"), this);
